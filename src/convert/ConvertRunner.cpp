@@ -1,0 +1,176 @@
+#include "convert/ConvertRunner.h"
+
+#include "convert/Progress.h"
+
+#include <csignal>
+#include <sched.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+namespace vc {
+
+void startInOwnIdleGroup(QProcess& process) {
+    process.setChildProcessModifier([] {
+        // Runs between fork and exec: only async-signal-safe calls here.
+        setpgid(0, 0);
+        setpriority(PRIO_PROCESS, 0, 19);
+        sched_param param{};
+        sched_setscheduler(0, SCHED_IDLE, &param);
+    });
+}
+
+ConvertRunner::ConvertRunner(QObject* parent) : QObject(parent) {}
+
+ConvertRunner::~ConvertRunner() {
+    // Never leave a conversion running behind a closed window.
+    if (process_) {
+        signalGroup(SIGKILL);
+        process_->disconnect(this);
+        process_->waitForFinished(3000);
+    }
+}
+
+void ConvertRunner::setDisplay(TextFacet* hint, ShapeFacet* convertpos) {
+    hint_ = hint;
+    bar_ = convertpos;
+    if (bar_)
+        barStart_ = bar_->rect();
+}
+
+void ConvertRunner::Launch(const intputrec& job) {
+    job_ = job;
+    running_ = true;
+
+    if (process_) {
+        // A new launch replaces the tracked run; the old process object goes with it.
+        process_->disconnect(this);
+        process_->deleteLater();
+    }
+    process_ = new QProcess(this);
+    pid_ = 0;
+    collector_ = OutputCollector();
+    assembler_ =
+        std::make_unique<LineAssembler>([this](std::string_view line) { handleLine(line); });
+
+    process_->setProcessChannelMode(QProcess::MergedChannels);
+    process_->setWorkingDirectory(job_.workdir);
+    startInOwnIdleGroup(*process_);
+    connect(process_, &QProcess::readyReadStandardOutput, this, &ConvertRunner::onReadyRead);
+    connect(process_, &QProcess::finished, this, &ConvertRunner::onFinished);
+    connect(process_, &QProcess::errorOccurred, this, &ConvertRunner::onError);
+    process_->start(job_.toolpath, toolArguments(job_));
+    if (process_ && process_->state() != QProcess::NotRunning)
+        pid_ = process_->processId();
+}
+
+void ConvertRunner::signalGroup(int signal) {
+    if (pid_ <= 0)
+        return;
+    const auto pid = static_cast<pid_t>(pid_);
+    // The child may not have made its group yet; then it is the only member.
+    if (::kill(-pid, signal) != 0)
+        ::kill(pid, signal);
+}
+
+void ConvertRunner::Suspend() {
+    if (!process_)
+        return;
+    signalGroup(SIGSTOP);
+    running_ = false;
+}
+
+void ConvertRunner::Resume() {
+    if (!process_)
+        return;
+    signalGroup(SIGCONT);
+    running_ = true;
+}
+
+void ConvertRunner::Kill() {
+    if (!process_)
+        return;
+    signalGroup(SIGKILL);
+    // A stopped group must be woken to act on the kill promptly on every kernel.
+    signalGroup(SIGCONT);
+}
+
+void ConvertRunner::onReadyRead() {
+    if (!process_)
+        return;
+    const QByteArray data = process_->readAllStandardOutput();
+    collector_.appendAll(std::string_view(data.constData(), static_cast<std::size_t>(data.size())));
+    drain();
+}
+
+void ConvertRunner::drain() {
+    const std::string pending = collector_.take();
+    assembler_->feed(pending);
+}
+
+void ConvertRunner::handleLine(std::string_view line) {
+    emit lineDelivered(QByteArray(line.data(), static_cast<qsizetype>(line.size())));
+    const std::int64_t reported = reportedSeconds(line);
+    if (reported == 0)
+        return;
+    const std::optional<std::int64_t> value = progressValue(reported, job_.seconds);
+    if (value)
+        ShowProgress(*value);
+    else
+        ShowBar(0); // a job of unknown length has no percentage to show
+    lastProgressLine_ = QString::fromLocal8Bit(line.data(), static_cast<qsizetype>(line.size()));
+}
+
+void ConvertRunner::onFinished(int exitCode, QProcess::ExitStatus status) {
+    if (!process_)
+        return;
+    onReadyRead();
+    assembler_->finish();
+    RunEnd end;
+    end.started = true;
+    end.crashed = status == QProcess::CrashExit;
+    end.exitCode = end.crashed ? -1 : exitCode;
+    if (end.crashed)
+        end.error = process_->errorString();
+    finishRun(end);
+}
+
+void ConvertRunner::onError(QProcess::ProcessError error) {
+    // Only a failed start ends a run here; every other error is followed by finished().
+    if (error != QProcess::FailedToStart || !process_)
+        return;
+    RunEnd end;
+    end.error = process_->errorString();
+    finishRun(end);
+}
+
+void ConvertRunner::finishRun(const RunEnd& end) {
+    QProcess* done = process_;
+    process_ = nullptr;
+    pid_ = 0;
+    running_ = false;
+    lastProgressLine_.clear();
+    done->disconnect(this);
+    done->deleteLater();
+    emit ended(end);
+}
+
+void ConvertRunner::ShowBar(std::int64_t value) {
+    progress_ = value;
+    if (bar_) {
+        QRect r = barStart_;
+        r.setWidth(progressBarWidth(value, BarWidth));
+        bar_->setRect(r);
+        bar_->redraw();
+    }
+    if (hint_) {
+        hint_->setText(lastProgressLine_);
+        hint_->redraw();
+    }
+}
+
+void ConvertRunner::ShowProgress(std::int64_t value) {
+    ShowBar(value);
+    emit statusText(progressStatusText(value));
+}
+
+} // namespace vc

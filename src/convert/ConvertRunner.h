@@ -1,0 +1,89 @@
+#pragma once
+
+#include "common/SkinFacets.h"
+#include "convert/JobRecord.h"
+#include "convert/LineAssembler.h"
+
+#include <QByteArray>
+#include <QObject>
+#include <QPointer>
+#include <QProcess>
+#include <QRect>
+#include <memory>
+
+namespace vc {
+
+// How a converter run ended. A run that never started carries the system's reason.
+struct RunEnd {
+    bool started = false;
+    bool crashed = false; // ended by a signal
+    int exitCode = -1;
+    QString error;
+};
+
+// Starts the converter tool on a job, follows its status lines and reports the end. The
+// tool runs in a process group of its own at the lowest priority, so pausing, resuming and
+// stopping reach everything it started.
+class ConvertRunner : public QObject {
+    Q_OBJECT
+public:
+    static constexpr int BarWidth = 447;
+
+    explicit ConvertRunner(QObject* parent = nullptr);
+    ~ConvertRunner() override;
+
+    // The skin elements the progress is shown in; the bar keeps the marker's left, top and
+    // bottom edges as they are now. Either may be null.
+    void setDisplay(TextFacet* hint, ShapeFacet* convertpos);
+
+    void Launch(const intputrec& job);
+    void Suspend();
+    void Resume();
+    void Kill();
+
+    // False while paused and once the run has ended.
+    bool running() const { return running_; }
+    // A run is under way (started, not yet reported as ended).
+    bool active() const { return process_ != nullptr; }
+    std::int64_t progress() const { return progress_; }
+    const QString& lastProgressLine() const { return lastProgressLine_; }
+    const intputrec& job() const { return job_; }
+
+    void ShowBar(std::int64_t value);
+    void ShowProgress(std::int64_t value);
+
+signals:
+    void lineDelivered(const QByteArray& line);
+    // The "Status" text of the item being converted.
+    void statusText(const QString& text);
+    // Once per launch, after every output line has been delivered.
+    void ended(const vc::RunEnd& end);
+
+private:
+    void onReadyRead();
+    void onFinished(int exitCode, QProcess::ExitStatus status);
+    void onError(QProcess::ProcessError error);
+    void drain();
+    void handleLine(std::string_view line);
+    void finishRun(const RunEnd& end);
+    void signalGroup(int signal);
+
+    intputrec job_;
+    QProcess* process_ = nullptr;
+    qint64 pid_ = 0;
+    OutputCollector collector_;
+    std::unique_ptr<LineAssembler> assembler_;
+    bool running_ = false;
+    std::int64_t progress_ = 0;
+    QString lastProgressLine_;
+    TextFacet* hint_ = nullptr;
+    ShapeFacet* bar_ = nullptr;
+    QRect barStart_;
+};
+
+// Starts children in a new process group at the lowest CPU priority.
+void startInOwnIdleGroup(QProcess& process);
+
+} // namespace vc
+
+Q_DECLARE_METATYPE(vc::RunEnd)

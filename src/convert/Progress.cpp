@@ -1,0 +1,53 @@
+#include "convert/Progress.h"
+
+#include "common/Rounding.h"
+
+#include <algorithm>
+
+namespace vc {
+
+std::int64_t reportedSeconds(std::string_view line) {
+    constexpr std::string_view timeKey = "time=";
+    constexpr std::string_view rateKey = "bitrate=";
+    const std::size_t p = line.find(timeKey);
+    const std::size_t q = line.find(rateKey);
+    if (p == std::string_view::npos || q == std::string_view::npos || q <= p)
+        return 0;
+    const std::size_t from = p + timeKey.size();
+    const std::size_t dot = line.substr(0, q + 1).find('.', from);
+    if (dot == std::string_view::npos)
+        return 0;
+    std::string_view whole = line.substr(from, dot - from);
+    while (!whole.empty() && whole.front() == ' ')
+        whole.remove_prefix(1);
+    if (whole.empty())
+        return 0;
+    std::int64_t value = 0;
+    for (const char c : whole) {
+        if (c < '0' || c > '9')
+            return 0;
+        value = value * 10 + (c - '0');
+        if (value > 100000)
+            return 0;
+    }
+    return value;
+}
+
+std::optional<std::int64_t> progressValue(std::int64_t reported, std::int64_t seconds) {
+    return mulDivRound(reported, 10000, seconds);
+}
+
+QString progressStatusText(std::int64_t value) {
+    const std::int64_t whole = value / 100;
+    const std::int64_t hundredths = value % 100;
+    return QStringLiteral("%1.%2%")
+        .arg(whole, 2, 10, QLatin1Char('0'))
+        .arg(hundredths, 2, 10, QLatin1Char('0'));
+}
+
+int progressBarWidth(std::int64_t value, int fullWidth) {
+    const std::int64_t clamped = std::clamp<std::int64_t>(value, 0, 10000);
+    return static_cast<int>(*mulDivRound(clamped, fullWidth, 10000));
+}
+
+} // namespace vc

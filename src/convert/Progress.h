@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QString>
+#include <cstdint>
+#include <optional>
+#include <string_view>
+
+namespace vc {
+
+// Whole seconds of a status line's "time=" report, or 0 when the line carries no usable
+// report (no "time=", no later "bitrate=", a clock-style time, or a value above 100000).
+std::int64_t reportedSeconds(std::string_view line);
+
+// Hundredths of a percent of a job of `seconds` length; may exceed 10000 when the tool
+// runs past the expected length. No value for a job of length 0.
+std::optional<std::int64_t> progressValue(std::int64_t reported, std::int64_t seconds);
+
+// "50.34%": at least two digits before the point and exactly two after.
+QString progressStatusText(std::int64_t value);
+
+// Width of the progress bar for a value, on a bar of fullWidth pixels; never wider.
+int progressBarWidth(std::int64_t value, int fullWidth);
+
+} // namespace vc
