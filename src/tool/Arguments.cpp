@@ -1,0 +1,213 @@
+#include "Arguments.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+
+namespace vc::tool {
+
+ConvertCall parseCall(const Args& args) {
+    ConvertCall call;
+    call.args = args;
+    for (std::size_t i = 0; i + 1 < args.size(); ++i) {
+        if (args[i] == "-i") {
+            call.input = i + 1;
+            ++i;
+        }
+    }
+    if (call.input && args.size() - 1 > *call.input)
+        call.output = args.size() - 1;
+    return call;
+}
+
+std::string extensionOf(const std::string& path) {
+    const std::size_t slash = path.find_last_of('/');
+    const std::size_t dot = path.find_last_of('.');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
+        return {};
+    std::string ext = path.substr(dot + 1);
+    std::transform(ext.begin(), ext.end(), ext.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return ext;
+}
+
+namespace {
+
+bool isPath(const ConvertCall& call, std::size_t i) {
+    return call.input == i || call.output == i;
+}
+
+bool startsWith(const std::string& text, const std::string& prefix) {
+    return text.compare(0, prefix.size(), prefix) == 0;
+}
+
+std::size_t inputCount(const ConvertCall& call) {
+    std::size_t count = 0;
+    for (std::size_t i = 0; i + 1 < call.args.size(); ++i) {
+        if (call.args[i] == "-i" && !isPath(call, i)) {
+            ++count;
+            ++i;
+        }
+    }
+    return count;
+}
+
+// Index of an "-ss" that stands among the output options, if moving it is safe.
+std::optional<std::size_t> outputSeek(const ConvertCall& call) {
+    if (!call.input || !call.output || inputCount(call) != 1)
+        return std::nullopt;
+    std::optional<std::size_t> found;
+    for (std::size_t i = *call.input + 1; i + 1 < *call.output; ++i) {
+        if (call.args[i] == "-ss")
+            found = i;
+    }
+    return found;
+}
+
+// Options in front of every ffmpeg run. Its informational messages end with a report that
+// gives the time as a clock ("time=00:00:10.00"), which the caller must never see; warnings
+// and errors still pass through.
+Args commonOptions(const ConvertCall& call) {
+    Args result{"-nostdin", "-hide_banner", "-nostats"};
+    if (!hasOption(call, {"-loglevel", "-v"}))
+        result.insert(result.end(), {"-loglevel", "warning"});
+    return result;
+}
+
+// Everything ffmpeg needs up to (not including) the output path, less the output options
+// named in `dropped` (each with its value).
+Args withoutOutput(const ConvertCall& call, const std::vector<std::string>& dropped = {}) {
+    Args result = commonOptions(call);
+    const std::optional<std::size_t> seek = outputSeek(call);
+    const std::size_t end = call.output.value_or(call.args.size());
+    for (std::size_t i = 0; i < end; ++i) {
+        if (seek && (i == *seek || i == *seek + 1))
+            continue;
+        if (call.input && i > *call.input && i + 1 < end &&
+            std::find(dropped.begin(), dropped.end(), call.args[i]) != dropped.end()) {
+            ++i;
+            continue;
+        }
+        if (call.input && i + 1 == *call.input && seek) {
+            result.push_back("-ss");
+            result.push_back(call.args[*seek + 1]);
+        }
+        if (call.input == i)
+            result.push_back(literalPath(call.args[i]));
+        else if (call.args[i] == "-b")
+            result.push_back("-b:v"); // what ffmpeg makes of it anyway, minus the warning
+        else
+            result.push_back(call.args[i]);
+    }
+    return result;
+}
+
+std::optional<std::string> outputOptionValue(const ConvertCall& call, const std::string& name) {
+    if (!call.input || !call.output)
+        return std::nullopt;
+    std::optional<std::string> value;
+    for (std::size_t i = *call.input + 1; i + 1 < *call.output; ++i) {
+        if (call.args[i] == name)
+            value = call.args[i + 1];
+    }
+    return value;
+}
+
+} // namespace
+
+bool hasOption(const ConvertCall& call, const std::vector<std::string>& names,
+               const std::vector<std::string>& prefixes) {
+    for (std::size_t i = 0; i < call.args.size(); ++i) {
+        if (isPath(call, i))
+            continue;
+        const std::string& arg = call.args[i];
+        if (std::find(names.begin(), names.end(), arg) != names.end())
+            return true;
+        for (const std::string& prefix : prefixes) {
+            if (startsWith(arg, prefix))
+                return true;
+        }
+    }
+    return false;
+}
+
+std::optional<std::string> optionValue(const ConvertCall& call,
+                                       const std::vector<std::string>& names) {
+    const std::size_t end = call.output.value_or(call.args.size());
+    std::optional<std::string> value;
+    for (std::size_t i = 0; i + 1 < end; ++i) {
+        if (!isPath(call, i) && std::find(names.begin(), names.end(), call.args[i]) != names.end())
+            value = call.args[i + 1];
+    }
+    return value;
+}
+
+std::string literalPath(const std::string& path) {
+    return "file:" + path;
+}
+
+std::optional<long> parseRate(const std::string& text) {
+    if (text.empty())
+        return std::nullopt;
+    errno = 0;
+    char* end = nullptr;
+    double value = std::strtod(text.c_str(), &end);
+    if (errno != 0 || end == text.c_str())
+        return std::nullopt;
+    const std::string suffix(end);
+    if (suffix == "k" || suffix == "K")
+        value *= 1000;
+    else if (suffix == "M")
+        value *= 1000000;
+    else if (!suffix.empty())
+        return std::nullopt;
+    if (!std::isfinite(value) || value < 0 || value > 1e12)
+        return std::nullopt;
+    return std::lround(value);
+}
+
+Args ffmpegConvertArgs(const ConvertCall& call, int progressFd) {
+    Args result = withoutOutput(call);
+    result.insert(result.begin(), {"-progress", "pipe:" + std::to_string(progressFd)});
+    if (!call.output)
+        return result;
+    const std::string& output = call.args[*call.output];
+
+    // A single picture written under a fixed name; without this ffmpeg refuses the
+    // second frame instead of stopping after the first.
+    if (outputOptionValue(call, "-f") == "image2")
+        result.insert(result.end(), {"-frames:v", "1", "-update", "1"});
+
+    const std::string ext = extensionOf(output);
+    if (ext == "3gp" || ext == "3g2") {
+        // The 3GPP muxers default to AMR-NB audio, which Debian's ffmpeg cannot encode.
+        if (!hasOption(call, {"-acodec", "-c", "-codec", "-an"}, {"-c:a", "-codec:a"}))
+            result.insert(result.end(), {"-c:a", "aac"});
+        // Their default H.263 video knows five frame sizes only; MPEG-4 takes any.
+        static const std::vector<std::string> h263Sizes{
+            "128x96", "176x144", "352x288", "704x576", "1408x1152",
+            "sqcif",  "qcif",    "cif",     "4cif",    "16cif"};
+        const std::optional<std::string> size = outputOptionValue(call, "-s");
+        const bool h263Size =
+            size && std::find(h263Sizes.begin(), h263Sizes.end(), *size) != h263Sizes.end();
+        if (!h263Size && !hasOption(call, {"-vcodec", "-c", "-codec", "-vn"}, {"-c:v", "-codec:v"}))
+            result.insert(result.end(), {"-c:v", "mpeg4"});
+    }
+
+    result.push_back(literalPath(output));
+    return result;
+}
+
+Args ffmpegPcmArgs(const ConvertCall& call) {
+    // The caller's sound format options were meant for the encoder, which is ours now.
+    Args result =
+        withoutOutput(call, {"-f", "-acodec", "-c:a", "-codec:a", "-ar", "-ac", "-ab", "-b:a",
+                             "-vcodec", "-c:v", "-b", "-b:v", "-s", "-r", "-aspect"});
+    result.insert(result.end(), {"-vn", "-sn", "-dn", "-f", "s16le", "-c:a", "pcm_s16le", "-ar",
+                                 "8000", "-ac", "1", "pipe:1"});
+    return result;
+}
+
+} // namespace vc::tool

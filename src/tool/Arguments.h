@@ -1,0 +1,49 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace vc::tool {
+
+using Args = std::vector<std::string>;
+
+// What a conversion call asks for, as far as the adapter must understand it. The options
+// themselves stay ffmpeg's business; only the input, the output and a few options that
+// change how ffmpeg has to be driven are looked at.
+struct ConvertCall {
+    Args args;                         // the caller's arguments, program name excluded
+    std::optional<std::size_t> input;  // index of the value after the last "-i"
+    std::optional<std::size_t> output; // index of the last argument, when it is an output
+};
+
+ConvertCall parseCall(const Args& args);
+
+// Lower-case extension of a file name without the dot, "" when there is none.
+std::string extensionOf(const std::string& path);
+
+// True when some option of `names` (exact) or one starting with a `prefixes` entry occurs.
+bool hasOption(const ConvertCall& call, const std::vector<std::string>& names,
+               const std::vector<std::string>& prefixes = {});
+
+// Value of the last occurrence of any of the named options, if any.
+std::optional<std::string> optionValue(const ConvertCall& call,
+                                       const std::vector<std::string>& names);
+
+// A path as ffmpeg must see it so that no name is ever read as an option or a protocol.
+std::string literalPath(const std::string& path);
+
+// Bits per second from an ffmpeg rate such as "12200", "12.2k" or "1M".
+std::optional<long> parseRate(const std::string& text);
+
+// The ffmpeg argument list for an ordinary conversion: the caller's arguments with the
+// paths made literal, an output-side "-ss" moved before the input so that ffmpeg seeks
+// instead of decoding everything before the start point, the defaults Debian's ffmpeg
+// lacks filled in, and `progressFd` receiving the machine-readable progress.
+Args ffmpegConvertArgs(const ConvertCall& call, int progressFd);
+
+// The ffmpeg argument list that decodes the call's input to raw 8000 Hz mono s16le on
+// standard output, for outputs the adapter encodes itself.
+Args ffmpegPcmArgs(const ConvertCall& call);
+
+} // namespace vc::tool

@@ -1,0 +1,187 @@
+#include "Probe.h"
+
+#include "Arguments.h"
+#include "Child.h"
+#include "Text.h"
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+#include <libavutil/channel_layout.h>
+#include <libavutil/pixdesc.h>
+}
+
+#include <algorithm>
+#include <cinttypes>
+#include <cstdio>
+#include <cstdlib>
+#include <unistd.h>
+
+namespace vc::tool {
+
+namespace {
+
+// The reader takes the first "x" after "Video:" for the frame size separator.
+std::string upperX(const char* name) {
+    std::string text = name ? name : "unknown";
+    std::replace(text.begin(), text.end(), 'x', 'X');
+    return text;
+}
+
+// Fields are comma-separated, so a value must never carry a comma of its own.
+std::string noCommas(std::string text) {
+    std::replace(text.begin(), text.end(), ',', '+');
+    return text;
+}
+
+std::int64_t streamBitRate(const AVStream* stream) {
+    const AVCodecParameters* par = stream->codecpar;
+    if (par->codec_type == AVMEDIA_TYPE_AUDIO) {
+        // Like ffmpeg: a fixed sample size decides the rate whatever the header says.
+        const int bits = av_get_bits_per_sample(par->codec_id);
+        if (bits > 0 && par->sample_rate > 0 && par->ch_layout.nb_channels > 0)
+            return std::int64_t{bits} * par->sample_rate * par->ch_layout.nb_channels;
+    }
+    // MPEG-1/2 video headers carry an all-ones rate to say "variable".
+    constexpr std::int64_t variableMpegRate = 0x3FFFF * 400;
+    const bool mpegVideo =
+        par->codec_id == AV_CODEC_ID_MPEG1VIDEO || par->codec_id == AV_CODEC_ID_MPEG2VIDEO;
+    if (par->bit_rate > 0 && !(mpegVideo && par->bit_rate == variableMpegRate))
+        return par->bit_rate;
+    // Matroska keeps per-track statistics as tags ("BPS", "BPS-eng").
+    if (const AVDictionaryEntry* tag =
+            av_dict_get(stream->metadata, "BPS", nullptr, AV_DICT_IGNORE_SUFFIX))
+        return std::strtoll(tag->value, nullptr, 10);
+    return 0;
+}
+
+void addBitRate(Text& text, const AVStream* stream) {
+    const std::int64_t kbits = streamBitRate(stream) / 1000;
+    if (kbits > 0)
+        text.add(", %" PRId64 " kb/s", kbits);
+}
+
+std::string channelLayout(const AVCodecParameters* par) {
+    AVChannelLayout layout{};
+    if (par->ch_layout.order == AV_CHANNEL_ORDER_UNSPEC)
+        av_channel_layout_default(&layout, par->ch_layout.nb_channels);
+    else
+        av_channel_layout_copy(&layout, &par->ch_layout);
+    char name[128] = "";
+    if (layout.nb_channels <= 0 || av_channel_layout_describe(&layout, name, sizeof name) < 0)
+        std::snprintf(name, sizeof name, "%d channels", par->ch_layout.nb_channels);
+    av_channel_layout_uninit(&layout);
+    return noCommas(name);
+}
+
+void describeStream(Text& text, const AVStream* stream) {
+    const AVCodecParameters* par = stream->codecpar;
+    const std::string codec = upperX(avcodec_get_name(par->codec_id));
+    text.add("    Stream #0.%d: ", stream->index);
+    switch (par->codec_type) {
+    case AVMEDIA_TYPE_VIDEO: {
+        // Cover art in audio files would otherwise pass for the file's video.
+        if (stream->disposition & AV_DISPOSITION_ATTACHED_PIC) {
+            text.add("Attached picture: %s, %dx%d", codec.c_str(), par->width, par->height);
+            break;
+        }
+        const auto format = static_cast<AVPixelFormat>(par->format);
+        const std::string pixels = upperX(av_get_pix_fmt_name(format));
+        text.add("Video: %s, %s, %dx%d", codec.c_str(), pixels.c_str(), par->width, par->height);
+        addBitRate(text, stream);
+        AVRational rate = stream->avg_frame_rate;
+        if (rate.num <= 0 || rate.den <= 0)
+            rate = stream->r_frame_rate;
+        if (rate.num > 0 && rate.den > 0)
+            text.add(", %.2f tb(r)", av_q2d(rate));
+        break;
+    }
+    case AVMEDIA_TYPE_AUDIO:
+        text.add("Audio: %s, %d Hz, %s", codec.c_str(), par->sample_rate,
+                 channelLayout(par).c_str());
+        addBitRate(text, stream);
+        break;
+    case AVMEDIA_TYPE_SUBTITLE:
+        text.add("Subtitle: %s", codec.c_str());
+        break;
+    case AVMEDIA_TYPE_DATA:
+        text.add("Data: %s", codec.c_str());
+        break;
+    case AVMEDIA_TYPE_ATTACHMENT:
+        text.add("Attachment: %s", codec.c_str());
+        break;
+    default:
+        text.add("Unknown: %s", codec.c_str());
+        break;
+    }
+    text.endLine();
+}
+
+std::string describe(const AVFormatContext* context) {
+    Text text;
+    text.add("Input #0, %s:", context->iformat->name);
+    text.endLine();
+    text.add("  Duration: ");
+    if (context->duration != AV_NOPTS_VALUE) {
+        // Rounded to the hundredth the way ffmpeg rounds it.
+        std::int64_t duration = context->duration;
+        if (duration <= INT64_MAX - 5000)
+            duration += 5000;
+        const std::int64_t total = duration / AV_TIME_BASE;
+        const std::int64_t hundredths = duration % AV_TIME_BASE * 100 / AV_TIME_BASE;
+        text.add("%02" PRId64 ":%02" PRId64 ":%02" PRId64 ".%02" PRId64, total / 3600,
+                 total / 60 % 60, total % 60, hundredths);
+    } else {
+        text.add("N/A");
+    }
+    if (context->start_time != AV_NOPTS_VALUE) {
+        const std::int64_t start = context->start_time;
+        const std::int64_t whole = start / AV_TIME_BASE;
+        const std::int64_t micros = start % AV_TIME_BASE * 1000000 / AV_TIME_BASE;
+        text.add(", start: %s%" PRId64 ".%06" PRId64, start < 0 ? "-" : "",
+                 whole < 0 ? -whole : whole, micros < 0 ? -micros : micros);
+    }
+    if (context->bit_rate / 1000 > 0)
+        text.add(", bitrate: %" PRId64 " kb/s", context->bit_rate / 1000);
+    else
+        text.add(", bitrate: N/A");
+    text.endLine();
+    for (unsigned i = 0; i < context->nb_streams; ++i)
+        describeStream(text, context->streams[i]);
+    return text.str();
+}
+
+int fail(int code) {
+    char message[256] = "";
+    if (av_strerror(code, message, sizeof message) < 0)
+        std::snprintf(message, sizeof message, "Error %d", code);
+    const std::string line = std::string(message) + "\r\n";
+    writeAll(STDOUT_FILENO, line.data(), line.size());
+    return 1;
+}
+
+} // namespace
+
+int runProbe(const std::string& path) {
+    // Library chatter on stderr would interleave with the description the caller parses.
+    av_log_set_level(AV_LOG_QUIET);
+    AVFormatContext* context = nullptr;
+    // A still picture's name is a name, not a numbered-sequence pattern.
+    AVDictionary* options = nullptr;
+    av_dict_set(&options, "pattern_type", "none", 0);
+    const int opened = avformat_open_input(&context, literalPath(path).c_str(), nullptr, &options);
+    av_dict_free(&options);
+    if (opened < 0)
+        return fail(opened);
+    int result = avformat_find_stream_info(context, nullptr);
+    if (result >= 0 && context->nb_streams == 0)
+        result = AVERROR_INVALIDDATA;
+    if (result >= 0) {
+        const std::string text = describe(context);
+        writeAll(STDOUT_FILENO, text.data(), text.size());
+    }
+    avformat_close_input(&context);
+    return result < 0 ? fail(result) : 0;
+}
+
+} // namespace vc::tool

@@ -1,0 +1,223 @@
+#include "TestSupport.h"
+#include "ToolRun.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <unistd.h>
+
+using namespace vc::test;
+
+namespace {
+
+class ConvertTest : public ::testing::Test {
+protected:
+    QTemporaryDir dir;
+
+    QString path(const QString& name) const { return QDir(dir.path()).filePath(name); }
+
+    QString clip(const QString& name, double seconds = 1.0) {
+        return makeClip(dir.path(), name, {"-c:v", "mpeg4", "-c:a", "libmp3lame"}, seconds);
+    }
+
+    ProbeReading probe(const QString& file) {
+        const ToolRun run = runTool({"-i", file});
+        EXPECT_EQ(run.exitCode, 0) << file.toStdString() << ": " << run.out.toStdString();
+        return readProbe(run.out.toStdString());
+    }
+
+    static void expectStatusLines(const ToolRun& run, double length) {
+        const std::string out = run.out.toStdString();
+        const std::vector<double> times = reportedTimes(out);
+        ASSERT_FALSE(times.empty()) << out;
+        for (std::size_t i = 0; i < times.size(); ++i) {
+            EXPECT_GE(times[i], 0.0) << "unreadable time report in: " << out;
+            if (i > 0) {
+                EXPECT_GE(times[i], times[i - 1]) << out;
+            }
+        }
+        EXPECT_NEAR(times.back(), length, 0.15) << out;
+        // Status lines are redrawn in place: CR only, with at most a final line feed.
+        EXPECT_EQ(out.find("\r\n"), out.size() - 2) << out;
+        EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 1) << out;
+    }
+};
+
+TEST_F(ConvertTest, ClassicCallConvertsAndReportsProgress) {
+    // Real-time reading stretches the run so that several reports arrive.
+    const QString in = clip("in.avi", 2.0);
+    const QString out = path("out.avi");
+    const ToolRun run =
+        runTool({"-y",  "-re",      "-i",  in,        "-r",      "25",     "-b",  "300000",
+                 "-ab", "64000",    "-ac", "2",       "-aspect", "1.3333", "-ss", "00:00:00",
+                 "-t",  "00:01:30", "-s",  "176x144", "-ar",     "22050",  "-sn", out});
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    expectStatusLines(run, 2.0);
+    EXPECT_GE(reportedTimes(run.out.toStdString()).size(), 3u) << run.out.toStdString();
+    EXPECT_EQ(run.out.toStdString().find("time=00:"), std::string::npos);
+
+    const ProbeReading r = probe(out);
+    EXPECT_EQ(r.duration, "00:00:02");
+    EXPECT_EQ(r.resolution, "176x144");
+    EXPECT_EQ(r.sample, " 22050 Hz");
+    EXPECT_EQ(r.channels, " stereo");
+}
+
+TEST_F(ConvertTest, CutStartAndLengthAreHonoured) {
+    const QString in = clip("in.avi", 2.0);
+    const QString out = path("cut.mp4");
+    const ToolRun run = runTool({"-y", "-i", in, "-ss", "00:00:01", "-t", "0.5", "-vcodec",
+                                 "libx264", "-acodec", "aac", out});
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    expectStatusLines(run, 0.5);
+    const std::string duration = probe(out).duration;
+    EXPECT_EQ(duration, "00:00:00");
+}
+
+TEST_F(ConvertTest, FailuresGiveNonZeroStatus) {
+    const QString out = path("out.avi");
+    ToolRun run = runTool({"-y", "-i", path("missing.avi"), out});
+    EXPECT_NE(run.exitCode, 0);
+    EXPECT_FALSE(QFileInfo::exists(out));
+    EXPECT_FALSE(run.err.isEmpty()); // ffmpeg's own message passes through
+
+    // Without -y an existing output is left alone.
+    const QString in = clip("in.avi");
+    QFile existing(out);
+    ASSERT_TRUE(existing.open(QIODevice::WriteOnly));
+    existing.write("keep");
+    existing.close();
+    run = runTool({"-i", in, out});
+    EXPECT_NE(run.exitCode, 0);
+    EXPECT_EQ(QFileInfo(out).size(), 4);
+}
+
+TEST_F(ConvertTest, MissingFfmpegIsReportedClearly) {
+    const QString in = clip("in.avi");
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("VIDEOCONVERTER_FFMPEG", path("no-such-ffmpeg"));
+    const ToolRun run = runTool({"-y", "-i", in, path("out.avi")}, {}, env);
+    EXPECT_EQ(run.exitCode, 127);
+    EXPECT_NE(run.err.indexOf("ffmpeg"), -1) << run.err.toStdString();
+    EXPECT_EQ(run.err.count('\n'), 1) << run.err.toStdString();
+}
+
+TEST_F(ConvertTest, SnapshotWritesExactlyOnePicture) {
+    const QString in = clip("in.avi", 2.0);
+    // A "%" in the name must not turn it into a numbered sequence.
+    const QString shot = path("shot %03d.bmp");
+    const ToolRun run = runTool(
+        {"-y", "-i", in, "-ss", "00:00:01", "-t", "0.01", "-f", "image2", "-s", "160x120", shot});
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    const QStringList files = QDir(dir.path()).entryList({"*.bmp"}, QDir::Files);
+    EXPECT_EQ(files, QStringList{"shot %03d.bmp"});
+    const ProbeReading r = probe(shot);
+    EXPECT_EQ(r.videoFormat, "bmp");
+    EXPECT_EQ(r.resolution, "160x120");
+}
+
+TEST_F(ConvertTest, AwkwardNamesOnBothSides) {
+    const QStringList names{"in 'q' \"dq\" $HOME.avi", QString::fromUtf8("\xc3\xa9t\xc3\xa9.avi"),
+                            "-dash.avi", "file:colon.avi"};
+    for (const QString& name : names) {
+        clip(name);
+        const QString out = "-out " + QString(name).replace(".avi", ".mpg");
+        const ToolRun run = runTool({"-y", "-i", name, "-s", "160x120", out}, dir.path());
+        EXPECT_EQ(run.exitCode, 0) << name.toStdString() << run.err.toStdString();
+        EXPECT_TRUE(QFileInfo::exists(path(out))) << out.toStdString();
+        EXPECT_EQ(probe(path(out)).resolution, "160x120") << out.toStdString();
+    }
+}
+
+TEST_F(ConvertTest, ThreeGppGetsEncodersThatExistAndFitTheSize) {
+    const QString in = clip("in.avi");
+    struct Case {
+        const char* name;
+        const char* size;
+        const char* video;
+    };
+    for (const Case c : {Case{"out.3gp", "176x144", "h263"}, Case{"out.3g2", "176x144", "h263"},
+                         Case{"small.3gp", "160x120", "mpeg4"}}) {
+        const ToolRun run = runTool({"-y", "-i", in, "-s", c.size, "-ab", "12200", "-ar", "8000",
+                                     "-ac", "1", path(c.name)});
+        EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+        const ProbeReading r = probe(path(c.name));
+        EXPECT_EQ(r.videoFormat, c.video);
+        EXPECT_EQ(r.resolution, c.size);
+        EXPECT_EQ(r.audioFormat, "aac");
+        EXPECT_EQ(r.sample, " 8000 Hz");
+        EXPECT_EQ(r.channels, " mono");
+    }
+    // A codec the caller chose is kept.
+    const ToolRun chosen = runTool({"-y", "-i", in, "-s", "176x144", "-ar", "8000", "-ac", "1",
+                                    "-acodec", "libopencore_amrnb", path("chosen.3gp")});
+    EXPECT_NE(chosen.exitCode, 0);
+}
+
+// Storage-format size of one 20 ms frame per mode, header byte included.
+std::int64_t amrSize(double seconds, int frameBytes) {
+    return 6 + static_cast<std::int64_t>(std::lround(seconds * 50)) * frameBytes;
+}
+
+TEST_F(ConvertTest, AmrIsEncodedByTheToolAtTheRequestedMode) {
+    // Uncompressed sound, so the length is exact and so is the expected frame count.
+    const QString in = makeClip(dir.path(), "in.wav", {}, 1.0, "160x120", false);
+    struct Case {
+        const char* rate;
+        int frameBytes;
+    };
+    for (const Case c : {Case{"12200", 32}, Case{"7950", 21}, Case{"4750", 13},
+                         Case{"9000", 21} /* next mode down */, Case{"1000", 13}}) {
+        const QString out = path(QStringLiteral("out %1.amr").arg(c.rate));
+        const ToolRun run =
+            runTool({"-y", "-i", in, "-ab", c.rate, "-ar", "8000", "-ac", "1", out});
+        EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+        expectStatusLines(run, 1.0);
+        QFile file(out);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << c.rate;
+        const QByteArray data = file.readAll();
+        EXPECT_TRUE(data.startsWith("#!AMR\n"));
+        EXPECT_EQ(data.size(), amrSize(1.0, c.frameBytes)) << c.rate;
+
+        const ProbeReading r = probe(out);
+        EXPECT_EQ(r.audioFormat, "amr_nb");
+        EXPECT_EQ(r.sample, " 8000 Hz");
+        EXPECT_EQ(r.channels, " mono");
+    }
+    // Every frame decodes.
+    const ProcessResult decoded =
+        runProcess("ffmpeg", {"-v", "error", "-i", path("out 12200.amr"), "-f", "null", "-"});
+    EXPECT_EQ(decoded.exitCode, 0);
+    EXPECT_TRUE(decoded.output.isEmpty()) << decoded.output.toStdString();
+}
+
+TEST_F(ConvertTest, AmrHonoursCutAndOverwriteRules) {
+    const QString in = makeClip(dir.path(), "in.wav", {}, 2.0, "160x120", false);
+    const QString out = path("cut.amr");
+    ToolRun run = runTool({"-y", "-i", in, "-ss", "00:00:01", "-t", "0.5", out});
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(QFileInfo(out).size(), amrSize(0.5, 32));
+
+    run = runTool({"-i", in, out});
+    EXPECT_NE(run.exitCode, 0);
+    EXPECT_EQ(QFileInfo(out).size(), amrSize(0.5, 32));
+
+    run = runTool({"-y", "-i", path("missing.avi"), path("none.amr")});
+    EXPECT_NE(run.exitCode, 0);
+    EXPECT_FALSE(QFileInfo::exists(path("none.amr")));
+}
+
+TEST_F(ConvertTest, AmrWriteErrorFails) {
+    const QString in = clip("in.avi");
+    const QString full = path("full.amr");
+    ASSERT_EQ(symlink("/dev/full", full.toLocal8Bit().constData()), 0);
+    const ToolRun run = runTool({"-y", "-i", in, full});
+    EXPECT_NE(run.exitCode, 0);
+    EXPECT_NE(run.err.indexOf("full.amr"), -1) << run.err.toStdString();
+}
+
+} // namespace

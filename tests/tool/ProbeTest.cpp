@@ -1,0 +1,232 @@
+#include "TestSupport.h"
+#include "ToolRun.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <regex>
+
+using namespace vc::test;
+
+namespace {
+
+class ProbeTest : public ::testing::Test {
+protected:
+    QTemporaryDir dir;
+
+    QString clip(const QString& name, const QStringList& options, bool video = true,
+                 bool audio = true) {
+        return makeClip(dir.path(), name, options, 1.0, QStringLiteral("160x120"), video, audio);
+    }
+
+    // Probes a file and checks the form every description must have.
+    ProbeReading probe(const QString& path, std::string* text = nullptr) {
+        const ToolRun run = runTool({"-i", path});
+        EXPECT_TRUE(run.finished);
+        EXPECT_EQ(run.exitCode, 0) << run.out.toStdString();
+        const std::string out = run.out.toStdString();
+        EXPECT_TRUE(out.ends_with("\r\n")) << out;
+        EXPECT_EQ(std::count(out.begin(), out.end(), '\n'),
+                  std::count(out.begin(), out.end(), '\r'))
+            << "every line must end in CR LF:\n"
+            << out;
+        EXPECT_EQ(out.find("\r\r"), std::string::npos);
+        EXPECT_TRUE(run.err.isEmpty()) << run.err.toStdString();
+        if (text)
+            *text = out;
+        return readProbe(out);
+    }
+};
+
+bool isNumber(const std::string& text) {
+    return !text.empty() &&
+           std::all_of(text.begin(), text.end(), [](unsigned char c) { return std::isdigit(c); });
+}
+
+TEST_F(ProbeTest, AviWithMpeg4AndMp3ReadsEveryField) {
+    const QString path = clip("a.avi", {"-c:v", "mpeg4", "-c:a", "libmp3lame", "-ac", "2"});
+    std::string text;
+    const ProbeReading r = probe(path, &text);
+    EXPECT_EQ(r.duration, "00:00:01");
+    EXPECT_TRUE(isNumber(r.bitrate)) << text;
+    EXPECT_EQ(r.videoFormat, "mpeg4");
+    EXPECT_EQ(r.resolution, "160x120");
+    EXPECT_EQ(r.frame, " 25.00 tb(r)");
+    EXPECT_EQ(r.audioFormat, "mp3");
+    EXPECT_EQ(r.sample, " 44100 Hz");
+    EXPECT_EQ(r.channels, " stereo");
+    EXPECT_TRUE(isNumber(r.audioBitrate)) << text;
+    EXPECT_TRUE(text.starts_with("Input #0, avi:\r\n")) << text;
+    EXPECT_NE(text.find("    Stream #0.0: Video: "), std::string::npos) << text;
+    EXPECT_NE(text.find("    Stream #0.1: Audio: "), std::string::npos) << text;
+}
+
+TEST_F(ProbeTest, Mp4WithH264AndAacGivesStreamRates) {
+    const QString path = clip("a.mp4", {"-c:v", "libx264", "-c:a", "aac"});
+    std::string text;
+    const ProbeReading r = probe(path, &text);
+    EXPECT_EQ(r.duration, "00:00:01");
+    EXPECT_EQ(r.videoFormat, "h264");
+    EXPECT_EQ(r.resolution, "160x120");
+    EXPECT_TRUE(isNumber(r.videoBitrate)) << text;
+    EXPECT_EQ(r.frame, " 25.00 tb(r)");
+    EXPECT_EQ(r.audioFormat, "aac");
+    EXPECT_EQ(r.channels, " mono");
+    // Nothing between codec and size: no profile, codec tag ("0x...") or aspect ratio.
+    const std::regex line(
+        R"(\r\n    Stream #0\.0: Video: h264, yuv\w+, 160x120, \d+ kb/s, 25\.00 tb\(r\)\r\n)");
+    EXPECT_TRUE(std::regex_search(text, line)) << text;
+}
+
+TEST_F(ProbeTest, StreamWithoutKnownRateKeepsTheOtherFieldsInPlace) {
+    // ffmpeg's Matroska muxer writes no per-track statistics.
+    const QString path = clip("a.mkv", {"-c:v", "libx264", "-c:a", "libvorbis"});
+    std::string text;
+    const ProbeReading r = probe(path, &text);
+    EXPECT_EQ(r.videoBitrate, "") << text;
+    EXPECT_EQ(r.resolution, "160x120");
+    EXPECT_EQ(r.frame, " 25.00 tb(r)") << text;
+    EXPECT_EQ(r.audioFormat, "vorbis");
+    EXPECT_EQ(r.sample, " 44100 Hz");
+    EXPECT_EQ(r.channels, " mono");
+    EXPECT_TRUE(isNumber(r.bitrate)) << text;
+}
+
+TEST_F(ProbeTest, MatroskaTrackStatisticsGiveTheStreamRate) {
+    const QString path =
+        clip("tagged.mkv", {"-c:v", "libx264", "-c:a", "libvorbis", "-metadata:s:v", "BPS=345678",
+                            "-metadata:s:a", "BPS-eng=96000"});
+    const ProbeReading r = probe(path);
+    EXPECT_EQ(r.videoBitrate, "345");
+    EXPECT_EQ(r.audioBitrate, "96");
+}
+
+TEST_F(ProbeTest, MpegProgramStreamHidesTheVariableRateMarker) {
+    const QString path = clip("a.mpg", {});
+    std::string text;
+    const ProbeReading r = probe(path, &text);
+    EXPECT_EQ(r.videoFormat, "mpeg1video");
+    EXPECT_EQ(r.resolution, "160x120");
+    EXPECT_EQ(r.videoBitrate, "") << text; // the header's all-ones "variable" rate
+    EXPECT_EQ(r.audioFormat, "mp2");
+    EXPECT_EQ(r.duration, "00:00:01");
+}
+
+TEST_F(ProbeTest, FlvListingAudioFirstStillFindsTheVideo) {
+    const QString path = clip("a.flv", {});
+    std::string text;
+    const ProbeReading r = probe(path, &text);
+    EXPECT_EQ(r.videoFormat, "flv1");
+    EXPECT_EQ(r.resolution, "160x120");
+    EXPECT_EQ(r.frame, " 25.00 tb(r)");
+    EXPECT_EQ(r.audioFormat, "mp3");
+}
+
+TEST_F(ProbeTest, AudioOnlyFilesHaveNoVideoLine) {
+    const QString mp3 = clip("a.mp3", {"-b:a", "128k"}, false);
+    ProbeReading r = probe(mp3);
+    EXPECT_FALSE(r.hasVideo);
+    EXPECT_EQ(r.audioFormat, "mp3");
+    EXPECT_EQ(r.audioBitrate, "128");
+    EXPECT_EQ(r.duration, "00:00:01");
+
+    const QString wav = clip("a.wav", {"-ac", "2"}, false);
+    r = probe(wav);
+    EXPECT_FALSE(r.hasVideo);
+    EXPECT_EQ(r.audioFormat, "pcm_s16le");
+    EXPECT_EQ(r.audioBitrate, "1411");
+    EXPECT_EQ(r.channels, " stereo");
+}
+
+TEST_F(ProbeTest, CoverArtIsNotTakenForVideo) {
+    const QString path =
+        clip("cover.mp3",
+             {"-f", "lavfi", "-i", "color=c=red:size=64x64:duration=0.04", "-map", "0:a", "-map",
+              "1:v", "-c:v", "mjpeg", "-frames:v", "1", "-disposition:v", "attached_pic"},
+             false);
+    std::string text;
+    const ProbeReading r = probe(path, &text);
+    EXPECT_FALSE(r.hasVideo) << text;
+    EXPECT_TRUE(r.hasAudio);
+    EXPECT_NE(text.find("Stream #0.1:"), std::string::npos) << text;
+}
+
+TEST_F(ProbeTest, VideoOnlyFileHasNoAudioLine) {
+    const QString path = clip("v.mp4", {"-c:v", "libx264"}, true, false);
+    const ProbeReading r = probe(path);
+    EXPECT_FALSE(r.hasAudio);
+    EXPECT_EQ(r.resolution, "160x120");
+}
+
+TEST_F(ProbeTest, NoLowerCaseXBeforeTheFrameSize) {
+    const QString path = makeClip(
+        dir.path(), "dn.mov", {"-c:v", "dnxhd", "-profile:v", "dnxhr_lb", "-pix_fmt", "yuv422p"},
+        1.0, "256x144", true, false);
+    std::string text;
+    const ProbeReading r = probe(path, &text);
+    EXPECT_EQ(r.resolution, "256x144") << text;
+    EXPECT_EQ(r.videoFormat, "dnXhd");
+    EXPECT_EQ(r.frame, " 25.00 tb(r)");
+}
+
+TEST_F(ProbeTest, SurroundLayoutIsNamed) {
+    const QString path = clip("six.mkv", {"-c:a", "pcm_s16le", "-ac", "6"}, false);
+    EXPECT_EQ(probe(path).channels, " 5.1");
+}
+
+TEST_F(ProbeTest, DurationIsRoundedToHundredths) {
+    // 61.996 s of audio reads as a whole minute and two seconds.
+    const QString path =
+        makeClip(dir.path(), "long.wav", {"-ac", "1", "-ar", "8000"}, 61.996, "160x120", false);
+    std::string text;
+    probe(path, &text);
+    EXPECT_NE(text.find("  Duration: 00:01:02.00, "), std::string::npos) << text;
+}
+
+TEST_F(ProbeTest, NonMediaGetsOneErrorLineAndFailure) {
+    const QString path = QDir(dir.path()).filePath("notes.avi");
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("These are plain notes, not a film.\nDuration: 00:10:00\n");
+    file.close();
+
+    for (const QString& target : {path, QDir(dir.path()).filePath("missing.avi")}) {
+        const ToolRun run = runTool({"-i", target});
+        EXPECT_NE(run.exitCode, 0);
+        const std::string out = run.out.toStdString();
+        EXPECT_EQ(out.find("Duration"), std::string::npos) << out;
+        EXPECT_EQ(out.find("bitrate"), std::string::npos) << out;
+        EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 1) << out;
+        EXPECT_TRUE(out.ends_with("\r\n")) << out;
+    }
+}
+
+TEST_F(ProbeTest, FileNamesAreNeverPrintedNorMisread) {
+    const QStringList names{"with blank 'single' \"double\" $HOME.avi",
+                            "Video: 999x999, Duration: 12:34:56, bitrate: 7 kbps.avi",
+                            QString::fromUtf8("m\xc3\xbcnchen \xe6\x97\xa5\xe6\x9c\xac.avi"),
+                            "proto:name.avi"};
+    for (const QString& name : names) {
+        const QString path = clip(name, {"-c:v", "mpeg4"});
+        std::string text;
+        const ProbeReading r = probe(path, &text);
+        EXPECT_EQ(r.duration, "00:00:01") << name.toStdString();
+        EXPECT_EQ(r.resolution, "160x120") << name.toStdString();
+        EXPECT_EQ(text.find("999"), std::string::npos) << text;
+        EXPECT_EQ(text.find(name.toStdString()), std::string::npos) << text;
+    }
+}
+
+TEST_F(ProbeTest, RelativeNamesThatLookLikeOptionsOrProtocols) {
+    clip("-lead.avi", {});
+    clip("pipe:0.avi", {});
+    for (const QString& name : {QStringLiteral("-lead.avi"), QStringLiteral("pipe:0.avi")}) {
+        const ToolRun run = runTool({"-i", name}, dir.path());
+        EXPECT_EQ(run.exitCode, 0) << name.toStdString() << run.out.toStdString();
+        EXPECT_EQ(readProbe(run.out.toStdString()).resolution, "160x120");
+    }
+}
+
+} // namespace
