@@ -19,9 +19,9 @@ std::string makeOutput(std::size_t bytes) {
     int frame = 0;
     while (out.size() < bytes) {
         ++frame;
-        out += "frame=" + std::to_string(frame) + " fps= 50 q=2.0 size=    1024kB time=" +
-               std::to_string(frame / 25) + "." + std::to_string(frame % 25 * 4) +
-               " bitrate= 838.9kbits/s\r";
+        out += "frame=" + std::to_string(frame) +
+               " fps= 50 q=2.0 size=    1024kB time=" + std::to_string(frame / 25) + "." +
+               std::to_string(frame % 25 * 4) + " bitrate= 838.9kbits/s\r";
         if (frame % 100 == 0)
             out += "[mpeg4 @ 0x55d5] some message from the encoder\n";
     }
