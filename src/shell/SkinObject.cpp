@@ -1,0 +1,113 @@
+#include "shell/SkinObject.h"
+
+#include <algorithm>
+
+namespace vc {
+
+SkinElement::SkinElement(SkinForm& form, ElementSpec spec)
+    : form_(form), spec_(std::move(spec)), text_(spec_.text), rect_(spec_.rect),
+      visible_(spec_.visible), position_(spec_.position) {}
+
+TextFacet* SkinElement::textFacet() {
+    return spec_.kind == ElementKind::Text || spec_.kind == ElementKind::Area ? this : nullptr;
+}
+
+SliderFacet* SkinElement::sliderFacet() {
+    return spec_.kind == ElementKind::Slider ? this : nullptr;
+}
+
+void SkinElement::setText(const QString& text) {
+    if (text == text_)
+        return;
+    text_ = text;
+    changed(rect_);
+}
+
+void SkinElement::setRect(const QRect& rect) {
+    if (rect == rect_)
+        return;
+    const QRect before = rect_;
+    rect_ = rect;
+    changed(before);
+}
+
+void SkinElement::setVisible(bool visible) {
+    if (visible == visible_)
+        return;
+    visible_ = visible;
+    changed(rect_);
+}
+
+void SkinElement::redraw() {
+    changed(rect_);
+}
+
+void SkinElement::setPosition(int position) {
+    position = std::clamp(position, 0, MaxPosition);
+    if (position == position_)
+        return;
+    position_ = position;
+    changed(rect_);
+}
+
+void SkinElement::setEnabled(bool enabled) {
+    if (enabled == enabled_)
+        return;
+    enabled_ = enabled;
+    changed(rect_);
+}
+
+QRect SkinElement::thumbRect() const {
+    const int size = spec_.look.thumbSize;
+    const int travel = std::max(0, rect_.width() - size);
+    const int left =
+        rect_.left() + static_cast<int>(static_cast<long long>(travel) * position_ / MaxPosition);
+    return QRect(left, rect_.center().y() - size / 2, size, size);
+}
+
+int SkinElement::positionAt(int x) const {
+    const int size = spec_.look.thumbSize;
+    const int travel = rect_.width() - size;
+    if (travel <= 0)
+        return 0;
+    const long long offset = std::clamp(x - size / 2 - rect_.left(), 0, travel);
+    // Nearest position, so that a thumb placed at a pixel reads back the same pixel.
+    return static_cast<int>((offset * MaxPosition + travel / 2) / travel);
+}
+
+void SkinElement::changed(const QRect& before) {
+    // A slider's thumb may stick out of its rectangle.
+    const int margin = spec_.kind == ElementKind::Slider ? spec_.look.thumbSize : 1;
+    const QMargins grow(margin, margin, margin, margin);
+    form_.repaint(before.marginsAdded(grow).united(rect_.marginsAdded(grow)));
+}
+
+SkinForm::SkinForm(const FormSpec& spec, QWidget* window) : spec_(spec), window_(window) {
+    elements_.reserve(static_cast<std::size_t>(spec_.elements.size()));
+    for (const ElementSpec& e : spec_.elements)
+        elements_.push_back(std::make_unique<SkinElement>(*this, e));
+}
+
+SkinElement* SkinForm::element(const QString& name) const {
+    for (const auto& e : elements_) {
+        if (e->name() == name)
+            return e.get();
+    }
+    return nullptr;
+}
+
+SkinElement* SkinForm::elementAt(const QPoint& p) const {
+    for (auto it = elements_.rbegin(); it != elements_.rend(); ++it) {
+        SkinElement& e = **it;
+        if (e.isVisible() && e.isEnabled() && e.spec().mouse && e.rect().contains(p))
+            return &e;
+    }
+    return nullptr;
+}
+
+void SkinForm::repaint(const QRect& area) {
+    if (canvas_)
+        canvas_->update(area);
+}
+
+} // namespace vc

@@ -1,0 +1,107 @@
+#pragma once
+
+#include "common/SkinFacets.h"
+#include "shell/SkinFile.h"
+#include "shell/SliderFacet.h"
+
+#include <QPointer>
+#include <QWidget>
+#include <memory>
+#include <vector>
+
+namespace vc {
+
+class SkinForm;
+
+// Anything the skin reports events for: a form attached to a window, or one of its elements.
+class ISkinObject {
+public:
+    virtual ~ISkinObject() = default;
+    virtual QString name() const = 0;
+    // The child element of exactly this name (case counts), or null.
+    virtual ISkinObject* findChild(const QString& name) const = 0;
+    // The facets the object offers; null where it has none.
+    virtual TextFacet* textFacet() { return nullptr; }
+    virtual ShapeFacet* shapeFacet() { return nullptr; }
+    virtual SliderFacet* sliderFacet() { return nullptr; }
+};
+
+// A named element of an attached form. Every element has a shape; text lines and areas have
+// text, sliders a position. Every change repaints what it touched; redraw() repaints anyway.
+class SkinElement final : public ISkinObject,
+                          public TextFacet,
+                          public ShapeFacet,
+                          public SliderFacet {
+public:
+    SkinElement(SkinForm& form, ElementSpec spec);
+
+    QString name() const override { return spec_.name; }
+    ISkinObject* findChild(const QString&) const override { return nullptr; }
+    TextFacet* textFacet() override;
+    ShapeFacet* shapeFacet() override { return this; }
+    SliderFacet* sliderFacet() override;
+
+    ElementKind kind() const { return spec_.kind; }
+    const ElementSpec& spec() const { return spec_; }
+    SkinForm& form() const { return form_; }
+
+    QString text() const override { return text_; }
+    void setText(const QString& text) override;
+
+    QRect rect() const override { return rect_; }
+    void setRect(const QRect& rect) override;
+    void setVisible(bool visible) override;
+    bool isVisible() const { return visible_; }
+    void redraw() override;
+
+    int position() const override { return position_; }
+    void setPosition(int position) override;
+
+    // A disabled element shows its disabled look and lets the pointer through.
+    void setEnabled(bool enabled);
+    bool isEnabled() const { return enabled_; }
+
+    // Where a slider's thumb is drawn, and the position a thumb centred on x would have.
+    QRect thumbRect() const;
+    int positionAt(int x) const;
+
+private:
+    void changed(const QRect& before);
+
+    SkinForm& form_;
+    ElementSpec spec_;
+    QString text_;
+    QRect rect_;
+    bool visible_;
+    bool enabled_ = true;
+    int position_;
+};
+
+// A form of the skin as attached to one window; it owns the window's elements.
+class SkinForm final : public ISkinObject {
+public:
+    SkinForm(const FormSpec& spec, QWidget* window);
+
+    QString name() const override { return spec_.name; }
+    ISkinObject* findChild(const QString& name) const override { return element(name); }
+
+    SkinElement* element(const QString& name) const;
+    const std::vector<std::unique_ptr<SkinElement>>& elements() const { return elements_; }
+    const FormSpec& spec() const { return spec_; }
+    QWidget* window() const { return window_; }
+
+    // The topmost visible, enabled element under p that takes the pointer, or null.
+    SkinElement* elementAt(const QPoint& p) const;
+
+    // Where repaints go; set by the engine.
+    void setCanvas(QWidget* canvas) { canvas_ = canvas; }
+    void repaint(const QRect& area);
+
+private:
+    FormSpec spec_;
+    QPointer<QWidget> window_;
+    QPointer<QWidget> canvas_;
+    std::vector<std::unique_ptr<SkinElement>> elements_;
+};
+
+} // namespace vc
