@@ -1,0 +1,58 @@
+#include "shell/Dialogs.h"
+
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QProcess>
+#include <QUrl>
+
+namespace vc {
+
+void QtDialogs::information(QWidget* parent, const QString& title, const QString& text) {
+    QMessageBox::information(parent, title, text);
+}
+
+void QtDialogs::warning(QWidget* parent, const QString& title, const QString& text) {
+    QMessageBox::warning(parent, title, text);
+}
+
+bool QtDialogs::question(QWidget* parent, const QString& title, const QString& text) {
+    return QMessageBox::question(parent, title, text, QMessageBox::Yes | QMessageBox::No,
+                                 QMessageBox::No) == QMessageBox::Yes;
+}
+
+QStringList QtDialogs::openFiles(QWidget* parent, const QString& title, const QString& folder,
+                                 const QString& filter) {
+    return QFileDialog::getOpenFileNames(parent, title, folder, filter);
+}
+
+QString QtDialogs::chooseFolder(QWidget* parent, const QString& title, const QString& folder) {
+    return QFileDialog::getExistingDirectory(parent, title, folder);
+}
+
+bool isOpenableAddress(const QString& address) {
+    const QUrl url(address.trimmed(), QUrl::StrictMode);
+    if (!url.isValid())
+        return false;
+    const QString scheme = url.scheme().toLower();
+    if (scheme == QLatin1String("mailto"))
+        return !url.path().isEmpty();
+    return (scheme == QLatin1String("http") || scheme == QLatin1String("https")) &&
+           !url.host().isEmpty();
+}
+
+bool QtShellActions::openFolder(const QString& path) {
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+}
+
+bool QtShellActions::openUrl(const QString& address) {
+    if (!isOpenableAddress(address))
+        return false;
+    return QDesktopServices::openUrl(QUrl(address.trimmed(), QUrl::StrictMode));
+}
+
+bool QtShellActions::powerOff() {
+    return QProcess::startDetached(QStringLiteral("systemctl"), {QStringLiteral("poweroff")});
+}
+
+} // namespace vc

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+class QWidget;
+
+namespace vc {
+
+// Every modal box and chooser the program shows goes through here, so that tests can answer
+// them without a window ever blocking.
+class Dialogs {
+public:
+    virtual ~Dialogs() = default;
+    virtual void information(QWidget* parent, const QString& title, const QString& text) = 0;
+    virtual void warning(QWidget* parent, const QString& title, const QString& text) = 0;
+    // True for Yes.
+    virtual bool question(QWidget* parent, const QString& title, const QString& text) = 0;
+    // Empty when the user cancels.
+    virtual QStringList openFiles(QWidget* parent, const QString& title, const QString& folder,
+                                  const QString& filter) = 0;
+    virtual QString chooseFolder(QWidget* parent, const QString& title, const QString& folder) = 0;
+};
+
+class QtDialogs : public Dialogs {
+public:
+    void information(QWidget* parent, const QString& title, const QString& text) override;
+    void warning(QWidget* parent, const QString& title, const QString& text) override;
+    bool question(QWidget* parent, const QString& title, const QString& text) override;
+    QStringList openFiles(QWidget* parent, const QString& title, const QString& folder,
+                          const QString& filter) override;
+    QString chooseFolder(QWidget* parent, const QString& title, const QString& folder) override;
+};
+
+// Opens things outside the program: folders and pages in the desktop's handlers, and the
+// power-off at the end of a batch.
+class ShellActions {
+public:
+    virtual ~ShellActions() = default;
+    virtual bool openFolder(const QString& path) = 0;
+    // Only http, https and mailto addresses are opened; anything else is refused.
+    virtual bool openUrl(const QString& address) = 0;
+    virtual bool powerOff() = 0;
+};
+
+class QtShellActions : public ShellActions {
+public:
+    bool openFolder(const QString& path) override;
+    bool openUrl(const QString& address) override;
+    bool powerOff() override;
+};
+
+// Whether an address from a data file may be handed to the desktop.
+bool isOpenableAddress(const QString& address);
+
+} // namespace vc

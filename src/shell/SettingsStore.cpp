@@ -1,0 +1,46 @@
+#include "shell/SettingsStore.h"
+
+#include <QDir>
+#include <QStandardPaths>
+
+namespace vc {
+
+SettingsStore::SettingsStore(const QString& programName)
+    : settings_(programName + QStringLiteral(".ini")),
+      parameters_(QStringLiteral("pro ") + programName + QStringLiteral(".ini")) {}
+
+QString SettingsStore::defaultOutputFolder() {
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::MoviesLocation);
+    if (folder.isEmpty())
+        folder = QDir::home().filePath(QStringLiteral("Videos"));
+    return QDir::toNativeSeparators(folder) + QDir::separator();
+}
+
+Settings SettingsStore::load(int defaultProfile) const {
+    Settings s;
+    s.videoFirstPage = settings_.readBool(QStringLiteral("plane"), QStringLiteral("video"), true);
+    s.audioFirstPage = settings_.readBool(QStringLiteral("plane"), QStringLiteral("audio"), true);
+    s.outputFolder = settings_.readString(QStringLiteral("output"), QStringLiteral("path"),
+                                          defaultOutputFolder());
+    s.category = settings_.readInt(QStringLiteral("profiles"), QStringLiteral("selcetindex"), 1);
+    s.profile = settings_.readInt(QStringLiteral("profiles"), QStringLiteral("selcetsubindex"),
+                                  defaultProfile);
+    s.finishAction =
+        settings_.readInt(QStringLiteral("profiles"), QStringLiteral("FinishSelcet"), 0);
+    return s;
+}
+
+bool SettingsStore::save(const Settings& s) {
+    const QString profiles = QStringLiteral("profiles");
+    const QString plane = QStringLiteral("plane");
+    // Each write replaces the file whole; stop at the first failure so nothing half-new lands.
+    return settings_.writeString(QStringLiteral("output"), QStringLiteral("path"),
+                                 s.outputFolder) &&
+           settings_.writeInt(profiles, QStringLiteral("selcetsubindex"), s.profile) &&
+           settings_.writeInt(profiles, QStringLiteral("selcetindex"), s.category) &&
+           settings_.writeInt(profiles, QStringLiteral("FinishSelcet"), s.finishAction) &&
+           settings_.writeInt(plane, QStringLiteral("video"), s.videoFirstPage ? 1 : 0) &&
+           settings_.writeInt(plane, QStringLiteral("audio"), s.audioFirstPage ? 1 : 0);
+}
+
+} // namespace vc

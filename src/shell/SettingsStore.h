@@ -1,0 +1,43 @@
+#pragma once
+
+#include "common/IniFile.h"
+
+#include <QString>
+
+namespace vc {
+
+// The user's choices kept between runs.
+struct Settings {
+    bool videoFirstPage = true;
+    bool audioFirstPage = true;
+    QString outputFolder;
+    int category = 1;
+    int profile = 0;
+    int finishAction = 0; // 0 nothing, 1 open the output folder, 2 power off
+
+    friend bool operator==(const Settings&, const Settings&) = default;
+};
+
+// The settings file (program name + ".ini") and the profile parameter store
+// ("pro " + program name + ".ini"), both in the configuration folder.
+class SettingsStore {
+public:
+    explicit SettingsStore(const QString& programName);
+
+    // Missing files and keys give the defaults; the profile defaults to defaultProfile.
+    Settings load(int defaultProfile) const;
+    // False when the settings file could not be written; it keeps what it held then.
+    bool save(const Settings& settings);
+
+    IniFile& settingsFile() { return settings_; }
+    IniFile& parameterStore() { return parameters_; }
+
+    // The user's videos folder, with a trailing separator.
+    static QString defaultOutputFolder();
+
+private:
+    IniFile settings_;
+    IniFile parameters_;
+};
+
+} // namespace vc

@@ -1,0 +1,105 @@
+#include "shell/SettingsWindows.h"
+
+#include <QButtonGroup>
+#include <QDir>
+#include <QFileSystemModel>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTreeView>
+#include <QVBoxLayout>
+
+namespace vc {
+
+Tfm_set::Tfm_set(QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("Tfm_set"));
+    setWindowTitle(QStringLiteral("Settings"));
+    setModal(true);
+    box_ = new QGroupBox(QStringLiteral("Output Settings"), this);
+    box_->setObjectName(QStringLiteral("rg_finish"));
+    group_ = new QButtonGroup(this);
+    auto* items = new QVBoxLayout(box_);
+    const char* captions[] = {"Do nothing after conversion finished",
+                              "Open the target folder after conversion finished",
+                              "Automatically shutdown after conversion finished"};
+    for (int i = 0; i < 3; ++i) {
+        auto* radio = new QRadioButton(QLatin1String(captions[i]), box_);
+        group_->addButton(radio, i);
+        items->addWidget(radio);
+    }
+    auto* ok = new QPushButton(QStringLiteral("OK"), this);
+    auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
+    ok->setDefault(true);
+    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(ok);
+    buttons->addWidget(cancel);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(box_);
+    layout->addLayout(buttons);
+    setFixedSize(sizeHint().expandedTo(QSize(380, 0)));
+}
+
+int Tfm_set::choose(int action) {
+    if (QAbstractButton* b = group_->button(action))
+        b->setChecked(true);
+    if (exec() != QDialog::Accepted)
+        return -1;
+    return group_->checkedId() < 0 ? action : group_->checkedId();
+}
+
+Tfm_dir::Tfm_dir(QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("Tfm_dir"));
+    setWindowTitle(QStringLiteral("Output Directory"));
+    setModal(true);
+    model_ = new QFileSystemModel(this);
+    model_->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Drives);
+    model_->setRootPath(QDir::rootPath());
+    tree_ = new QTreeView(this);
+    tree_->setObjectName(QStringLiteral("ShellTreeView1"));
+    tree_->setModel(model_);
+    tree_->setRootIndex(model_->index(QDir::rootPath()));
+    for (int column = 1; column < model_->columnCount(); ++column)
+        tree_->hideColumn(column);
+    tree_->header()->hide();
+    auto* ok = new QPushButton(QStringLiteral("Ok"), this);
+    auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
+    connect(ok, &QPushButton::clicked, this, &Tfm_dir::bt_okClick);
+    connect(cancel, &QPushButton::clicked, this, &Tfm_dir::bt_cancelClick);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(ok);
+    buttons->addWidget(cancel);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(tree_);
+    layout->addLayout(buttons);
+    resize(360, 420);
+}
+
+void Tfm_dir::setCurrentFolder(const QString& folder) {
+    const QModelIndex index = model_->index(QDir::cleanPath(folder));
+    if (!index.isValid())
+        return;
+    tree_->setCurrentIndex(index);
+    tree_->scrollTo(index);
+}
+
+void Tfm_dir::bt_okClick() {
+    const QModelIndex index = tree_->currentIndex();
+    const QString path = index.isValid() ? QDir::cleanPath(model_->filePath(index)) : QString();
+    if (path.isEmpty())
+        return; // nothing selected: the window stays open
+    result_ = QDir::toNativeSeparators(path);
+    accept();
+}
+
+void Tfm_dir::bt_cancelClick() {
+    result_.clear();
+    reject();
+}
+
+} // namespace vc

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QDialog>
+
+class QButtonGroup;
+class QFileSystemModel;
+class QGroupBox;
+class QTreeView;
+
+namespace vc {
+
+// "Settings": what happens after a batch has finished.
+class Tfm_set : public QDialog {
+    Q_OBJECT
+public:
+    explicit Tfm_set(QWidget* parent = nullptr);
+
+    // Shows the window modally with `action` selected; the chosen action when "OK" was
+    // pressed, or -1 for "Cancel".
+    int choose(int action);
+
+    QButtonGroup* rg_finish() const { return group_; }
+
+private:
+    QGroupBox* box_;
+    QButtonGroup* group_;
+};
+
+// "Output Directory": a folder tree from the file system's root. The result stays between
+// showings, so closing from the title bar leaves the previous choice in force.
+class Tfm_dir : public QDialog {
+    Q_OBJECT
+public:
+    explicit Tfm_dir(QWidget* parent = nullptr);
+
+    // The chosen folder, without a trailing separator (the root stays "/"); empty after Cancel.
+    QString result() const { return result_; }
+    // Selects and reveals a folder in the tree.
+    void setCurrentFolder(const QString& folder);
+    QTreeView* tree() const { return tree_; }
+
+    // What "Ok" and "Cancel" do; public so that tests can press them.
+    void bt_okClick();
+    void bt_cancelClick();
+
+private:
+    QFileSystemModel* model_;
+    QTreeView* tree_;
+    QString result_;
+};
+
+} // namespace vc
