@@ -2,7 +2,7 @@
 add_library(vc_warnings INTERFACE)
 target_compile_options(vc_warnings INTERFACE
     -Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor -Woverloaded-virtual
-    -Wcast-qual -Wformat=2 -Wimplicit-fallthrough -Wnull-dereference)
+    -Wcast-qual -Wformat=2 -Wimplicit-fallthrough)
 if(VC_WERROR)
     target_compile_options(vc_warnings INTERFACE -Werror)
 endif()

@@ -47,8 +47,7 @@ Tfm_about::Tfm_about(ShellActions& shell, QWidget* parent) : QDialog(parent), sh
     setFixedSize(420, 200);
 }
 
-void Tfm_about::setProduct(const QString& programName, bool otherEdition,
-                           const QString& webPage) {
+void Tfm_about::setProduct(const QString& programName, bool otherEdition, const QString& webPage) {
     const MakerInfo maker = makerInfo(otherEdition);
     title_->setText(programName);
     maker_->setText(maker.line);
@@ -62,7 +61,8 @@ void Tfm_about::showFrom(QWidget* mainWindow) {
 }
 
 void Tfm_about::setLinkColour(const QColor& colour) {
-    web_->setStyleSheet(QStringLiteral("color: %1; text-decoration: underline;").arg(colour.name()));
+    web_->setStyleSheet(
+        QStringLiteral("color: %1; text-decoration: underline;").arg(colour.name()));
 }
 
 bool Tfm_about::eventFilter(QObject* watched, QEvent* event) {

@@ -9,11 +9,16 @@ ProgramInfo ProgramInfo::fromArgv0(const QString& argv0, const QString& executab
     ProgramInfo info;
     info.folder = QDir::cleanPath(executableFolder);
     info.fileName = QFileInfo(argv0).fileName();
-    info.name = info.fileName;
-    if (info.name.endsWith(QLatin1String(".exe"), Qt::CaseInsensitive))
-        info.name.chop(4);
+    info.name = nameOf(info.fileName);
     info.toolPath = QDir(info.folder).filePath(QStringLiteral("register.dat"));
     return info;
+}
+
+QString ProgramInfo::nameOf(const QString& fileName) {
+    QString name = fileName;
+    if (name.endsWith(QLatin1String(".exe"), Qt::CaseInsensitive))
+        name.chop(4);
+    return name;
 }
 
 } // namespace vc

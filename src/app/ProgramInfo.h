@@ -13,6 +13,8 @@ struct ProgramInfo {
     QString toolPath; // the converter tool beside the executable
 
     static ProgramInfo fromArgv0(const QString& argv0, const QString& executableFolder);
+    // A program file name less a trailing ".exe".
+    static QString nameOf(const QString& fileName);
 };
 
 } // namespace vc

@@ -1,17 +1,23 @@
-#include "app/ProgramInfo.h"
+#include "app/Program.h"
+#include "shell/Dialogs.h"
 
 #include <QApplication>
-#include <QWidget>
+#include <QDir>
+#include <QIcon>
+#include <clocale>
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    const vc::ProgramInfo program = vc::ProgramInfo::fromArgv0(
-        QString::fromLocal8Bit(argv[0]), QCoreApplication::applicationDirPath());
-    QApplication::setApplicationName(program.name);
+    // Numbers handed to the converter tool and the preview library are always "C" formatted.
+    std::setlocale(LC_NUMERIC, "C");
+    const vc::ProgramInfo info = vc::ProgramInfo::fromArgv0(QString::fromLocal8Bit(argv[0]),
+                                                            QCoreApplication::applicationDirPath());
+    QApplication::setApplicationName(info.name);
+    QApplication::setWindowIcon(QIcon(QDir(info.folder).filePath(QStringLiteral("skin/logo.png"))));
 
-    QWidget window;
-    window.setWindowTitle(QStringLiteral("Video Converter"));
-    window.setFixedSize(820, 562);
-    window.show();
+    vc::QtDialogs dialogs;
+    vc::QtShellActions shell;
+    vc::Program program(info, dialogs, shell);
+    program.main().show();
     return QApplication::exec();
 }

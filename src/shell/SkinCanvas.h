@@ -14,6 +14,8 @@ class TSkin;
 // Lies under every other child of a skinned window, paints its form and turns mouse input
 // into the engine's events.
 class SkinCanvas final : public QWidget {
+    // Needed for findChild<SkinCanvas*> to tell the canvas from the window's other children.
+    Q_OBJECT
 public:
     SkinCanvas(TSkin& engine, QWidget* window);
     ~SkinCanvas() override;

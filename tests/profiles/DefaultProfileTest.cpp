@@ -1,4 +1,4 @@
-#include "profiles/DefaultProfile.h"
+#include "profiles/Catalogue.h"
 
 #include <gtest/gtest.h>
 

@@ -1,0 +1,475 @@
+#include "app/MainWindow.h"
+
+#include "app/AboutWindow.h"
+#include "app/Edition.h"
+#include "profiles/DefaultProfile.h"
+#include "shell/Dialogs.h"
+#include "shell/HoverHints.h"
+#include "shell/ImageButton.h"
+#include "shell/SettingsWindows.h"
+#include "shell/SkinLayout.h"
+#include "shell/TSkin.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QScreen>
+#include <QStyle>
+#include <QSystemTrayIcon>
+#include <QTreeWidget>
+
+namespace vc {
+
+namespace {
+
+const QString Caption = QStringLiteral("Video Converter");
+
+struct ButtonHint {
+    const char* name;
+    const char* hint;
+};
+
+// Placement order of the image buttons, with their design hints.
+constexpr ButtonHint ButtonHints[] = {{"bt_dvdopen", "Add File"},
+                                      {"bt_ifo", "Add Folder"},
+                                      {"bt_remove", "Remove Files"},
+                                      {"bt_clear", "Clear file list"},
+                                      {"bt_chapte", "Properties"},
+                                      {"bt_set", "Settings"},
+                                      {"bt_back", "Back"},
+                                      {"bt_play", "Play"},
+                                      {"bt_next", "Forward"},
+                                      {"bt_playstop", "Stop"},
+                                      {"bt_cut", "Cut"},
+                                      {"bt_images", "Save Image"},
+                                      {"bt_start", "Start conversion"},
+                                      {"bt_pause", "Stop conversion"},
+                                      {"Bt_Convertstop", "Stop conversion"},
+                                      {"bt_web", "About US"}};
+
+constexpr const char* ComboNames[] = {"cb_audio",        "cb_subtitle",     "cb_size",
+                                      "cb_videobitrate", "cb_audiobitrate", "cb_channel"};
+
+} // namespace
+
+Tfm_main::Tfm_main(ProgramInfo program, Dialogs& dialogs, ShellActions& shell)
+    : program_(std::move(program)), dialogs_(dialogs), shell_(shell), skin_(new TSkin(this)),
+      language_(QDir(program_.folder).filePath(QStringLiteral("language.info")), dialogs) {
+    setObjectName(QStringLiteral("Tfm_main"));
+    setWindowTitle(Caption);
+    // The skin draws the frame; a frameless window from the start avoids re-creating it.
+    setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowMinimizeButtonHint);
+    setFixedSize(820, 562);
+    language_.setConverting([this] { return converting_; });
+    createControls();
+    createMenus();
+
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+
+    tray_ = new QSystemTrayIcon(this);
+    tray_->setToolTip(QStringLiteral("Brivane Software"));
+    connect(tray_, &QSystemTrayIcon::activated, this,
+            [this](QSystemTrayIcon::ActivationReason r) { trayActivated(r); });
+
+    connect(skin_, &TSkin::OnMouseMove, this,
+            [this](ISkinObject* source, int, int) { onSkinMouseMove(source); });
+    connect(skin_, &TSkin::OnClick, this, [this](ISkinObject* source) { onSkinClick(source); });
+}
+
+Tfm_main::~Tfm_main() = default;
+
+QString Tfm_main::programName() const {
+    return programFileName_.isEmpty() ? program_.name : ProgramInfo::nameOf(programFileName_);
+}
+
+bool Tfm_main::editionFlag() const {
+    return isOtherEdition(programFileName_);
+}
+
+QWidget* Tfm_main::control(const QString& name) const {
+    return controls_.value(name);
+}
+
+void Tfm_main::createControls() {
+    pl_appname_ = new QWidget(this);
+    pl_appname_->setObjectName(QStringLiteral("pl_appname"));
+    img_name_ = new QLabel(pl_appname_);
+    img_name_->setObjectName(QStringLiteral("img_name"));
+    img_name_->installEventFilter(this);
+
+    for (const ButtonHint& b : ButtonHints) {
+        auto* button = new ImageButton(QLatin1String(b.name), this);
+        button->setToolTip(QLatin1String(b.hint));
+        buttons_.insert(button->objectName(), button);
+    }
+    connect(buttons_.value(QStringLiteral("bt_set")), &QAbstractButton::clicked, this,
+            &Tfm_main::bt_setClick);
+    connect(buttons_.value(QStringLiteral("bt_web")), &QAbstractButton::clicked, this,
+            &Tfm_main::bt_webClick);
+
+    for (const char* name : ComboNames) {
+        auto* combo = new QComboBox(this);
+        combo->setObjectName(QLatin1String(name));
+        controls_.insert(combo->objectName(), combo);
+    }
+    auto* channels = static_cast<QComboBox*>(controls_.value(QStringLiteral("cb_channel")));
+    channels->addItems({QStringLiteral("Mono"), QStringLiteral("Stereo")});
+    channels->setCurrentIndex(1);
+
+    ed_output_ = new QLineEdit(this);
+    ed_output_->setObjectName(QStringLiteral("ed_output"));
+    controls_.insert(ed_output_->objectName(), ed_output_);
+
+    auto* panel1 = new QWidget(this);
+    panel1->setObjectName(QStringLiteral("Panel1"));
+    panel1->setFixedSize(20, 20);
+    im_mainico_ = new QLabel(panel1);
+    im_mainico_->setObjectName(QStringLiteral("im_mainico"));
+    im_mainico_->setGeometry(2, 2, 16, 16);
+    controls_.insert(panel1->objectName(), panel1);
+
+    auto* strip = new QWidget(this);
+    strip->setObjectName(QStringLiteral("pl_main"));
+    controls_.insert(strip->objectName(), strip);
+    for (const QString& name : SkinLayout::categoryPanelNames()) {
+        auto* panel = new QWidget(this);
+        panel->setObjectName(name);
+        panel->hide();
+        controls_.insert(name, panel);
+    }
+
+    auto* preview = new QWidget(this);
+    preview->setObjectName(QStringLiteral("pl_play"));
+    preview->setAttribute(Qt::WA_StyledBackground);
+    preview->setStyleSheet(QStringLiteral("#pl_play { background: black; }"));
+    controls_.insert(preview->objectName(), preview);
+
+    lv_ = new QTreeWidget(this);
+    lv_->setObjectName(QStringLiteral("lv"));
+    lv_->setRootIsDecorated(false);
+    lv_->setHeaderLabels({QStringLiteral("File Name")});
+    controls_.insert(lv_->objectName(), lv_);
+}
+
+void Tfm_main::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (programFileName_.isEmpty() && !firstShowing())
+        // Without its skin or bitmaps the window cannot be used; the user has been told why.
+        QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+}
+
+bool Tfm_main::firstShowing() {
+    startupLog_.clear();
+    const SkinSetup setup = setUpSkin(*skin_, this, windows_.cutter, program_.folder);
+    if (!setup.ok()) {
+        dialogs_.warning(this, Caption, setup.error);
+        return false;
+    }
+    elements_ = setup.elements;
+    language_.setHint(elements_.hint);
+    const QString title =
+        QDir(program_.folder)
+            .filePath(QStringLiteral("images/main/") + program_.name + QStringLiteral(".bmp"));
+    QPixmap titleImage;
+    if (QFile::exists(title) && titleImage.load(title)) {
+        img_name_->setPixmap(titleImage);
+        img_name_->resize(titleImage.size());
+        pl_appname_->resize(titleImage.size());
+        pl_appname_->move(12, 4);
+        pl_appname_->show();
+        pl_appname_->raise();
+    } else {
+        pl_appname_->hide();
+    }
+    startupLog_ << QStringLiteral("skin");
+
+    for (const QString& name : SkinLayout::categoryPanelNames())
+        controls_.value(name)->hide();
+    if (elements_.di)
+        elements_.di->setVisible(false);
+    startupLog_ << QStringLiteral("picker closed");
+
+    programFileName_ = program_.fileName;
+    language_.setProgramName(programName());
+    startupLog_ << QStringLiteral("program file name");
+
+    if (!applyLayout())
+        return false;
+    startupLog_ << QStringLiteral("layout");
+
+    readProductLinks();
+    startupLog_ << QStringLiteral("product links");
+
+    loadSettings();
+    startupLog_ << QStringLiteral("settings");
+
+    lv_->setFocus();
+    lv_->hide();
+    sliderDragging_ = false;
+    startupLog_ << QStringLiteral("list hidden");
+
+    aboutItem_->setText(QStringLiteral("About ") + programName());
+    buttons_.value(QStringLiteral("bt_dvdopen"))->setFocus();
+    controls_.value(QStringLiteral("pl_play"))->show();
+    startupLog_ << QStringLiteral("ready");
+    emit firstShowingDone();
+    return true;
+}
+
+bool Tfm_main::applyLayout() {
+    const QString path = QDir(program_.folder).filePath(QStringLiteral("Skin.ini"));
+    if (!QFile::exists(path)) {
+        dialogs_.information(
+            this, Caption,
+            QStringLiteral("The program file cannot be found, please install again."));
+        return true;
+    }
+    const SkinLayout layout = SkinLayout::read(IniFile(path));
+    const QDir folder(program_.folder);
+    for (const SkinLayout::Button& b : layout.buttons) {
+        ImageButton* button = buttons_.value(b.name);
+        button->setGeometry(b.rect);
+        const QString error =
+            button->loadBitmaps(folder.filePath(SkinLayout::normalBitmap(b.name)),
+                                folder.filePath(SkinLayout::hoverBitmap(b.name)),
+                                folder.filePath(SkinLayout::disabledBitmap(b.name)));
+        if (!error.isEmpty()) {
+            dialogs_.warning(this, Caption, error);
+            return false;
+        }
+        if (b.visible)
+            button->setVisible(*b.visible);
+    }
+    for (const SkinLayout::Combo& c : layout.combos) {
+        QWidget* combo = controls_.value(c.name);
+        combo->move(c.pos);
+        combo->resize(c.width, combo->sizeHint().height());
+    }
+    ed_output_->setGeometry(layout.output);
+    controls_.value(QStringLiteral("Panel1"))->move(layout.categoryIcon);
+    controls_.value(QStringLiteral("pl_main"))->move(layout.categoryStrip);
+    for (const QString& name : SkinLayout::categoryPanelNames())
+        controls_.value(name)->move(layout.categoryPanels);
+    controls_.value(QStringLiteral("pl_play"))->setGeometry(layout.preview);
+    lv_->setGeometry(layout.sourceList);
+    lv_->headerItem()->setText(0, QStringLiteral("Title"));
+    lv_->setProperty("checkBoxes", true);
+    return true;
+}
+
+void Tfm_main::readProductLinks() {
+    links_ = {};
+    QFile file(QDir(program_.folder).filePath(QStringLiteral("softinfo.dat")));
+    std::optional<ProductLinks> found;
+    if (file.open(QIODevice::ReadOnly))
+        found = ProductLinks::find(file.readAll(), programName());
+    if (found) {
+        links_ = *found;
+        return;
+    }
+    if (const auto text = language_.lookup(31))
+        dialogs_.information(this, Caption, *text);
+}
+
+void Tfm_main::loadSettings() {
+    settings_ = std::make_unique<SettingsStore>(programName());
+    const Settings s = settings_->load(defaultProfileFor(programFileName_));
+    videoFirstPage_ = s.videoFirstPage;
+    audioFirstPage_ = s.audioFirstPage;
+    outputFolder_ = s.outputFolder;
+    ed_output_->setText(outputFolder_);
+    category_ = s.category;
+    selectedProfile_ = s.profile;
+    finishAction_ = s.finishAction;
+    settingsLoaded_ = true;
+}
+
+bool Tfm_main::saveSettings() {
+    if (!settingsLoaded_)
+        return true; // never write defaults over settings that were not read
+    Settings s;
+    s.outputFolder = outputFolder_;
+    s.profile = selectedProfile_;
+    s.category = category_;
+    s.finishAction = finishAction_;
+    s.videoFirstPage = videoFirstPage_;
+    s.audioFirstPage = audioFirstPage_;
+    return settings_->save(s);
+}
+
+void Tfm_main::closeEvent(QCloseEvent* event) {
+    if (converting_) {
+        if (!dialogs_.question(
+                this, Caption,
+                QStringLiteral("The convertion is processing, are you sure to quit?"))) {
+            event->ignore();
+            return;
+        }
+        emit stopConversionRequested();
+    }
+    if (!saveSettings())
+        dialogs_.warning(this, Caption,
+                         QStringLiteral("Your settings could not be saved to %1.")
+                             .arg(QDir::toNativeSeparators(settings_->settingsFile().path())));
+    tray_->hide();
+    event->accept();
+}
+
+bool Tfm_main::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == img_name_) {
+        switch (event->type()) {
+        case QEvent::MouseButtonPress:
+            dragFrom_ = static_cast<QMouseEvent*>(event)->position().toPoint();
+            dragArmed_ = true;
+            return true;
+        case QEvent::MouseMove:
+            if (dragArmed_ && (QGuiApplication::mouseButtons() & Qt::LeftButton)) {
+                const QPoint at = static_cast<QMouseEvent*>(event)->position().toPoint();
+                move(x() + at.x() - dragFrom_.x(), y() + at.y() - dragFrom_.y());
+            }
+            return true;
+        case QEvent::MouseButtonRelease:
+            dragArmed_ = false;
+            return true;
+        default:
+            break;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void Tfm_main::onSkinMouseMove(ISkinObject* source) {
+    // Moves over the bare form are not over an element; they leave the hint as it is.
+    if (!source || source == skin_->skinObject(this))
+        return;
+    language_.lookup(hintIdFor(source->name()), LanguageTable::Use::Hover);
+}
+
+void Tfm_main::createMenus() {
+    zm_popup_file_ = new QMenu(this);
+    zm_popup_file_->setObjectName(QStringLiteral("zm_popup_file"));
+    zm_popup_file_->addAction(QStringLiteral("Run Background"), this,
+                              &Tfm_main::RunBackground1Click);
+    zm_popup_file_->addAction(QStringLiteral("Exit"), this, &QWidget::close);
+
+    zm_pop_help_ = new QMenu(this);
+    zm_pop_help_->setObjectName(QStringLiteral("zm_pop_help"));
+    zm_pop_help_->addAction(QStringLiteral("Help"), this, &Tfm_main::openSupportPage);
+    zm_pop_help_->addAction(QStringLiteral("Feedback and Support"), this,
+                            &Tfm_main::openMakerContactPage);
+    aboutItem_ =
+        zm_pop_help_->addAction(QStringLiteral("About"), this, &Tfm_main::openMakerAboutPage);
+
+    pop_help_ = new QMenu(this);
+    pop_help_->setObjectName(QStringLiteral("pop_help"));
+    pop_help_->addAction(QStringLiteral("Help"), this, &Tfm_main::openWebPage);
+    pop_help_->addAction(QStringLiteral("Our Website"), this, &Tfm_main::openWebPage);
+    pop_help_->addAction(QStringLiteral("Support"), this, &Tfm_main::openSupportPage);
+    pop_help_->addAction(QStringLiteral("Contact us"), this, &Tfm_main::openSupportPage);
+    pop_help_->addAction(QStringLiteral("About"), this, &Tfm_main::showAbout);
+}
+
+QMenu* Tfm_main::menu(const QString& name) const {
+    for (QMenu* m : {zm_popup_file_, zm_pop_help_, pop_help_})
+        if (m->objectName() == name)
+            return m;
+    return nullptr;
+}
+
+void Tfm_main::popupMenu(QMenu* menu, QPoint offset) {
+    menu->popup(pos() + offset);
+}
+
+void Tfm_main::onSkinClick(ISkinObject* source) {
+    if (!source)
+        return;
+    const QString name = source->name();
+    const bool edition = editionFlag();
+    if (name == QLatin1String("browse"))
+        browseClick();
+    else if (name == QLatin1String("file"))
+        popupMenu(zm_popup_file_, edition ? QPoint(85, 64) : QPoint(16, 54));
+    else if (name == QLatin1String("help"))
+        popupMenu(edition ? pop_help_ : zm_pop_help_, edition ? QPoint(366, 64) : QPoint(246, 54));
+}
+
+void Tfm_main::browseClick() {
+    const auto caption = language_.lookup(37);
+    if (!caption || !windows_.dir)
+        return;
+    windows_.dir->setWindowTitle(*caption);
+    windows_.dir->setCurrentFolder(outputFolder_);
+    windows_.dir->exec();
+    if (!windows_.dir->result().isEmpty()) {
+        outputFolder_ = windows_.dir->result();
+        ed_output_->setText(outputFolder_);
+    }
+}
+
+void Tfm_main::bt_setClick() {
+    if (!windows_.set)
+        return;
+    const int chosen = windows_.set->choose(finishAction_);
+    if (chosen >= 0)
+        finishAction_ = chosen;
+}
+
+void Tfm_main::bt_webClick() {
+    openMakerAboutPage();
+}
+void Tfm_main::openSupportPage() {
+    shell_.openUrl(links_.support);
+}
+void Tfm_main::openWebPage() {
+    shell_.openUrl(links_.web);
+}
+void Tfm_main::openMakerContactPage() {
+    shell_.openUrl(makerInfo(editionFlag()).contactPage);
+}
+void Tfm_main::openMakerAboutPage() {
+    shell_.openUrl(makerInfo(editionFlag()).aboutPage);
+}
+
+void Tfm_main::showAbout() {
+    if (!windows_.about)
+        return;
+    windows_.about->setProduct(programName(), editionFlag(), links_.web);
+    windows_.about->showFrom(this);
+}
+
+void Tfm_main::RunBackground1Click() {
+    if (!QSystemTrayIcon::isSystemTrayAvailable()) {
+        // Hiding with nowhere to come back from would lose the window.
+        showMinimized();
+        return;
+    }
+    QIcon icon = QApplication::windowIcon();
+    if (icon.isNull())
+        icon = style()->standardIcon(QStyle::SP_MediaPlay);
+    tray_->setIcon(icon);
+    tray_->show();
+    hide();
+}
+
+bool Tfm_main::inBackground() const {
+    return tray_->isVisible() && !isVisible();
+}
+
+void Tfm_main::trayActivated(int reason) {
+    if (reason != QSystemTrayIcon::Trigger)
+        return;
+    show();
+    raise();
+    activateWindow();
+    tray_->hide();
+}
+
+} // namespace vc

@@ -1,0 +1,167 @@
+#pragma once
+
+#include "app/ProductLinks.h"
+#include "app/ProgramInfo.h"
+#include "shell/LanguageTable.h"
+#include "shell/SettingsStore.h"
+#include "shell/SkinSetup.h"
+
+#include <QHash>
+#include <QPointer>
+#include <QWidget>
+#include <memory>
+
+class QComboBox;
+class QMenu;
+class QLabel;
+class QLineEdit;
+class QSystemTrayIcon;
+class QTreeWidget;
+
+namespace vc {
+
+class ConvertRunner;
+class Dialogs;
+class ImageButton;
+class ShellActions;
+class TSkin;
+class Tfm_about;
+class Tfm_dir;
+class Tfm_set;
+
+// The windows the main window works with, created before its first showing.
+struct MainWindows {
+    Tfm_dir* dir = nullptr;
+    Tfm_about* about = nullptr;
+    Tfm_set* set = nullptr;
+    QWidget* info = nullptr;
+    QWidget* cutter = nullptr;
+};
+
+// The main window: owns the program's state and wires the subsystems together.
+class Tfm_main : public QWidget {
+    Q_OBJECT
+public:
+    Tfm_main(ProgramInfo program, Dialogs& dialogs, ShellActions& shell);
+    ~Tfm_main() override;
+
+    void setWindows(const MainWindows& windows) { windows_ = windows; }
+
+    // Program-wide values.
+    const ProgramInfo& program() const { return program_; }
+    const QString& programFileName() const { return programFileName_; }
+    QString programName() const;
+    bool editionFlag() const;
+    const QString& toolPath() const { return program_.toolPath; }
+    const QString& workFolder() const { return program_.folder; }
+    const ProductLinks& productLinks() const { return links_; }
+
+    // Run state, read by every subsystem.
+    bool converting() const { return converting_; }
+    void setConverting(bool converting) { converting_ = converting; }
+
+    // The remembered choices as they stand.
+    const QString& outputFolder() const { return outputFolder_; }
+    int finishAction() const { return finishAction_; }
+    int selectedProfile() const { return selectedProfile_; }
+    int category() const { return category_; }
+    bool settingsLoaded() const { return settingsLoaded_; }
+
+    // Commands.
+    void RunBackground1Click();
+    bool inBackground() const;
+    void browseClick();
+    void bt_setClick();
+    void bt_webClick();
+    void openSupportPage();
+    void openWebPage();
+    void openMakerContactPage();
+    void openMakerAboutPage();
+    void showAbout();
+
+    // What the first showing ran, step by step; for tests and diagnostics.
+    const QStringList& startupLog() const { return startupLog_; }
+
+    TSkin* skin() const { return skin_; }
+    const SkinElements& elements() const { return elements_; }
+    LanguageTable& language() { return language_; }
+    ImageButton* button(const QString& name) const { return buttons_.value(name); }
+    QWidget* control(const QString& name) const;
+    QTreeWidget* lv() const { return lv_; }
+    QLineEdit* ed_output() const { return ed_output_; }
+    QSystemTrayIcon* tray() const { return tray_; }
+    QMenu* menu(const QString& name) const;
+    // Opens a popup menu at the main window's position plus an offset.
+    void popupMenu(QMenu* menu, QPoint offset);
+
+signals:
+    // The first showing has run to its end.
+    void firstShowingDone();
+    // The user agreed to quit during a conversion; the batch control stops it.
+    void stopConversionRequested();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void createControls();
+    bool firstShowing();
+    bool applyLayout();
+    void readProductLinks();
+    void loadSettings();
+    bool saveSettings();
+    void onSkinMouseMove(ISkinObject* source);
+    void onSkinClick(ISkinObject* source);
+    void trayActivated(int reason);
+    void createMenus();
+
+    ProgramInfo program_;
+    QString programFileName_;
+    Dialogs& dialogs_;
+    ShellActions& shell_;
+    MainWindows windows_;
+
+    TSkin* skin_;
+    SkinElements elements_;
+    LanguageTable language_;
+    std::unique_ptr<SettingsStore> settings_;
+    ProductLinks links_;
+
+    // Run state.
+    bool converting_ = false;
+    bool playing_ = false;
+    bool paused_ = false;
+    bool sliderDragging_ = false;
+    bool cutPlaying_ = false;
+    int hoveredCategory_ = -1;
+    int selectedProfile_ = -1;
+
+    // Remembered choices.
+    bool settingsLoaded_ = false;
+    bool videoFirstPage_ = true;
+    bool audioFirstPage_ = true;
+    QString outputFolder_;
+    int category_ = 1;
+    int finishAction_ = 0;
+
+    // Controls on the skin.
+    QWidget* pl_appname_ = nullptr;
+    QLabel* img_name_ = nullptr;
+    QPoint dragFrom_;
+    bool dragArmed_ = false;
+    QHash<QString, ImageButton*> buttons_;
+    QHash<QString, QWidget*> controls_;
+    QLineEdit* ed_output_ = nullptr;
+    QLabel* im_mainico_ = nullptr;
+    QTreeWidget* lv_ = nullptr;
+    QSystemTrayIcon* tray_ = nullptr;
+    QMenu* zm_popup_file_ = nullptr;
+    QMenu* zm_pop_help_ = nullptr;
+    QMenu* pop_help_ = nullptr;
+    QAction* aboutItem_ = nullptr;
+    QStringList startupLog_;
+};
+
+} // namespace vc

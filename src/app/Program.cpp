@@ -1,0 +1,35 @@
+#include "app/Program.h"
+
+namespace vc {
+
+Program::Program(const ProgramInfo& info, Dialogs& dialogs, ShellActions& shell) {
+    main_ = std::make_unique<Tfm_main>(info, dialogs, shell);
+    order_ << main_->objectName();
+    dir_ = std::make_unique<Tfm_dir>(main_.get());
+    order_ << dir_->objectName();
+    about_ = std::make_unique<Tfm_about>(shell, main_.get());
+    order_ << about_->objectName();
+    set_ = std::make_unique<Tfm_set>(main_.get());
+    order_ << set_->objectName();
+    info_ = std::make_unique<QDialog>(main_.get());
+    info_->setObjectName(QStringLiteral("Tfm_info"));
+    info_->setWindowTitle(QStringLiteral("Properties-test"));
+    order_ << info_->objectName();
+    cutter_ = std::make_unique<QWidget>(main_.get(), Qt::Window);
+    cutter_->setObjectName(QStringLiteral("Tfm_dvdcutter"));
+    cutter_->setWindowTitle(QStringLiteral("Video Converter"));
+    order_ << cutter_->objectName();
+    main_->setWindows({dir_.get(), about_.get(), set_.get(), info_.get(), cutter_.get()});
+}
+
+// The child windows go first: the main window would otherwise delete them itself.
+Program::~Program() {
+    cutter_.reset();
+    info_.reset();
+    set_.reset();
+    about_.reset();
+    dir_.reset();
+    main_.reset();
+}
+
+} // namespace vc

@@ -1,0 +1,38 @@
+#pragma once
+
+#include "app/AboutWindow.h"
+#include "app/MainWindow.h"
+#include "shell/SettingsWindows.h"
+
+#include <QDialog>
+#include <memory>
+
+namespace vc {
+
+// All windows of the program, created in a fixed order before the main window first shows.
+class Program {
+public:
+    Program(const ProgramInfo& info, Dialogs& dialogs, ShellActions& shell);
+    ~Program();
+
+    Tfm_main& main() { return *main_; }
+    Tfm_dir& dir() { return *dir_; }
+    Tfm_about& about() { return *about_; }
+    Tfm_set& settings() { return *set_; }
+    QDialog& info() { return *info_; }
+    QWidget& cutter() { return *cutter_; }
+
+    // The order the windows were made in, by object name.
+    const QStringList& creationOrder() const { return order_; }
+
+private:
+    QStringList order_;
+    std::unique_ptr<Tfm_main> main_;
+    std::unique_ptr<Tfm_dir> dir_;
+    std::unique_ptr<Tfm_about> about_;
+    std::unique_ptr<Tfm_set> set_;
+    std::unique_ptr<QDialog> info_;
+    std::unique_ptr<QWidget> cutter_;
+};
+
+} // namespace vc

@@ -1,0 +1,278 @@
+#include "app/MainWindow.h"
+#include "app/Program.h"
+
+#include "FakeShell.h"
+#include "TestSupport.h"
+#include "shell/ImageButton.h"
+#include "shell/TSkin.h"
+
+#include <QApplication>
+#include <QDirIterator>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QTreeWidget>
+#include <gtest/gtest.h>
+
+using namespace vc;
+
+namespace {
+
+// A copy of the built program folder that a test may damage, and a private settings folder.
+class MainWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(folder.isValid() && config.isValid());
+        QDirIterator it(test::programDir(), QDir::Files, QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            const QString from = it.next();
+            const QString to = folder.filePath(QDir(test::programDir()).relativeFilePath(from));
+            QDir().mkpath(QFileInfo(to).path());
+            ASSERT_TRUE(QFile::copy(from, to)) << to.toStdString();
+        }
+        qputenv("VIDEOCONVERTER_CONFIG_DIR", config.path().toLocal8Bit());
+    }
+    void TearDown() override {
+        program.reset();
+        qunsetenv("VIDEOCONVERTER_CONFIG_DIR");
+    }
+    Tfm_main& start(const QString& fileName = "VideoConverter") {
+        ProgramInfo info = ProgramInfo::fromArgv0(fileName, folder.path());
+        program = std::make_unique<Program>(info, dialogs, shell);
+        program->main().show();
+        QApplication::processEvents();
+        return program->main();
+    }
+    void write(const QString& relative, const QByteArray& bytes) {
+        QFile f(QDir(folder.path()).filePath(relative));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(bytes);
+    }
+    QString settingsPath(const QString& name = "VideoConverter") const {
+        return QDir(config.path()).filePath(name + ".ini");
+    }
+    QByteArray settingsText(const QString& name = "VideoConverter") const {
+        QFile f(settingsPath(name));
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+    QString textLine(int id) const {
+        QFile f(QDir(folder.path()).filePath("language.info"));
+        f.open(QIODevice::ReadOnly);
+        return QString::fromUtf8(f.readAll()).split("\r\n").value(id - 1);
+    }
+
+    QTemporaryDir folder;
+    QTemporaryDir config;
+    test::FakeDialogs dialogs;
+    test::FakeShellActions shell;
+    std::unique_ptr<Program> program;
+};
+
+} // namespace
+
+TEST_F(MainWindowTest, WindowsAreMadeInOrderAndTheFirstShowingRunsOnce) {
+    Tfm_main& main = start();
+    EXPECT_EQ(program->creationOrder(), (QStringList{"Tfm_main", "Tfm_dir", "Tfm_about", "Tfm_set",
+                                                     "Tfm_info", "Tfm_dvdcutter"}));
+    EXPECT_EQ(main.windowTitle(), "Video Converter");
+    EXPECT_EQ(main.size(), QSize(820, 562));
+    EXPECT_EQ(main.startupLog(),
+              (QStringList{"skin", "picker closed", "program file name", "layout", "product links",
+                           "settings", "list hidden", "ready"}));
+    EXPECT_TRUE(dialogs.shown.isEmpty()) << dialogs.texts().join('|').toStdString();
+    EXPECT_EQ(main.toolPath(), QDir(folder.path()).filePath("register.dat"));
+    EXPECT_EQ(main.programFileName(), "VideoConverter");
+    EXPECT_EQ(main.productLinks().product, "VideoConverter");
+    EXPECT_FALSE(main.lv()->isVisible());
+    EXPECT_EQ(main.lv()->headerItem()->text(0), "Title");
+    EXPECT_TRUE(main.control("pl_play")->isVisible());
+    EXPECT_TRUE(main.button("bt_dvdopen")->hasBitmaps());
+    ASSERT_NE(main.elements().convertpos, nullptr);
+    EXPECT_EQ(main.elements().convertpos->rect().width(), 0);
+
+    QSignalSpy again(&main, &Tfm_main::firstShowingDone);
+    main.hide();
+    main.show();
+    QApplication::processEvents();
+    EXPECT_EQ(again.count(), 0);
+}
+
+TEST_F(MainWindowTest, SettingsSurviveARestartAndEachNameHasItsOwn) {
+    {
+        QFile f(settingsPath());
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("[output]\npath=/srv/out\n[profiles]\nselcetindex=4\nselcetsubindex=55\n"
+                "FinishSelcet=1\n[plane]\nvideo=0\naudio=1\n");
+    }
+    Tfm_main& main = start();
+    EXPECT_EQ(main.outputFolder(), "/srv/out");
+    EXPECT_EQ(main.ed_output()->text(), "/srv/out");
+    EXPECT_EQ(main.category(), 4);
+    EXPECT_EQ(main.selectedProfile(), 55);
+    EXPECT_EQ(main.finishAction(), 1);
+
+    // Typed text that no command has taken is not remembered.
+    main.ed_output()->setText("/typed/only");
+    main.close();
+    EXPECT_TRUE(settingsText().contains("path=/srv/out"));
+    EXPECT_TRUE(settingsText().contains("video=0"));
+
+    program.reset();
+    Tfm_main& other = start("iPod Converter");
+    EXPECT_EQ(other.selectedProfile(), 27); // its own default, not the other name's choice
+    EXPECT_EQ(other.outputFolder(), SettingsStore::defaultOutputFolder());
+    other.close();
+    EXPECT_TRUE(QFile::exists(settingsPath("iPod Converter")));
+}
+
+TEST_F(MainWindowTest, ABrokenSkinStopsTheStartAndKeepsStoredSettings) {
+    const QByteArray stored = "[output]\npath=/keep/me\n";
+    {
+        QFile f(settingsPath());
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(stored);
+    }
+    QFile skin(QDir(folder.path()).filePath("skn.skn"));
+    ASSERT_TRUE(skin.open(QIODevice::ReadOnly));
+    QByteArray text = skin.readAll();
+    skin.close();
+    text.replace("[popvideoconverter.convertpos]", "[popvideoconverter.renamed]");
+    write("skn.skn", text);
+
+    Tfm_main& main = start();
+    ASSERT_EQ(dialogs.shown.size(), 1);
+    EXPECT_TRUE(dialogs.shown[0].text.contains("convertpos"));
+    EXPECT_TRUE(dialogs.shown[0].text.contains("skn.skn"));
+    EXPECT_FALSE(main.settingsLoaded());
+    QApplication::processEvents(); // the window closes itself
+    EXPECT_FALSE(main.isVisible());
+    EXPECT_EQ(settingsText(), stored);
+}
+
+TEST_F(MainWindowTest, AMissingBitmapStopsTheStartWithTheFileNamed) {
+    QFile::remove(QDir(folder.path()).filePath("images/bt_clearon.bmp"));
+    Tfm_main& main = start();
+    ASSERT_EQ(dialogs.shown.size(), 1);
+    EXPECT_TRUE(dialogs.shown[0].text.contains("bt_clearon.bmp"));
+    EXPECT_FALSE(main.settingsLoaded());
+    EXPECT_FALSE(QFile::exists(settingsPath()));
+}
+
+TEST_F(MainWindowTest, AMissingLayoutFileIsReportedAndTheListKeepsItsCaption) {
+    QFile::remove(QDir(folder.path()).filePath("Skin.ini"));
+    Tfm_main& main = start();
+    EXPECT_EQ(dialogs.texts(),
+              QStringList{"The program file cannot be found, please install again."});
+    EXPECT_EQ(main.lv()->headerItem()->text(0), "File Name");
+    EXPECT_TRUE(main.settingsLoaded());
+}
+
+TEST_F(MainWindowTest, ProductLinksNeedARecordForThisName) {
+    Tfm_main& unmatched = start("Nameless Converter");
+    EXPECT_EQ(dialogs.texts(), QStringList{textLine(31)});
+    EXPECT_TRUE(unmatched.productLinks().web.isEmpty());
+    unmatched.openWebPage();
+    EXPECT_TRUE(shell.urls.isEmpty());
+    program.reset();
+
+    dialogs.shown.clear();
+    QFile::remove(QDir(folder.path()).filePath("softinfo.dat"));
+    start();
+    EXPECT_EQ(dialogs.texts(), QStringList{textLine(31)});
+    program.reset();
+
+    dialogs.shown.clear();
+    write("softinfo.dat", ProductLinks::record("VideoConverter", {}, "file:///etc/passwd",
+                                               "https://example.com/support"));
+    Tfm_main& main = start();
+    EXPECT_TRUE(dialogs.shown.isEmpty());
+    main.openWebPage();
+    main.openSupportPage();
+    EXPECT_EQ(shell.urls, QStringList{"https://example.com/support"});
+}
+
+TEST_F(MainWindowTest, HoverHintsFollowTheTextTable) {
+    Tfm_main& main = start();
+    SkinForm* form = main.skin()->skinObject(&main);
+    ASSERT_NE(form, nullptr);
+    emit main.skin()->OnMouseMove(form->findChild("browse"), 1, 1);
+    EXPECT_EQ(main.elements().hint->text(), textLine(19));
+    emit main.skin()->OnMouseMove(form->findChild("mainclose"), 1, 1);
+    EXPECT_EQ(main.elements().hint->text(), textLine(25) + " VideoConverter.");
+    emit main.skin()->OnMouseMove(form, 1, 1);
+    EXPECT_EQ(main.elements().hint->text(), textLine(25) + " VideoConverter.");
+
+    main.setConverting(true);
+    emit main.skin()->OnMouseMove(form->findChild("browse"), 1, 1);
+    EXPECT_EQ(main.elements().hint->text(), textLine(25) + " VideoConverter.");
+    main.setConverting(false);
+}
+
+TEST_F(MainWindowTest, ClosingDuringAConversionAsksFirst) {
+    Tfm_main& main = start();
+    QSignalSpy stop(&main, &Tfm_main::stopConversionRequested);
+    main.setConverting(true);
+    dialogs.answers = {false};
+    main.close();
+    EXPECT_TRUE(main.isVisible());
+    EXPECT_EQ(stop.count(), 0);
+    EXPECT_FALSE(QFile::exists(settingsPath()));
+    EXPECT_EQ(dialogs.shown.last().text, "The convertion is processing, are you sure to quit?");
+
+    dialogs.answers = {true};
+    main.close();
+    EXPECT_FALSE(main.isVisible());
+    EXPECT_EQ(stop.count(), 1);
+    EXPECT_TRUE(QFile::exists(settingsPath()));
+}
+
+TEST_F(MainWindowTest, EditionFollowsTheFileNameInAnyCase) {
+    EXPECT_TRUE(start("My OZRIN Converter").editionFlag());
+    program.reset();
+    EXPECT_FALSE(start("VideoConverter").editionFlag());
+    Tfm_main& main = program->main();
+    main.bt_webClick();
+    main.openMakerContactPage();
+    ASSERT_EQ(shell.urls.size(), 2);
+    EXPECT_NE(shell.urls[0], shell.urls[1]);
+}
+
+TEST_F(MainWindowTest, MenusOpenAtTheirOffsetsAndReachTheLinks) {
+    Tfm_main& main = start();
+    SkinForm* form = main.skin()->skinObject(&main);
+    emit main.skin()->OnClick(form->findChild("help"));
+    QMenu* help = main.menu("zm_pop_help");
+    ASSERT_TRUE(help && help->isVisible());
+    EXPECT_EQ(help->pos(), main.pos() + QPoint(246, 54));
+    EXPECT_EQ(help->actions().last()->text(), "About VideoConverter");
+    help->actions()[0]->trigger();
+    EXPECT_EQ(shell.urls, QStringList{main.productLinks().support});
+    help->close();
+
+    emit main.skin()->OnClick(form->findChild("file"));
+    QMenu* file = main.menu("zm_popup_file");
+    ASSERT_TRUE(file && file->isVisible());
+    EXPECT_EQ(file->pos(), main.pos() + QPoint(16, 54));
+    file->close();
+}
+
+TEST_F(MainWindowTest, AboutWindowSitsBesideTheMainWindowAndLightsItsLink) {
+    Tfm_main& main = start("Ozrin Converter");
+    Tfm_about& about = program->about();
+    about.setProduct(main.programName(), main.editionFlag(), "https://example.com/web");
+    QTimer::singleShot(0, &about, [&] {
+        EXPECT_EQ(about.pos(), main.pos() + QPoint(160, 100));
+        QEvent enter(QEvent::Enter);
+        QApplication::sendEvent(about.lb_web(), &enter);
+        EXPECT_TRUE(about.lb_web()->styleSheet().contains("#ff0000"));
+        QEvent leave(QEvent::Leave);
+        QApplication::sendEvent(about.lb_web(), &leave);
+        EXPECT_TRUE(about.lb_web()->styleSheet().contains("#0000ff"));
+        about.accept();
+    });
+    about.showFrom(&main);
+}
