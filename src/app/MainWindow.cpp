@@ -261,7 +261,7 @@ bool Tfm_main::applyLayout() {
     controls_.value(QStringLiteral("pl_play"))->setGeometry(layout.preview);
     lv_->setGeometry(layout.sourceList);
     lv_->headerItem()->setText(0, QStringLiteral("Title"));
-    lv_->setProperty("checkBoxes", true);
+    listCheckBoxes_ = true;
     return true;
 }
 

@@ -88,6 +88,8 @@ public:
     ImageButton* button(const QString& name) const { return buttons_.value(name); }
     QWidget* control(const QString& name) const;
     QTreeWidget* lv() const { return lv_; }
+    // Rows get check boxes once the layout file has been applied.
+    bool listCheckBoxes() const { return listCheckBoxes_; }
     QLineEdit* ed_output() const { return ed_output_; }
     QSystemTrayIcon* tray() const { return tray_; }
     QMenu* menu(const QString& name) const;
@@ -156,6 +158,7 @@ private:
     QLineEdit* ed_output_ = nullptr;
     QLabel* im_mainico_ = nullptr;
     QTreeWidget* lv_ = nullptr;
+    bool listCheckBoxes_ = false;
     QSystemTrayIcon* tray_ = nullptr;
     QMenu* zm_popup_file_ = nullptr;
     QMenu* zm_pop_help_ = nullptr;

@@ -89,6 +89,7 @@ TEST_F(MainWindowTest, WindowsAreMadeInOrderAndTheFirstShowingRunsOnce) {
     EXPECT_EQ(main.productLinks().product, "VideoConverter");
     EXPECT_FALSE(main.lv()->isVisible());
     EXPECT_EQ(main.lv()->headerItem()->text(0), "Title");
+    EXPECT_TRUE(main.listCheckBoxes());
     EXPECT_TRUE(main.control("pl_play")->isVisible());
     EXPECT_TRUE(main.button("bt_dvdopen")->hasBitmaps());
     ASSERT_NE(main.elements().convertpos, nullptr);
@@ -168,6 +169,7 @@ TEST_F(MainWindowTest, AMissingLayoutFileIsReportedAndTheListKeepsItsCaption) {
     EXPECT_EQ(dialogs.texts(),
               QStringList{"The program file cannot be found, please install again."});
     EXPECT_EQ(main.lv()->headerItem()->text(0), "File Name");
+    EXPECT_FALSE(main.listCheckBoxes());
     EXPECT_TRUE(main.settingsLoaded());
 }
 
