@@ -2,7 +2,9 @@
 
 #include "app/AboutWindow.h"
 #include "app/Edition.h"
-#include "profiles/DefaultProfile.h"
+#include "profiles/Catalogue.h"
+#include "profiles/ProfilePicker.h"
+#include "profiles/ProfileSelector.h"
 #include "shell/Dialogs.h"
 #include "shell/HoverHints.h"
 #include "shell/ImageButton.h"
@@ -15,6 +17,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QFrame>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -82,6 +85,8 @@ Tfm_main::Tfm_main(ProgramInfo program, Dialogs& dialogs, ShellActions& shell)
     connect(skin_, &TSkin::OnMouseMove, this,
             [this](ISkinObject* source, int, int) { onSkinMouseMove(source); });
     connect(skin_, &TSkin::OnClick, this, [this](ISkinObject* source) { onSkinClick(source); });
+    // Any press on the skin closes the picker first, even while converting.
+    connect(skin_, &TSkin::OnMouseDown, this, [this] { closePicker(); });
 }
 
 Tfm_main::~Tfm_main() = default;
@@ -134,13 +139,16 @@ void Tfm_main::createControls() {
     im_mainico_ = new QLabel(panel1);
     im_mainico_->setObjectName(QStringLiteral("im_mainico"));
     im_mainico_->setGeometry(2, 2, 16, 16);
+    im_mainico_->setCursor(Qt::PointingHandCursor);
+    im_mainico_->installEventFilter(this);
     controls_.insert(panel1->objectName(), panel1);
 
-    auto* strip = new QWidget(this);
+    auto* strip = new QFrame(this);
     strip->setObjectName(QStringLiteral("pl_main"));
+    strip->hide();
     controls_.insert(strip->objectName(), strip);
     for (const QString& name : SkinLayout::categoryPanelNames()) {
-        auto* panel = new QWidget(this);
+        auto* panel = new QFrame(this);
         panel->setObjectName(name);
         panel->hide();
         controls_.insert(name, panel);
@@ -157,6 +165,14 @@ void Tfm_main::createControls() {
     lv_->setRootIsDecorated(false);
     lv_->setHeaderLabels({QStringLiteral("File Name")});
     controls_.insert(lv_->objectName(), lv_);
+
+    // A press on any of these closes the picker before it does its own work.
+    for (ImageButton* button : std::as_const(buttons_))
+        pickerClosers_.insert(button);
+    pickerClosers_.insert(lv_->viewport());
+    pickerClosers_.insert(preview);
+    for (QObject* closer : std::as_const(pickerClosers_))
+        closer->installEventFilter(this);
 }
 
 void Tfm_main::showEvent(QShowEvent* event) {
@@ -191,10 +207,18 @@ bool Tfm_main::firstShowing() {
     }
     startupLog_ << QStringLiteral("skin");
 
+    ProfilePicker::Parts parts;
+    parts.window = this;
+    parts.strip = static_cast<QFrame*>(controls_.value(QStringLiteral("pl_main")));
     for (const QString& name : SkinLayout::categoryPanelNames())
-        controls_.value(name)->hide();
-    if (elements_.di)
-        elements_.di->setVisible(false);
+        parts.panels.insert(name, static_cast<QFrame*>(controls_.value(name)));
+    parts.di = elements_.di;
+    parts.preview = controls_.value(QStringLiteral("pl_play"));
+    parts.programFolder = program_.folder;
+    picker_ = new ProfilePicker(parts, this);
+    picker_->logic().setProgramFileName(program_.fileName);
+    connect(picker_, &ProfilePicker::profileClicked, this, &Tfm_main::selectProfile);
+    picker_->logic().close();
     startupLog_ << QStringLiteral("picker closed");
 
     programFileName_ = program_.fileName;
@@ -207,6 +231,15 @@ bool Tfm_main::firstShowing() {
 
     readProductLinks();
     startupLog_ << QStringLiteral("product links");
+
+    if (!picker_->missingBitmaps().isEmpty()) {
+        dialogs_.warning(this, Caption,
+                         QDir(program_.folder).filePath(picker_->missingBitmaps().first()) +
+                             QStringLiteral(": ") + tr("File not found."));
+        return false;
+    }
+    picker_->logic().resetButtons();
+    startupLog_ << QStringLiteral("picker buttons");
 
     loadSettings();
     startupLog_ << QStringLiteral("settings");
@@ -256,6 +289,7 @@ bool Tfm_main::applyLayout() {
     ed_output_->setGeometry(layout.output);
     controls_.value(QStringLiteral("Panel1"))->move(layout.categoryIcon);
     controls_.value(QStringLiteral("pl_main"))->move(layout.categoryStrip);
+    picker_->setSubPanelOffset(layout.leftMove);
     for (const QString& name : SkinLayout::categoryPanelNames())
         controls_.value(name)->move(layout.categoryPanels);
     controls_.value(QStringLiteral("pl_play"))->setGeometry(layout.preview);
@@ -289,13 +323,34 @@ void Tfm_main::loadSettings() {
     category_ = s.category;
     selectedProfile_ = s.profile;
     finishAction_ = s.finishAction;
+    picker_->logic().restore(category_, videoFirstPage_, audioFirstPage_);
     settingsLoaded_ = true;
+
+    auto box = [this](const char* name) {
+        return static_cast<QComboBox*>(controls_.value(QLatin1String(name)));
+    };
+    ProfileSelector::Hooks hooks;
+    hooks.showProfile = [this](int profile) {
+        showProfile(profile);
+    };
+    hooks.showError = [this](const QString& message) {
+        dialogs_.warning(this, Caption, message);
+    };
+    selector_ = std::make_unique<ProfileSelector>(
+        ParameterBoxes{box("cb_size"), box("cb_videobitrate"), box("cb_audiobitrate"),
+                       box("cb_channel")},
+        settings_->parameterStore(), QDir(program_.folder).filePath(QStringLiteral("profiles.pop")),
+        hooks);
+    selectProfile(s.profile);
 }
 
 bool Tfm_main::saveSettings() {
     if (!settingsLoaded_)
         return true; // never write defaults over settings that were not read
     Settings s;
+    category_ = picker_->logic().highlightedCategory();
+    videoFirstPage_ = picker_->logic().videoFirstPage();
+    audioFirstPage_ = picker_->logic().audioFirstPage();
     s.outputFolder = outputFolder_;
     s.profile = selectedProfile_;
     s.category = category_;
@@ -324,6 +379,12 @@ void Tfm_main::closeEvent(QCloseEvent* event) {
 }
 
 bool Tfm_main::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::MouseButtonPress && pickerClosers_.contains(watched))
+        closePicker();
+    if (watched == im_mainico_ && event->type() == QEvent::MouseButtonRelease) {
+        openPicker();
+        return true;
+    }
     if (watched == img_name_) {
         switch (event->type()) {
         case QEvent::MouseButtonPress:
@@ -395,10 +456,53 @@ void Tfm_main::onSkinClick(ISkinObject* source) {
     const bool edition = editionFlag();
     if (name == QLatin1String("browse"))
         browseClick();
+    else if (name == QLatin1String("profiles"))
+        openPicker();
     else if (name == QLatin1String("file"))
         popupMenu(zm_popup_file_, edition ? QPoint(85, 64) : QPoint(16, 54));
     else if (name == QLatin1String("help"))
         popupMenu(edition ? pop_help_ : zm_pop_help_, edition ? QPoint(366, 64) : QPoint(246, 54));
+}
+
+void Tfm_main::openPicker() {
+    if (!picker_)
+        return;
+    if (converting_) {
+        if (const auto text = language_.lookup(LanguageTable::ConversionRunning))
+            dialogs_.warning(this, Caption, *text);
+        return;
+    }
+    picker_->logic().open(selectedProfile_, playing_);
+}
+
+void Tfm_main::closePicker() {
+    if (picker_)
+        picker_->logic().close();
+}
+
+void Tfm_main::selectProfile(int number) {
+    if (!selector_)
+        return;
+    selector_->select(number);
+    selectedProfile_ = selector_->selected();
+}
+
+void Tfm_main::showProfile(int profile) {
+    const QString name = profileName(profile);
+    // A number without a name keeps the name shown before.
+    if (!name.isEmpty() && elements_.profilestext) {
+        elements_.profilestext->setText(name);
+        elements_.profilestext->redraw();
+    }
+    const int k = category();
+    QPixmap icon;
+    if (k >= 1 && k <= 14 &&
+        icon.load(QDir(program_.folder).filePath(QStringLiteral("images/main/%1.bmp").arg(k))))
+        im_mainico_->setPixmap(icon);
+}
+
+int Tfm_main::category() const {
+    return picker_ ? picker_->logic().highlightedCategory() : category_;
 }
 
 void Tfm_main::browseClick() {

@@ -8,6 +8,7 @@
 
 #include <QHash>
 #include <QPointer>
+#include <QSet>
 #include <QWidget>
 #include <memory>
 
@@ -23,6 +24,8 @@ namespace vc {
 class ConvertRunner;
 class Dialogs;
 class ImageButton;
+class ProfilePicker;
+class ProfileSelector;
 class ShellActions;
 class TSkin;
 class Tfm_about;
@@ -64,7 +67,7 @@ public:
     const QString& outputFolder() const { return outputFolder_; }
     int finishAction() const { return finishAction_; }
     int selectedProfile() const { return selectedProfile_; }
-    int category() const { return category_; }
+    int category() const;
     bool settingsLoaded() const { return settingsLoaded_; }
 
     // Commands.
@@ -78,6 +81,12 @@ public:
     void openMakerContactPage();
     void openMakerAboutPage();
     void showAbout();
+    void openPicker();
+    void closePicker();
+    // Makes a profile the selected one.
+    void selectProfile(int number);
+    ProfilePicker* picker() const { return picker_; }
+    ProfileSelector* selector() const { return selector_.get(); }
 
     // What the first showing ran, step by step; for tests and diagnostics.
     const QStringList& startupLog() const { return startupLog_; }
@@ -118,6 +127,7 @@ private:
     void onSkinClick(ISkinObject* source);
     void trayActivated(int reason);
     void createMenus();
+    void showProfile(int profile);
 
     ProgramInfo program_;
     QString programFileName_;
@@ -129,6 +139,8 @@ private:
     SkinElements elements_;
     LanguageTable language_;
     std::unique_ptr<SettingsStore> settings_;
+    ProfilePicker* picker_ = nullptr;
+    std::unique_ptr<ProfileSelector> selector_;
     ProductLinks links_;
 
     // Run state.
@@ -165,6 +177,7 @@ private:
     QMenu* pop_help_ = nullptr;
     QAction* aboutItem_ = nullptr;
     QStringList startupLog_;
+    QSet<QObject*> pickerClosers_;
 };
 
 } // namespace vc

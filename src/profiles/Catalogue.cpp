@@ -9,138 +9,157 @@ namespace {
 // Index = profile number; entry 0 is unused.
 constexpr std::array<ProfileEntry, ProfileCount + 1> Entries = {{
     {nullptr, nullptr, ButtonRole::Filler, nullptr},
-    {"pl_video1", "ASF-Advanced Streaming Format(*.asf)", ButtonRole::Selects, nullptr}, // 1
-    {"pl_video1", "AVI-DivX Movie(*.avi)", ButtonRole::OpensSubPanel, "pl_avi"}, // 2
-    {"pl_video1", "AVI-XviD Movie(*.avi)", ButtonRole::OpensSubPanel, "pl_mpeg"}, // 3
-    {"pl_video1", "MP4-MPEG-4 Video(*.mp4)", ButtonRole::OpensSubPanel, "pl_mp4"}, // 4
-    {"pl_video1", "MP4-MPEG-4 AVC Video(*.mp4)", ButtonRole::OpensSubPanel, "pl_mkv"}, // 5
-    {"pl_video1", "RM-Real Video(*.rm)", ButtonRole::Selects, nullptr}, // 6
-    {"pl_video1", "WMV-Windows Media Video(*.wmv)", ButtonRole::Selects, nullptr}, // 7
-    {"pl_video2", "3GPP-3rd Generation Partnership Project(*.3gp)", ButtonRole::Selects, nullptr}, // 8
-    {"pl_video2", "3GPP2-3rd Generation Partnership Project2(*.3g2)", ButtonRole::Selects, nullptr}, // 9
-    {"pl_video2", "MOV-Quick Time(*.mov)", ButtonRole::Selects, nullptr}, // 10
-    {"pl_video2", "FLV - Flash Video Format(*.flv)", ButtonRole::Selects, nullptr}, // 11
-    {"pl_video2", "SWF - SWF Format(*.swf)", ButtonRole::Selects, nullptr}, // 12
-    {"pl_video2", "RM-Real Video(*.rm)", ButtonRole::NoClick, nullptr}, // 13
-    {"pl_video2", "WMV-Windows Media Video(*.wmv)", ButtonRole::NoClick, nullptr}, // 14
-    {"pl_audio1", "AAC-Advanced Audio Coding(*.aac)", ButtonRole::Selects, nullptr}, // 15
-    {"pl_audio1", "AC3-Dolby Dingtal AC-3(*.ac3)", ButtonRole::Selects, nullptr}, // 16
-    {"pl_audio1", "MP3-MPEG Layer-3Audio(*.mp3)", ButtonRole::Selects, nullptr}, // 17
-    {"pl_audio1", "OGG-Ogg Vorbis Audio(*.ogg)", ButtonRole::Selects, nullptr}, // 18
-    {"pl_audio1", "RA-Real Auido(*.ra)", ButtonRole::Selects, nullptr}, // 19
-    {"pl_audio1", "WAV-Waveform Auido(*.wav)", ButtonRole::Selects, nullptr}, // 20
-    {"pl_audio1", "WMA-Windows Media Audio(*.wma)", ButtonRole::Selects, nullptr}, // 21
-    {"pl_audio2", "AIFF-Audio Interchange File Format(*.aiff)", ButtonRole::Selects, nullptr}, // 22
-    {"pl_audio2", "M4A-MPEG-4 Auido(*.m4a)", ButtonRole::Selects, nullptr}, // 23
-    {"pl_audio2", "MP2-MPEG Layer-2 Audio(*.mp2)", ButtonRole::Selects, nullptr}, // 24
-    {"pl_audio2", "SUN AU Format(*.au)", ButtonRole::Selects, nullptr}, // 25
-    {"pl_audio2", nullptr, ButtonRole::ClickableFiller, nullptr}, // 26
-    {"pl_ipod", "iPod(320×240)MPEG-4 Codec(*.mp4)", ButtonRole::Selects, nullptr}, // 27
-    {"pl_ipod", "iPod(320×240)MPEG-4 AVC Codec(*.mp4)", ButtonRole::Selects, nullptr}, // 28
-    {"pl_ipod", "iPod(480×320)MPEG-4 Codec(*.mp4)", ButtonRole::Selects, nullptr}, // 29
-    {"pl_ipod", "iPod(480×320)MPEG-4 AVC Codec(*.mp4)", ButtonRole::Selects, nullptr}, // 30
-    {"pl_ipod", "iPod(640×480)MPEG-4 Codec(*.mp4)", ButtonRole::Selects, nullptr}, // 31
-    {"pl_ipod", "iPod(640×480)MPEG-4 AVC Codec(*.mp4)", ButtonRole::Selects, nullptr}, // 32
-    {"pl_ipod", "iPod Audio Format(*.mp3)", ButtonRole::Selects, nullptr}, // 33
-    {"pl_iphone", "iPhone(320×240)MPEG-4 Codec(*.mp4)", ButtonRole::Selects, nullptr}, // 34
-    {"pl_iphone", "iPhone(320×240)MPEG-4 AVC Codec(*.mp4)", ButtonRole::Selects, nullptr}, // 35
-    {"pl_iphone", "iPhone(480×320)MPEG-4 Codec(*.mp4)", ButtonRole::Selects, nullptr}, // 36
-    {"pl_iphone", "iPhone(480×320)MPEG-4 AVC Codec(*.mp4)", ButtonRole::Selects, nullptr}, // 37
-    {"pl_iphone", "iPhone(640×480)MPEG-4 Codec(*.mp4)", ButtonRole::Selects, nullptr}, // 38
-    {"pl_iphone", "iPhone(640×480)MPEG-4 AVC Codec(*.mp4)", ButtonRole::Selects, nullptr}, // 39
-    {"pl_iphone", "iPhone Audio Format(*.mp3)", ButtonRole::Selects, nullptr}, // 40
-    {"pl_gphone", "GPhone(320×240)MPEG-4 Codec(*.mp4)", ButtonRole::Selects, nullptr}, // 41
-    {"pl_gphone", "GPhone(320×240)H.264 Codec(*.mp4)", ButtonRole::Selects, nullptr}, // 42
-    {"pl_gphone", "GPhone(640×480)MPEG-4 Codec(*.mp4)", ButtonRole::Selects, nullptr}, // 43
-    {"pl_gphone", "GPhone(640×480)H.264 Codec(*.mp4)", ButtonRole::Selects, nullptr}, // 44
-    {"pl_gphone", "GPhone Audio Format(*.mp3)", ButtonRole::Selects, nullptr}, // 45
-    {"pl_appletv", "Apple TV MPEG-4 480P(640×480)(*.mp4)", ButtonRole::Selects, nullptr}, // 46
-    {"pl_appletv", "Apple TV MPEG-4 720P(1280×720)(*.mp4)", ButtonRole::Selects, nullptr}, // 47
-    {"pl_appletv", "Apple TV MPEG-4 (320×240)(*.mp4)", ButtonRole::Selects, nullptr}, // 48
-    {"pl_appletv", "Apple TV h264 480P(640×480)(*.mp4)", ButtonRole::Selects, nullptr}, // 49
-    {"pl_appletv", "Apple TV h264 720P(1280×720)(*.mp4)", ButtonRole::Selects, nullptr}, // 50
-    {"pl_appletv", "Apple TV h264(320×240)(*.mp4)", ButtonRole::Selects, nullptr}, // 51
-    {"pl_appletv", nullptr, ButtonRole::ClickableFiller, nullptr}, // 52
-    {"pl_psp", "PS3 Video(1080P)MPEG-4(*.MP4)", ButtonRole::Selects, nullptr}, // 53
-    {"pl_psp", "PS3 Video(720P)MPEG-4(*.MP4)", ButtonRole::Selects, nullptr}, // 54
-    {"pl_psp", "PS3 Video(480P)MPEG-4(*.MP4)", ButtonRole::Selects, nullptr}, // 55
-    {"pl_psp", "PSP-PSP MPEG-4 Video(*.mp4)", ButtonRole::Selects, nullptr}, // 56
-    {"pl_psp", "PSP AVC Video Format(*.mp4)", ButtonRole::Selects, nullptr}, // 57
-    {"pl_psp", "PSP Video(480P)MPEG-4(*.mp4)", ButtonRole::Selects, nullptr}, // 58
-    {"pl_psp", "PSP Audio Format(*.mp3)", ButtonRole::Selects, nullptr}, // 59
-    {"pl_xbox", "Xbox360 WMV Movie(*.wmv)", ButtonRole::Selects, nullptr}, // 60
-    {"pl_xbox", "Xbox360 WMV HDTV Video(*.wmv)", ButtonRole::Selects, nullptr}, // 61
-    {"pl_xbox", "Xbox360 MPEG-4 AVC Video(*.mp4)", ButtonRole::Selects, nullptr}, // 62
-    {"pl_xbox", "Xbox360 HD MPEG-4 AVC Video(*.mp4)", ButtonRole::Selects, nullptr}, // 63
-    {"pl_xbox", "Xbox360 MPEG4 Video(*.mp4)", ButtonRole::Selects, nullptr}, // 64
-    {"pl_xbox", "Xbox360 HD MPEG-4 Video(*.mp4)", ButtonRole::Selects, nullptr}, // 65
-    {"pl_xbox", "Xbox360 MCE HD MPEG2 Video(*.mpeg)", ButtonRole::Selects, nullptr}, // 66
-    {"pl_xbox", nullptr, ButtonRole::ClickableFiller, nullptr}, // 67
-    {"pl_phone", "3GPP-3rd Generation Partnership Project(*.3gp)", ButtonRole::Selects, nullptr}, // 68
-    {"pl_phone", "3GPP2-3rd Generation Partnership Project2(*.3g2)", ButtonRole::Selects, nullptr}, // 69
-    {"pl_phone", "BlackBerry 3GP Video(*.3gp)", ButtonRole::Selects, nullptr}, // 70
-    {"pl_phone", "BlackBerry AMR Audio(*.amr)", ButtonRole::Selects, nullptr}, // 71
-    {"pl_phone", "BlackBerry AVI Audio(*.avi)", ButtonRole::Selects, nullptr}, // 72
-    {"pl_phone", "BlackBerry MPEG-4 Video(*.mp4)", ButtonRole::Selects, nullptr}, // 73
-    {"pl_phone", nullptr, ButtonRole::ClickableFiller, nullptr}, // 74
-    {"pl_win", "Dell Axim X51 Video(*.wmv)", ButtonRole::Selects, nullptr}, // 75
-    {"pl_win", "General Pocket PC Video(*.wmv)", ButtonRole::Selects, nullptr}, // 76
-    {"pl_win", "HP iPAQ hw6500 series Video(*.wmv)", ButtonRole::Selects, nullptr}, // 77
-    {"pl_win", "HP iPAQ hx2000/rx3000/rx1900 series Video(*.wmv)", ButtonRole::Selects, nullptr}, // 78
-    {"pl_win", "HP iPAQ hx4700 series Video(*.wmv)", ButtonRole::Selects, nullptr}, // 79
-    {"pl_win", "WMA-Windows Media Audio(*.wma)", ButtonRole::Selects, nullptr}, // 80
-    {"pl_win", "WMV-Windows Media Video(*.wmv)", ButtonRole::Selects, nullptr}, // 81
-    {"pl_win", nullptr, ButtonRole::ClickableFiller, nullptr}, // 82
-    {"pl_pmp", "Archos AV500/GMini402 Video(*.avi)", ButtonRole::Selects, nullptr}, // 83
-    {"pl_pmp", "Archos AV700 Video(*.avi)", ButtonRole::Selects, nullptr}, // 84
-    {"pl_pmp", "Creative Zen Vision Video(*.avi)", ButtonRole::Selects, nullptr}, // 85
-    {"pl_pmp", "Zune MPEG-4 AVC Video Format(*.mp4)", ButtonRole::Selects, nullptr}, // 86
-    {"pl_pmp", "Zune MPEG-4 Video(*.mp4)", ButtonRole::Selects, nullptr}, // 87
-    {"pl_pmp", "Zune WMV-Windows Media Video(*.wmv)", ButtonRole::Selects, nullptr}, // 88
-    {"pl_pmp", "iRiver PMP-100 Video(*.avi)", ButtonRole::Selects, nullptr}, // 89
-    {"pl_pmp", nullptr, ButtonRole::ClickableFiller, nullptr}, // 90
-    {"pl_hd", "HD AVI Video(*.avi)", ButtonRole::Selects, nullptr}, // 91
-    {"pl_hd", "HD MPEG-4 Video(*.mp4)", ButtonRole::Selects, nullptr}, // 92
-    {"pl_hd", "HD MPEG-4 AVC Video(*.mp4)", ButtonRole::Selects, nullptr}, // 93
-    {"pl_hd", "HD MOV Video(*.mov)", ButtonRole::Selects, nullptr}, // 94
-    {"pl_hd", "HD MPEG-2 TS Video(*.ts)", ButtonRole::Selects, nullptr}, // 95
-    {"pl_hd", "HD MPEG2 Video(*.mpg)", ButtonRole::Selects, nullptr}, // 96
-    {"pl_hd", "HD WMV Video(*.wmv)", ButtonRole::Selects, nullptr}, // 97
-    {"pl_hd", nullptr, ButtonRole::Filler, nullptr}, // 98
-    {"pl_animation", "FLV - Flash Video Format(*.flv)", ButtonRole::Selects, nullptr}, // 99
-    {"pl_animation", "SWF - SWF Format(*.swf)", ButtonRole::Selects, nullptr}, // 100
-    {"pl_animation", nullptr, ButtonRole::Filler, nullptr}, // 101
-    {"pl_avi", "AVI - H264 Movie(*.avi)", ButtonRole::Selects, nullptr}, // 102
-    {"pl_avi", "AVI - DivX Movie(*.avi)", ButtonRole::Selects, nullptr}, // 103
-    {"pl_avi", "AVI - XviD Movie(*.avi)", ButtonRole::Selects, nullptr}, // 104
-    {"pl_avi", "AVI - MPEG-4 Movie(*.avi)", ButtonRole::Selects, nullptr}, // 105
-    {"pl_avi", "AVI - MSMPEG4 Movie(*.avi)", ButtonRole::Selects, nullptr}, // 106
-    {"pl_avi", "AVI - MPEG Movie(*.avi)", ButtonRole::Selects, nullptr}, // 107
-    {"pl_avi", "AVI - WMV Movie(*.avi)", ButtonRole::Selects, nullptr}, // 108
-    {"pl_avi", nullptr, ButtonRole::Filler, nullptr}, // 109
-    {"pl_mpeg", "MPEG-1 Movie(*.mpg)", ButtonRole::Selects, nullptr}, // 110
-    {"pl_mpeg", "MPEG-2 Movie(*.mpg)", ButtonRole::Selects, nullptr}, // 111
-    {"pl_mpeg", "Video CD - MPEG PS Format(*.mpg)", ButtonRole::Selects, nullptr}, // 112
-    {"pl_mpeg", "Super Video CD - MPEG2 PS Format(*.mpg)", ButtonRole::Selects, nullptr}, // 113
-    {"pl_mpeg", "DVD - MPEG2 PS Format(*.vob)", ButtonRole::Selects, nullptr}, // 114
-    {"pl_mpeg", "HD MPEG-2 Video(*.mpeg)", ButtonRole::Selects, nullptr}, // 115
-    {"pl_mpeg", "HD MPEG-2 TS Video(*.ts)", ButtonRole::Selects, nullptr}, // 116
-    {"pl_mpeg", nullptr, ButtonRole::Filler, nullptr}, // 117
-    {"pl_mp4", "MP4 - MPEG4 Video Mini(*.mp4)", ButtonRole::Selects, nullptr}, // 118
-    {"pl_mp4", "MP4 - MPEG4 Video Normal(*.mp4)", ButtonRole::Selects, nullptr}, // 119
-    {"pl_mp4", "MP4 - MPEG4 Video Excellent(*.mp4)", ButtonRole::Selects, nullptr}, // 120
-    {"pl_mp4", "MP4 - H.264 Video Mini(*.mp4)", ButtonRole::Selects, nullptr}, // 121
-    {"pl_mp4", "MP4 - H.264 Video Normal(*.mp4)", ButtonRole::Selects, nullptr}, // 122
-    {"pl_mp4", "MP4 - H.264 Video Excellent(*.MP4)", ButtonRole::Selects, nullptr}, // 123
-    {"pl_mp4", nullptr, ButtonRole::Filler, nullptr}, // 124
-    {"pl_mkv", "MKV - H264 Movie(*.mkv)", ButtonRole::Selects, nullptr}, // 125
-    {"pl_mkv", "MKV - DivX Movie(*.mkv)", ButtonRole::Selects, nullptr}, // 126
-    {"pl_mkv", "MKV - XviD Movie(*.mkv)", ButtonRole::Selects, nullptr}, // 127
-    {"pl_mkv", "MKV - MPEG-4 Movie(*.mkv)", ButtonRole::Selects, nullptr}, // 128
-    {"pl_mkv", "MKV - MSMPEG4 Movie(*.mkv)", ButtonRole::Selects, nullptr}, // 129
-    {"pl_mkv", "MKV - MPEG Movie(*.mkv)", ButtonRole::Selects, nullptr}, // 130
-    {"pl_mkv", "MKV - WMV Movie(*.mkv)", ButtonRole::Selects, nullptr}, // 131
-    {"pl_mkv", nullptr, ButtonRole::Filler, nullptr}, // 132
+    // 1: pl_video1
+    {"pl_video1", "ASF-Advanced Streaming Format(*.asf)", ButtonRole::Selects, nullptr},
+    {"pl_video1", "AVI-DivX Movie(*.avi)", ButtonRole::OpensSubPanel, "pl_avi"},
+    {"pl_video1", "AVI-XviD Movie(*.avi)", ButtonRole::OpensSubPanel, "pl_mpeg"},
+    {"pl_video1", "MP4-MPEG-4 Video(*.mp4)", ButtonRole::OpensSubPanel, "pl_mp4"},
+    {"pl_video1", "MP4-MPEG-4 AVC Video(*.mp4)", ButtonRole::OpensSubPanel, "pl_mkv"},
+    {"pl_video1", "RM-Real Video(*.rm)", ButtonRole::Selects, nullptr},
+    {"pl_video1", "WMV-Windows Media Video(*.wmv)", ButtonRole::Selects, nullptr},
+    // 8: pl_video2
+    {"pl_video2", "3GPP-3rd Generation Partnership Project(*.3gp)", ButtonRole::Selects, nullptr},
+    {"pl_video2", "3GPP2-3rd Generation Partnership Project2(*.3g2)", ButtonRole::Selects, nullptr},
+    {"pl_video2", "MOV-Quick Time(*.mov)", ButtonRole::Selects, nullptr},
+    {"pl_video2", "FLV - Flash Video Format(*.flv)", ButtonRole::Selects, nullptr},
+    {"pl_video2", "SWF - SWF Format(*.swf)", ButtonRole::Selects, nullptr},
+    {"pl_video2", "RM-Real Video(*.rm)", ButtonRole::NoClick, nullptr},
+    {"pl_video2", "WMV-Windows Media Video(*.wmv)", ButtonRole::NoClick, nullptr},
+    // 15: pl_audio1
+    {"pl_audio1", "AAC-Advanced Audio Coding(*.aac)", ButtonRole::Selects, nullptr},
+    {"pl_audio1", "AC3-Dolby Dingtal AC-3(*.ac3)", ButtonRole::Selects, nullptr},
+    {"pl_audio1", "MP3-MPEG Layer-3Audio(*.mp3)", ButtonRole::Selects, nullptr},
+    {"pl_audio1", "OGG-Ogg Vorbis Audio(*.ogg)", ButtonRole::Selects, nullptr},
+    {"pl_audio1", "RA-Real Auido(*.ra)", ButtonRole::Selects, nullptr},
+    {"pl_audio1", "WAV-Waveform Auido(*.wav)", ButtonRole::Selects, nullptr},
+    {"pl_audio1", "WMA-Windows Media Audio(*.wma)", ButtonRole::Selects, nullptr},
+    // 22: pl_audio2
+    {"pl_audio2", "AIFF-Audio Interchange File Format(*.aiff)", ButtonRole::Selects, nullptr},
+    {"pl_audio2", "M4A-MPEG-4 Auido(*.m4a)", ButtonRole::Selects, nullptr},
+    {"pl_audio2", "MP2-MPEG Layer-2 Audio(*.mp2)", ButtonRole::Selects, nullptr},
+    {"pl_audio2", "SUN AU Format(*.au)", ButtonRole::Selects, nullptr},
+    {"pl_audio2", nullptr, ButtonRole::ClickableFiller, nullptr},
+    // 27: pl_ipod
+    {"pl_ipod", "iPod(320×240)MPEG-4 Codec(*.mp4)", ButtonRole::Selects, nullptr},
+    {"pl_ipod", "iPod(320×240)MPEG-4 AVC Codec(*.mp4)", ButtonRole::Selects, nullptr},
+    {"pl_ipod", "iPod(480×320)MPEG-4 Codec(*.mp4)", ButtonRole::Selects, nullptr},
+    {"pl_ipod", "iPod(480×320)MPEG-4 AVC Codec(*.mp4)", ButtonRole::Selects, nullptr},
+    {"pl_ipod", "iPod(640×480)MPEG-4 Codec(*.mp4)", ButtonRole::Selects, nullptr},
+    {"pl_ipod", "iPod(640×480)MPEG-4 AVC Codec(*.mp4)", ButtonRole::Selects, nullptr},
+    {"pl_ipod", "iPod Audio Format(*.mp3)", ButtonRole::Selects, nullptr},
+    // 34: pl_iphone
+    {"pl_iphone", "iPhone(320×240)MPEG-4 Codec(*.mp4)", ButtonRole::Selects, nullptr},
+    {"pl_iphone", "iPhone(320×240)MPEG-4 AVC Codec(*.mp4)", ButtonRole::Selects, nullptr},
+    {"pl_iphone", "iPhone(480×320)MPEG-4 Codec(*.mp4)", ButtonRole::Selects, nullptr},
+    {"pl_iphone", "iPhone(480×320)MPEG-4 AVC Codec(*.mp4)", ButtonRole::Selects, nullptr},
+    {"pl_iphone", "iPhone(640×480)MPEG-4 Codec(*.mp4)", ButtonRole::Selects, nullptr},
+    {"pl_iphone", "iPhone(640×480)MPEG-4 AVC Codec(*.mp4)", ButtonRole::Selects, nullptr},
+    {"pl_iphone", "iPhone Audio Format(*.mp3)", ButtonRole::Selects, nullptr},
+    // 41: pl_gphone
+    {"pl_gphone", "GPhone(320×240)MPEG-4 Codec(*.mp4)", ButtonRole::Selects, nullptr},
+    {"pl_gphone", "GPhone(320×240)H.264 Codec(*.mp4)", ButtonRole::Selects, nullptr},
+    {"pl_gphone", "GPhone(640×480)MPEG-4 Codec(*.mp4)", ButtonRole::Selects, nullptr},
+    {"pl_gphone", "GPhone(640×480)H.264 Codec(*.mp4)", ButtonRole::Selects, nullptr},
+    {"pl_gphone", "GPhone Audio Format(*.mp3)", ButtonRole::Selects, nullptr},
+    // 46: pl_appletv
+    {"pl_appletv", "Apple TV MPEG-4 480P(640×480)(*.mp4)", ButtonRole::Selects, nullptr},
+    {"pl_appletv", "Apple TV MPEG-4 720P(1280×720)(*.mp4)", ButtonRole::Selects, nullptr},
+    {"pl_appletv", "Apple TV MPEG-4 (320×240)(*.mp4)", ButtonRole::Selects, nullptr},
+    {"pl_appletv", "Apple TV h264 480P(640×480)(*.mp4)", ButtonRole::Selects, nullptr},
+    {"pl_appletv", "Apple TV h264 720P(1280×720)(*.mp4)", ButtonRole::Selects, nullptr},
+    {"pl_appletv", "Apple TV h264(320×240)(*.mp4)", ButtonRole::Selects, nullptr},
+    {"pl_appletv", nullptr, ButtonRole::ClickableFiller, nullptr},
+    // 53: pl_psp
+    {"pl_psp", "PS3 Video(1080P)MPEG-4(*.MP4)", ButtonRole::Selects, nullptr},
+    {"pl_psp", "PS3 Video(720P)MPEG-4(*.MP4)", ButtonRole::Selects, nullptr},
+    {"pl_psp", "PS3 Video(480P)MPEG-4(*.MP4)", ButtonRole::Selects, nullptr},
+    {"pl_psp", "PSP-PSP MPEG-4 Video(*.mp4)", ButtonRole::Selects, nullptr},
+    {"pl_psp", "PSP AVC Video Format(*.mp4)", ButtonRole::Selects, nullptr},
+    {"pl_psp", "PSP Video(480P)MPEG-4(*.mp4)", ButtonRole::Selects, nullptr},
+    {"pl_psp", "PSP Audio Format(*.mp3)", ButtonRole::Selects, nullptr},
+    // 60: pl_xbox
+    {"pl_xbox", "Xbox360 WMV Movie(*.wmv)", ButtonRole::Selects, nullptr},
+    {"pl_xbox", "Xbox360 WMV HDTV Video(*.wmv)", ButtonRole::Selects, nullptr},
+    {"pl_xbox", "Xbox360 MPEG-4 AVC Video(*.mp4)", ButtonRole::Selects, nullptr},
+    {"pl_xbox", "Xbox360 HD MPEG-4 AVC Video(*.mp4)", ButtonRole::Selects, nullptr},
+    {"pl_xbox", "Xbox360 MPEG4 Video(*.mp4)", ButtonRole::Selects, nullptr},
+    {"pl_xbox", "Xbox360 HD MPEG-4 Video(*.mp4)", ButtonRole::Selects, nullptr},
+    {"pl_xbox", "Xbox360 MCE HD MPEG2 Video(*.mpeg)", ButtonRole::Selects, nullptr},
+    {"pl_xbox", nullptr, ButtonRole::ClickableFiller, nullptr},
+    // 68: pl_phone
+    {"pl_phone", "3GPP-3rd Generation Partnership Project(*.3gp)", ButtonRole::Selects, nullptr},
+    {"pl_phone", "3GPP2-3rd Generation Partnership Project2(*.3g2)", ButtonRole::Selects, nullptr},
+    {"pl_phone", "BlackBerry 3GP Video(*.3gp)", ButtonRole::Selects, nullptr},
+    {"pl_phone", "BlackBerry AMR Audio(*.amr)", ButtonRole::Selects, nullptr},
+    {"pl_phone", "BlackBerry AVI Audio(*.avi)", ButtonRole::Selects, nullptr},
+    {"pl_phone", "BlackBerry MPEG-4 Video(*.mp4)", ButtonRole::Selects, nullptr},
+    {"pl_phone", nullptr, ButtonRole::ClickableFiller, nullptr},
+    // 75: pl_win
+    {"pl_win", "Dell Axim X51 Video(*.wmv)", ButtonRole::Selects, nullptr},
+    {"pl_win", "General Pocket PC Video(*.wmv)", ButtonRole::Selects, nullptr},
+    {"pl_win", "HP iPAQ hw6500 series Video(*.wmv)", ButtonRole::Selects, nullptr},
+    {"pl_win", "HP iPAQ hx2000/rx3000/rx1900 series Video(*.wmv)", ButtonRole::Selects, nullptr},
+    {"pl_win", "HP iPAQ hx4700 series Video(*.wmv)", ButtonRole::Selects, nullptr},
+    {"pl_win", "WMA-Windows Media Audio(*.wma)", ButtonRole::Selects, nullptr},
+    {"pl_win", "WMV-Windows Media Video(*.wmv)", ButtonRole::Selects, nullptr},
+    {"pl_win", nullptr, ButtonRole::ClickableFiller, nullptr},
+    // 83: pl_pmp
+    {"pl_pmp", "Archos AV500/GMini402 Video(*.avi)", ButtonRole::Selects, nullptr},
+    {"pl_pmp", "Archos AV700 Video(*.avi)", ButtonRole::Selects, nullptr},
+    {"pl_pmp", "Creative Zen Vision Video(*.avi)", ButtonRole::Selects, nullptr},
+    {"pl_pmp", "Zune MPEG-4 AVC Video Format(*.mp4)", ButtonRole::Selects, nullptr},
+    {"pl_pmp", "Zune MPEG-4 Video(*.mp4)", ButtonRole::Selects, nullptr},
+    {"pl_pmp", "Zune WMV-Windows Media Video(*.wmv)", ButtonRole::Selects, nullptr},
+    {"pl_pmp", "iRiver PMP-100 Video(*.avi)", ButtonRole::Selects, nullptr},
+    {"pl_pmp", nullptr, ButtonRole::ClickableFiller, nullptr},
+    // 91: pl_hd
+    {"pl_hd", "HD AVI Video(*.avi)", ButtonRole::Selects, nullptr},
+    {"pl_hd", "HD MPEG-4 Video(*.mp4)", ButtonRole::Selects, nullptr},
+    {"pl_hd", "HD MPEG-4 AVC Video(*.mp4)", ButtonRole::Selects, nullptr},
+    {"pl_hd", "HD MOV Video(*.mov)", ButtonRole::Selects, nullptr},
+    {"pl_hd", "HD MPEG-2 TS Video(*.ts)", ButtonRole::Selects, nullptr},
+    {"pl_hd", "HD MPEG2 Video(*.mpg)", ButtonRole::Selects, nullptr},
+    {"pl_hd", "HD WMV Video(*.wmv)", ButtonRole::Selects, nullptr},
+    {"pl_hd", nullptr, ButtonRole::Filler, nullptr},
+    // 99: pl_animation
+    {"pl_animation", "FLV - Flash Video Format(*.flv)", ButtonRole::Selects, nullptr},
+    {"pl_animation", "SWF - SWF Format(*.swf)", ButtonRole::Selects, nullptr},
+    {"pl_animation", nullptr, ButtonRole::Filler, nullptr},
+    // 102: pl_avi
+    {"pl_avi", "AVI - H264 Movie(*.avi)", ButtonRole::Selects, nullptr},
+    {"pl_avi", "AVI - DivX Movie(*.avi)", ButtonRole::Selects, nullptr},
+    {"pl_avi", "AVI - XviD Movie(*.avi)", ButtonRole::Selects, nullptr},
+    {"pl_avi", "AVI - MPEG-4 Movie(*.avi)", ButtonRole::Selects, nullptr},
+    {"pl_avi", "AVI - MSMPEG4 Movie(*.avi)", ButtonRole::Selects, nullptr},
+    {"pl_avi", "AVI - MPEG Movie(*.avi)", ButtonRole::Selects, nullptr},
+    {"pl_avi", "AVI - WMV Movie(*.avi)", ButtonRole::Selects, nullptr},
+    {"pl_avi", nullptr, ButtonRole::Filler, nullptr},
+    // 110: pl_mpeg
+    {"pl_mpeg", "MPEG-1 Movie(*.mpg)", ButtonRole::Selects, nullptr},
+    {"pl_mpeg", "MPEG-2 Movie(*.mpg)", ButtonRole::Selects, nullptr},
+    {"pl_mpeg", "Video CD - MPEG PS Format(*.mpg)", ButtonRole::Selects, nullptr},
+    {"pl_mpeg", "Super Video CD - MPEG2 PS Format(*.mpg)", ButtonRole::Selects, nullptr},
+    {"pl_mpeg", "DVD - MPEG2 PS Format(*.vob)", ButtonRole::Selects, nullptr},
+    {"pl_mpeg", "HD MPEG-2 Video(*.mpeg)", ButtonRole::Selects, nullptr},
+    {"pl_mpeg", "HD MPEG-2 TS Video(*.ts)", ButtonRole::Selects, nullptr},
+    {"pl_mpeg", nullptr, ButtonRole::Filler, nullptr},
+    // 118: pl_mp4
+    {"pl_mp4", "MP4 - MPEG4 Video Mini(*.mp4)", ButtonRole::Selects, nullptr},
+    {"pl_mp4", "MP4 - MPEG4 Video Normal(*.mp4)", ButtonRole::Selects, nullptr},
+    {"pl_mp4", "MP4 - MPEG4 Video Excellent(*.mp4)", ButtonRole::Selects, nullptr},
+    {"pl_mp4", "MP4 - H.264 Video Mini(*.mp4)", ButtonRole::Selects, nullptr},
+    {"pl_mp4", "MP4 - H.264 Video Normal(*.mp4)", ButtonRole::Selects, nullptr},
+    {"pl_mp4", "MP4 - H.264 Video Excellent(*.MP4)", ButtonRole::Selects, nullptr},
+    {"pl_mp4", nullptr, ButtonRole::Filler, nullptr},
+    // 125: pl_mkv
+    {"pl_mkv", "MKV - H264 Movie(*.mkv)", ButtonRole::Selects, nullptr},
+    {"pl_mkv", "MKV - DivX Movie(*.mkv)", ButtonRole::Selects, nullptr},
+    {"pl_mkv", "MKV - XviD Movie(*.mkv)", ButtonRole::Selects, nullptr},
+    {"pl_mkv", "MKV - MPEG-4 Movie(*.mkv)", ButtonRole::Selects, nullptr},
+    {"pl_mkv", "MKV - MSMPEG4 Movie(*.mkv)", ButtonRole::Selects, nullptr},
+    {"pl_mkv", "MKV - MPEG Movie(*.mkv)", ButtonRole::Selects, nullptr},
+    {"pl_mkv", "MKV - WMV Movie(*.mkv)", ButtonRole::Selects, nullptr},
+    {"pl_mkv", nullptr, ButtonRole::Filler, nullptr},
 }};
 
 constexpr std::array<Category, CategoryCount> Categories = {{

@@ -19,8 +19,8 @@ enum class ButtonRole {
 };
 
 struct ProfileEntry {
-    const char* panel;    // the picker panel showing the button, "pl_video1"
-    const char* name;     // UTF-8 display name; nullptr for fillers
+    const char* panel; // the picker panel showing the button, "pl_video1"
+    const char* name;  // UTF-8 display name; nullptr for fillers
     ButtonRole role;
     const char* subPanel; // the panel an opener shows, else nullptr
 };

@@ -1,5 +1,7 @@
 #include "app/MainWindow.h"
 #include "app/Program.h"
+#include "profiles/Catalogue.h"
+#include "profiles/ProfilePicker.h"
 
 #include "FakeShell.h"
 #include "TestSupport.h"
@@ -7,6 +9,7 @@
 #include "shell/TSkin.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDirIterator>
 #include <QFile>
 #include <QLabel>
@@ -14,6 +17,7 @@
 #include <QMenu>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
@@ -82,7 +86,7 @@ TEST_F(MainWindowTest, WindowsAreMadeInOrderAndTheFirstShowingRunsOnce) {
     EXPECT_EQ(main.size(), QSize(820, 562));
     EXPECT_EQ(main.startupLog(),
               (QStringList{"skin", "picker closed", "program file name", "layout", "product links",
-                           "settings", "list hidden", "ready"}));
+                           "picker buttons", "settings", "list hidden", "ready"}));
     EXPECT_TRUE(dialogs.shown.isEmpty()) << dialogs.texts().join('|').toStdString();
     EXPECT_EQ(main.toolPath(), QDir(folder.path()).filePath("register.dat"));
     EXPECT_EQ(main.programFileName(), "VideoConverter");
@@ -277,4 +281,42 @@ TEST_F(MainWindowTest, AboutWindowSitsBesideTheMainWindowAndLightsItsLink) {
         about.accept();
     });
     about.showFrom(&main);
+}
+
+TEST_F(MainWindowTest, ThePickerOpensOnRequestAndClosesOnAnyPress) {
+    Tfm_main& main = start();
+    ProfilePicker* picker = main.picker();
+    ASSERT_NE(picker, nullptr);
+    EXPECT_TRUE(picker->missingBitmaps().isEmpty());
+    QWidget* strip = main.control("pl_main");
+    EXPECT_FALSE(strip->isVisible());
+    EXPECT_EQ(main.elements().profilestext->text(), profileName(1)); // the default profile
+
+    SkinForm* form = main.skin()->skinObject(&main);
+    emit main.skin()->OnClick(form->findChild("profiles"));
+    EXPECT_TRUE(strip->isVisible());
+    EXPECT_TRUE(main.control("pl_video1")->isVisible()); // profile 1 lives there
+    EXPECT_TRUE(picker->stripImage(1)->isHover());
+
+    QTest::mousePress(main.lv()->viewport(), Qt::LeftButton);
+    EXPECT_FALSE(strip->isVisible());
+
+    main.openPicker();
+    main.control("pl_video1")->hide();
+    main.control("pl_video2")->show();
+    QTest::mouseClick(picker->button(13), Qt::LeftButton); // names a profile, takes no click
+    EXPECT_TRUE(strip->isVisible());
+    EXPECT_NE(main.selectedProfile(), 13);
+    emit picker->button(8)->entered();
+    QTest::mouseClick(picker->button(8), Qt::LeftButton);
+    EXPECT_FALSE(strip->isVisible());
+    EXPECT_EQ(main.selectedProfile(), 8);
+    EXPECT_EQ(main.elements().profilestext->text(), profileName(8));
+    EXPECT_GT(static_cast<QComboBox*>(main.control("cb_size"))->count(), 0);
+
+    main.setConverting(true);
+    main.openPicker();
+    EXPECT_FALSE(strip->isVisible());
+    EXPECT_EQ(dialogs.texts().last(), textLine(26));
+    main.setConverting(false);
 }

@@ -28,3 +28,10 @@ QString makeClip(const QString& dir, const QString& fileName, const QStringList&
                  bool withVideo = true, bool withAudio = true);
 
 } // namespace vc::test
+
+#include <ostream>
+
+// Readable failure messages for Qt strings.
+inline void PrintTo(const QString& text, std::ostream* os) {
+    *os << '"' << text.toStdString() << '"';
+}

@@ -2,8 +2,8 @@
 // The colours and type are the skin's (data/skn.skn); button sizes come from the layout file.
 
 #include "Glyphs.h"
-#include "ProfileNames.h"
 #include "common/IniFile.h"
+#include "profiles/Catalogue.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -302,25 +302,8 @@ int buttonHeight(int n) {
     return firsts.count(n) ? 53 : 48;
 }
 
-int categoryOf(int n) {
-    static const int lasts[] = {14, 26, 33, 40, 45, 52, 59, 67, 74, 82, 90, 98, 101};
-    if (n >= 102)
-        return 1;
-    for (int i = 0; i < 13; ++i) {
-        if (n <= lasts[i])
-            return i + 1;
-    }
-    return 1;
-}
-
-// The text between the "*" and the last character: ".mp4".
-QString extensionOf(const QString& name) {
-    const qsizetype star = name.indexOf(QLatin1Char('*'));
-    return star < 0 ? QString() : name.mid(star + 1, name.size() - star - 2);
-}
-
 QImage drawProfileButton(int n, bool hover) {
-    const QString name = vc::tools::profileDisplayName(n);
+    const QString name = vc::profileName(n);
     const QSize size(n >= 102 ? 311 : 310, buttonHeight(n));
     if (name.isEmpty()) {
         QImage image = canvas(size, colour::Filler);
@@ -337,8 +320,8 @@ QImage drawProfileButton(int n, bool hover) {
         p.fillRect(QRect(0, 0, 3, size.height()), colour::Accent);
 
     // Badge with the output format, in the category's tone.
-    const QColor tone = Categories[categoryOf(n) - 1].tone;
-    const QString ext = extensionOf(name).mid(1).toUpper();
+    const QColor tone = Categories[vc::categoryOf(n) - 1].tone;
+    const QString ext = vc::extensionOf(name).mid(1).toUpper();
     const QRectF badge(12, (size.height() - 24) / 2.0, 44, 24);
     roundedBox(p, badge, hover ? tone : tone.lighter(185), QColor(), 5);
     p.setFont(font(ext.size() > 3 ? 10 : 11, 700));
@@ -377,6 +360,53 @@ QImage drawProfileButton(int n, bool hover) {
     return image;
 }
 
+// The foot of the two-page panels: a label and an arrow that turn the page, and the panel
+// behind the picker (Image13).
+void drawPageControls(Writer& out) {
+    struct Page {
+        const char* label;
+        const char* arrow;
+        const char* text;
+        bool forward;
+    };
+    const Page pages[] = {{"btim_next", "Image94", "More formats", true},
+                          {"btim_pre", "Image93", "Previous formats", false},
+                          {"Image1", "Image2", "More formats", true},
+                          {"Image4", "Image5", "Previous formats", false}};
+    for (const Page& page : pages) {
+        for (const bool hover : {false, true}) {
+            const QString folder = hover ? QStringLiteral("move") : QStringLiteral("general");
+            const QColor fill = hover ? colour::AccentWash : colour::Strip;
+            const QColor ink = hover ? colour::AccentText : colour::Secondary;
+            QImage label = canvas(QSize(280, 17), fill);
+            {
+                QPainter p(&label);
+                p.setRenderHint(QPainter::TextAntialiasing);
+                p.setFont(font(10, 600));
+                p.setPen(ink);
+                p.drawText(QRect(12, 0, 268, 17), Qt::AlignVCenter | Qt::AlignRight,
+                           QLatin1String(page.text));
+            }
+            out.save(label, QStringLiteral("images/sub/%1/%2.bmp").arg(folder, page.label));
+            QImage arrow = canvas(QSize(30, 17), fill);
+            {
+                QPainter p(&arrow);
+                p.setRenderHint(QPainter::Antialiasing);
+                vc::tools::drawGlyph(p, page.forward ? Glyph::Next : Glyph::Back,
+                                     QRectF(9, 2, 13, 13), hover ? colour::Accent : ink);
+            }
+            out.save(arrow, QStringLiteral("images/sub/%1/%2.bmp").arg(folder, page.arrow));
+        }
+    }
+    QImage back = canvas(QSize(311, 358), colour::Card);
+    {
+        QPainter p(&back);
+        p.setPen(colour::Border);
+        p.drawRect(0, 0, 310, 357);
+    }
+    out.save(back, QStringLiteral("images/sub/general/Image13.bmp"));
+}
+
 void drawPicker(Writer& out) {
     for (const Category& c : Categories) {
         const int height = QString::fromLatin1(c.file) == QLatin1String("video1") ? 27 : 25;
@@ -393,10 +423,11 @@ void drawPicker(Writer& out) {
     }
     out.save(end, QStringLiteral("images/main/general/img_bottom.bmp"));
 
-    for (int n = 1; n <= vc::tools::ProfileCount; ++n) {
+    for (int n = 1; n <= vc::ProfileCount; ++n) {
         out.save(drawProfileButton(n, false), QStringLiteral("images/sub/general/%1.bmp").arg(n));
         out.save(drawProfileButton(n, true), QStringLiteral("images/sub/move/%1.bmp").arg(n));
     }
+    drawPageControls(out);
     for (int i = 1; i <= 14; ++i) {
         const Category other{"", "", "", QColor(0x64, 0x74, 0x8B)};
         out.save(drawCategoryIcon(i <= 13 ? Categories[i - 1] : other),

@@ -1,0 +1,171 @@
+#include "profiles/QualityRates.h"
+
+#include "common/Clock.h"
+#include "common/Rounding.h"
+#include "profiles/Catalogue.h"
+
+#include <QLocale>
+
+namespace vc {
+
+namespace {
+
+bool isNarrowBand(const QString& extension) {
+    return extension == QLatin1String(".3gp") || extension == QLatin1String(".amr");
+}
+
+bool levelSelected(int index) {
+    return index >= 0 && index < QualityLevelCount;
+}
+
+RateResult integerRate(const QString& text) {
+    std::int64_t value = 0;
+    if (!parseInteger(text, value))
+        return {std::nullopt, notAnIntegerError(text)};
+    return {value, {}};
+}
+
+// The frame height a computed rate scales with.
+RateResult frameHeight(const ParameterChoice& choice, const SourceInfo& source) {
+    if (choice.sizeText == QLatin1String(OriginalSizeEntry)) {
+        const qsizetype x = source.resolution.indexOf(QLatin1Char('x'));
+        return integerRate(x < 0 ? source.resolution : source.resolution.mid(x + 1));
+    }
+    const qsizetype x = choice.sizeText.indexOf(QLatin1Char('x'));
+    if (x < 0)
+        return {0, {}};
+    QString height = choice.sizeText.mid(x + 1);
+    const qsizetype bracket = height.indexOf(QLatin1Char('('));
+    if (bracket >= 0)
+        height.truncate(bracket);
+    std::int64_t value = 0;
+    return {parseInteger(height, value) ? value : 0, {}};
+}
+
+} // namespace
+
+std::array<double, QualityLevelCount> videoFactors(int profile) {
+    switch (factorRow(profile)) {
+    case FactorRow::Mini:
+        return {3.33, 2.13, 1.51, 1.06, 0.8};
+    case FactorRow::Excellent:
+        return {10.41, 8.33, 6.25, 4.16, 3.33};
+    case FactorRow::Normal:
+    case FactorRow::Generic:
+        break;
+    }
+    return {6.25, 4.16, 3.33, 2.13, 1.51};
+}
+
+std::optional<int> discTargetRate(int profile) {
+    switch (profile) {
+    case 112:
+        return 1393;
+    case 113:
+        return 1948;
+    case 114:
+        return 3222;
+    default:
+        return std::nullopt;
+    }
+}
+
+QString notAnIntegerError(const QString& text) {
+    return QStringLiteral("'%1' is not a valid integer value").arg(text);
+}
+
+RateResult videoRate(const ProfileState& profile, const ParameterChoice& choice,
+                     const SourceInfo& source) {
+    if (isDiscTarget(profile.number))
+        return {};
+    if (isDataFileRate(profile.number)) {
+        if (profile.rateSlots[0] == QLatin1String("*"))
+            return {0, {}};
+        if (!levelSelected(choice.videoIndex))
+            return {};
+        return integerRate(profile.rateSlots[static_cast<std::size_t>(choice.videoIndex)]);
+    }
+    if (choice.videoText == QLatin1String(OriginalVideoEntry))
+        return integerRate(source.videobit);
+    if (!levelSelected(choice.videoIndex))
+        return {};
+    const RateResult height = frameHeight(choice, source);
+    if (!height.ok())
+        return height;
+    const double factor = videoFactors(profile.number)[static_cast<std::size_t>(choice.videoIndex)];
+    return {roundHalfEven(static_cast<double>(*height.value) * factor), {}};
+}
+
+RateResult audioRate(const ProfileState& profile, const ParameterChoice& choice,
+                     const SourceInfo& source) {
+    if (isDiscTarget(profile.number))
+        return {};
+    const bool narrow = isNarrowBand(profile.extension);
+    if (choice.audioText == QLatin1String(OriginalAudioEntry))
+        return narrow ? RateResult{AmrEstimateRates[0], {}} : integerRate(source.audiobit);
+    if (!levelSelected(choice.audioIndex))
+        return {};
+    const auto level = static_cast<std::size_t>(choice.audioIndex);
+    return {narrow ? AmrEstimateRates[level] : AudioRates[level], {}};
+}
+
+RateResult audioBitsPerSecond(const ProfileState& profile, const ParameterChoice& choice,
+                              const SourceInfo& source) {
+    if (isNarrowBand(profile.extension) && !isDiscTarget(profile.number)) {
+        if (choice.audioText == QLatin1String(OriginalAudioEntry))
+            return {AmrBitsPerSecond[0], {}};
+        if (!levelSelected(choice.audioIndex))
+            return {};
+        return {AmrBitsPerSecond[static_cast<std::size_t>(choice.audioIndex)], {}};
+    }
+    RateResult kbps = audioRate(profile, choice, source);
+    if (kbps.value)
+        *kbps.value *= 1000;
+    return kbps;
+}
+
+QString estimateText(std::int64_t totalKbps, std::int64_t seconds) {
+    const double megabytes =
+        static_cast<double>(totalKbps * seconds) / 8.0 / 1024.0 * 1000.0 / 1024.0;
+    QLocale locale;
+    locale.setNumberOptions(QLocale::OmitGroupSeparator);
+    return locale.toString(megabytes, 'f', 2) + QStringLiteral("MB");
+}
+
+EstimateResult estimate(const ProfileState& profile, const ParameterChoice& choice,
+                        const SourceInfo& source) {
+    std::int64_t total = 0;
+    if (const std::optional<int> disc = discTargetRate(profile.number)) {
+        total = *disc;
+    } else {
+        const RateResult video = videoRate(profile, choice, source);
+        if (!video.ok())
+            return {{}, video.error};
+        total = video.value.value_or(0);
+        if (profile.extension == QLatin1String(".wav")) {
+            total += WavAudioRate;
+        } else {
+            const RateResult audio = audioRate(profile, choice, source);
+            if (!audio.ok())
+                return {{}, audio.error};
+            total += audio.value.value_or(0);
+        }
+    }
+    return {estimateText(total, clockToSeconds(source.duration)), {}};
+}
+
+RefreshResult refreshEstimates(const ProfileState& profile, const ParameterChoice& choice,
+                               const std::vector<SourceInfo>& rows) {
+    RefreshResult result;
+    for (const SourceInfo& row : rows) {
+        const EstimateResult e = estimate(profile, choice, row);
+        if (!e.error.isEmpty()) {
+            result.error = e.error;
+            break;
+        }
+        result.texts.append(e.text);
+    }
+    return result;
+}
+
+} // namespace vc

@@ -1,0 +1,191 @@
+#include "profiles/QualityRates.h"
+#include "profiles/Catalogue.h"
+
+#include <QLocale>
+#include <gtest/gtest.h>
+
+using namespace vc;
+
+namespace {
+
+ProfileState profile(int number, std::array<QString, 5> rateSlots = {}) {
+    ProfileState state;
+    state.number = number;
+    state.extension = profileExtension(number);
+    state.rateSlots = std::move(rateSlots);
+    return state;
+}
+
+ParameterChoice levels(const QString& size, int video, int audio) {
+    ParameterChoice c;
+    c.sizeIndex = 0;
+    c.sizeText = size;
+    c.videoIndex = video;
+    c.videoText =
+        video >= 0 && video < 5 ? QString::fromLatin1(QualityLevelNames[video]) : QString();
+    c.audioIndex = audio;
+    c.audioText =
+        audio >= 0 && audio < 5 ? QString::fromLatin1(QualityLevelNames[audio]) : QString();
+    c.channelIndex = 1;
+    return c;
+}
+
+const SourceInfo Source{QStringLiteral("00:10:00"), QStringLiteral("640x360"),
+                        QStringLiteral("900"), QStringLiteral("96")};
+
+std::int64_t video(const ProfileState& p, const ParameterChoice& c, const SourceInfo& s = Source) {
+    const RateResult r = videoRate(p, c, s);
+    EXPECT_TRUE(r.ok()) << r.error.toStdString();
+    return r.value.value_or(-1);
+}
+
+std::int64_t audio(const ProfileState& p, const ParameterChoice& c, const SourceInfo& s = Source) {
+    const RateResult r = audioRate(p, c, s);
+    EXPECT_TRUE(r.ok()) << r.error.toStdString();
+    return r.value.value_or(-1);
+}
+
+class DefaultLocale : public ::testing::Test {
+protected:
+    void SetUp() override { QLocale::setDefault(QLocale::c()); }
+    void TearDown() override { QLocale::setDefault(QLocale::c()); }
+};
+
+using QualityRates = DefaultLocale;
+
+} // namespace
+
+TEST_F(QualityRates, ComputedRateRoundsTiesToEven) {
+    // Generic row, "Higher Quality": 6.25 per line.
+    EXPECT_EQ(video(profile(1), levels("480x270", 0, 2)), 1688);   // 1687.5
+    EXPECT_EQ(video(profile(1), levels("160x90", 0, 2)), 562);     // 562.5
+    EXPECT_EQ(video(profile(102), levels("640x480", 2, 2)), 1598); // 1598.4
+    // The height stops at a bracketed comment.
+    EXPECT_EQ(video(profile(7), levels("854x480(16:9)", 0, 2)), 3000);
+}
+
+TEST_F(QualityRates, MiniNormalAndExcellentRows) {
+    EXPECT_EQ(video(profile(120), levels("640x480", 2, 2)), 3000);
+    EXPECT_EQ(video(profile(120), levels("640x480", 0, 2)), 4997); // 4996.8
+    EXPECT_EQ(video(profile(123), levels("640x480", 4, 2)), 1598); // 3.33
+    EXPECT_EQ(video(profile(118), levels("640x480", 4, 2)), 384);  // 0.8
+    EXPECT_EQ(video(profile(121), levels("640x480", 3, 2)), 509);  // 1.06: 508.8
+    EXPECT_EQ(video(profile(119), levels("640x480", 1, 2)), 1997); // 4.16: 1996.8
+    EXPECT_EQ(video(profile(122), levels("640x480", 1, 2)), 1997);
+}
+
+TEST_F(QualityRates, KeepSourceEntriesUseTheSource) {
+    ParameterChoice c = levels(QString::fromLatin1(OriginalSizeEntry), 0, 0);
+    EXPECT_EQ(video(profile(1), c), 2250); // the source's 360 lines
+    c.videoIndex = 5;
+    c.videoText = QString::fromLatin1(OriginalVideoEntry);
+    c.audioIndex = 5;
+    c.audioText = QString::fromLatin1(OriginalAudioEntry);
+    EXPECT_EQ(video(profile(1), c), 900);
+    EXPECT_EQ(audio(profile(1), c), 96);
+    // Narrow-band outputs cannot carry the source's rate and take their best one.
+    EXPECT_EQ(audio(profile(8), c), 12);
+    EXPECT_EQ(audioBitsPerSecond(profile(8), c, Source).value, 12200);
+    EXPECT_EQ(audioBitsPerSecond(profile(1), c, Source).value, 96000);
+}
+
+TEST_F(QualityRates, DataFileSlots) {
+    const ProfileState ipod = profile(27, {"768", "600", "500", "400", "300"});
+    EXPECT_EQ(video(ipod, levels("320x240", 0, 2)), 768);
+    EXPECT_EQ(video(ipod, levels("320x240", 4, 2)), 300);
+    const ProfileState mp3 = profile(17, {"*", "600", "500", "400", "300"});
+    EXPECT_EQ(video(mp3, levels("320x240", 3, 2)), 0);
+    // A slot that is not a number is an error, not a rate.
+    const ProfileState broken = profile(27, {"768", "fast", "500", "400", "300"});
+    const RateResult r = videoRate(broken, levels("320x240", 1, 2), Source);
+    EXPECT_FALSE(r.ok());
+    EXPECT_FALSE(r.value.has_value());
+    EXPECT_TRUE(r.error.contains(QStringLiteral("'fast'")));
+}
+
+TEST_F(QualityRates, AudioLevelsAndNarrowBand) {
+    const int expected[] = {320, 192, 128, 64, 32};
+    for (int level = 0; level < 5; ++level)
+        EXPECT_EQ(audio(profile(17), levels("320x240", 2, level)), expected[level]);
+    const int amr[] = {12, 10, 7, 6, 5};
+    const int amrBits[] = {12200, 10200, 7400, 5900, 4750};
+    for (int level = 0; level < 5; ++level) {
+        EXPECT_EQ(audio(profile(71), levels("320x240", 2, level)), amr[level]);
+        EXPECT_EQ(audio(profile(68), levels("320x240", 2, level)), amr[level]);
+        EXPECT_EQ(audioBitsPerSecond(profile(71), levels("320x240", 2, level), Source).value,
+                  amrBits[level]);
+    }
+    // ".3g2" is not narrow-band.
+    EXPECT_EQ(audio(profile(69), levels("320x240", 2, 0)), 320);
+    EXPECT_EQ(audioBitsPerSecond(profile(69), levels("320x240", 2, 0), Source).value, 320000);
+}
+
+TEST_F(QualityRates, UpperCaseMp4IsNotMp4) {
+    // ".MP4" compares unequal to ".mp4" and ".3gp": a normal audio table, not narrow-band.
+    EXPECT_EQ(audio(profile(123), levels("640x480", 2, 0)), 320);
+    EXPECT_EQ(profile(123).extension, QStringLiteral(".MP4"));
+}
+
+TEST_F(QualityRates, DiscTargetsAndNoSelection) {
+    EXPECT_FALSE(videoRate(profile(114), levels("PAL", 2, 2), Source).value);
+    EXPECT_FALSE(audioRate(profile(114), levels("PAL", 2, 2), Source).value);
+    EXPECT_FALSE(videoRate(profile(1), levels("640x480", -1, -1), Source).value);
+    EXPECT_FALSE(audioRate(profile(1), levels("640x480", -1, -1), Source).value);
+}
+
+TEST_F(QualityRates, EstimateText) {
+    EXPECT_EQ(estimateText(1628, 600), QStringLiteral("116.44MB"));
+    EXPECT_EQ(estimateText(0, 600), QStringLiteral("0.00MB"));
+    EXPECT_EQ(estimateText(10000, 59 * 3600), QStringLiteral("253200.53MB"));
+    // The user's decimal separator, and no group separator.
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    EXPECT_EQ(estimateText(1628, 600), QStringLiteral("116,44MB"));
+    EXPECT_EQ(estimateText(10000, 59 * 3600), QStringLiteral("253200,53MB"));
+}
+
+TEST_F(QualityRates, EstimateRules) {
+    // 640x480 "Normal" on a generic row: 1598 + 128 kbit/s for ten minutes.
+    EXPECT_EQ(estimate(profile(1), levels("640x480", 2, 2), Source).text,
+              estimateText(1598 + 128, 600));
+    // ".wav" counts 1500 for audio whatever the level.
+    const ProfileState wav = profile(20, {"*", "", "", "", ""});
+    for (int level = 0; level < 5; ++level)
+        EXPECT_EQ(estimate(wav, levels("320x240", 2, level), Source).text, estimateText(1500, 600));
+    const ProfileState amr = profile(71, {"*", "", "", "", ""});
+    EXPECT_EQ(estimate(amr, levels("320x240", 2, 4), Source).text, estimateText(5, 600));
+    // Disc targets count their fixed totals.
+    EXPECT_EQ(estimate(profile(112), levels("PAL", -1, -1), Source).text, estimateText(1393, 600));
+    EXPECT_EQ(estimate(profile(113), levels("NTSC", 0, 0), Source).text, estimateText(1948, 600));
+    EXPECT_EQ(estimate(profile(114), levels("PAL", 0, 0), Source).text, estimateText(3222, 600));
+    SourceInfo noDuration = Source;
+    noDuration.duration.clear();
+    EXPECT_EQ(estimate(profile(1), levels("640x480", 2, 2), noDuration).text,
+              QStringLiteral("0.00MB"));
+    // A height that is not a number, or no "x" at all, leaves only the audio part.
+    EXPECT_EQ(estimate(profile(1), levels("640xabc", 2, 2), Source).text, estimateText(128, 600));
+    EXPECT_EQ(estimate(profile(1), levels(QString::fromLatin1(NoVideoEntry), 2, 2), Source).text,
+              estimateText(128, 600));
+    // Without a selected level that part counts nothing.
+    EXPECT_EQ(estimate(profile(1), levels("640x480", -1, 2), Source).text, estimateText(128, 600));
+}
+
+TEST_F(QualityRates, RefreshStopsAtTheFirstUnreadableRow) {
+    ParameterChoice keep = levels("640x480", 5, 2);
+    keep.videoText = QString::fromLatin1(OriginalVideoEntry);
+    SourceInfo unknown = Source;
+    unknown.videobit.clear(); // the probe found no video rate
+    const RefreshResult r = refreshEstimates(profile(1), keep, {Source, unknown, Source});
+    EXPECT_EQ(r.texts, QStringList({estimateText(900 + 128, 600)}));
+    EXPECT_FALSE(r.error.isEmpty());
+
+    const RefreshResult all =
+        refreshEstimates(profile(1), levels("640x480", 2, 2), {Source, unknown});
+    EXPECT_EQ(all.texts.size(), 2);
+    EXPECT_TRUE(all.error.isEmpty());
+
+    // The source's height is needed for the size keep-source entry.
+    SourceInfo noSize = Source;
+    noSize.resolution = QStringLiteral("N/A");
+    EXPECT_FALSE(estimate(profile(1), levels(QString::fromLatin1(OriginalSizeEntry), 2, 2), noSize)
+                     .error.isEmpty());
+}
