@@ -2,9 +2,13 @@
 
 #include "app/AboutWindow.h"
 #include "app/Edition.h"
+#include "media/MediaProbe.h"
+#include "media/PropertiesWindow.h"
+#include "media/SourceList.h"
 #include "profiles/Catalogue.h"
 #include "profiles/ProfilePicker.h"
 #include "profiles/ProfileSelector.h"
+#include "profiles/QualityRates.h"
 #include "shell/Dialogs.h"
 #include "shell/HoverHints.h"
 #include "shell/ImageButton.h"
@@ -72,6 +76,7 @@ Tfm_main::Tfm_main(ProgramInfo program, Dialogs& dialogs, ShellActions& shell)
     setFixedSize(820, 562);
     language_.setConverting([this] { return converting_; });
     createControls();
+    createSourceList();
     createMenus();
 
     if (const QScreen* screen = QGuiApplication::primaryScreen())
@@ -296,6 +301,7 @@ bool Tfm_main::applyLayout() {
     lv_->setGeometry(layout.sourceList);
     lv_->headerItem()->setText(0, QStringLiteral("Title"));
     listCheckBoxes_ = true;
+    sources_->setCheckBoxes(true);
     return true;
 }
 
@@ -335,6 +341,9 @@ void Tfm_main::loadSettings() {
     };
     hooks.showError = [this](const QString& message) {
         dialogs_.warning(this, Caption, message);
+    };
+    hooks.refreshEstimates = [this] {
+        sources_->refreshEstimates();
     };
     selector_ = std::make_unique<ProfileSelector>(
         ParameterBoxes{box("cb_size"), box("cb_videobitrate"), box("cb_audiobitrate"),
@@ -414,9 +423,63 @@ void Tfm_main::onSkinMouseMove(ISkinObject* source) {
     language_.lookup(hintIdFor(source->name()), LanguageTable::Use::Hover);
 }
 
+void Tfm_main::createSourceList() {
+    probe_ = new MediaProbe(program_.toolPath, program_.folder, this);
+    SourceList::Hooks hooks;
+    hooks.converting = [this] {
+        return converting_;
+    };
+    hooks.previewPlaying = [this] {
+        return playing_;
+    };
+    hooks.estimate = [this](const Toriginalinfo& info) {
+        return estimateFor(info);
+    };
+    hooks.chooseFolder = [this]() -> QString {
+        if (!windows_.dir)
+            return {};
+        windows_.dir->setWindowTitle(QStringLiteral("File Directory"));
+        windows_.dir->exec();
+        return windows_.dir->result();
+    };
+    hooks.rowShown = [this](int row) {
+        previewItem_ = row;
+        if (elements_.alltime) {
+            elements_.alltime->setText(sources_->records().info(row).duration);
+            elements_.alltime->redraw();
+        }
+    };
+    sources_ = new SourceList(lv_, *probe_, dialogs_, language_, hooks, this);
+
+    const auto wire = [this](const char* name, void (SourceList::*command)()) {
+        connect(buttons_.value(QLatin1String(name)), &QAbstractButton::clicked, sources_, command);
+    };
+    wire("bt_dvdopen", &SourceList::addFiles);
+    wire("bt_ifo", &SourceList::addFolder);
+    wire("bt_remove", &SourceList::remove);
+    wire("bt_clear", &SourceList::clear);
+    connect(buttons_.value(QStringLiteral("bt_chapte")), &QAbstractButton::clicked, this,
+            &Tfm_main::bt_chapteClick);
+    for (const char* name : {"cb_size", "cb_videobitrate", "cb_audiobitrate"})
+        connect(static_cast<QComboBox*>(controls_.value(QLatin1String(name))),
+                &QComboBox::currentIndexChanged, sources_, &SourceList::refreshEstimates);
+}
+
+QString Tfm_main::estimateFor(const Toriginalinfo& info) const {
+    if (!selector_)
+        return {};
+    const EstimateResult result =
+        estimate(selector_->state(), selector_->choice(),
+                 SourceInfo{info.duration, info.resolution, info.videobit, info.audiobit});
+    return result.error.isEmpty() ? result.text : QString();
+}
+
 void Tfm_main::createMenus() {
     zm_popup_file_ = new QMenu(this);
     zm_popup_file_->setObjectName(QStringLiteral("zm_popup_file"));
+    zm_popup_file_->addAction(QStringLiteral("Add File(s)..."), sources_, &SourceList::addFiles);
+    zm_popup_file_->addAction(QStringLiteral("Add Folder"), sources_, &SourceList::addFolder);
+    zm_popup_file_->addAction(QStringLiteral("Properties"), this, &Tfm_main::bt_chapteClick);
     zm_popup_file_->addAction(QStringLiteral("Run Background"), this,
                               &Tfm_main::RunBackground1Click);
     zm_popup_file_->addAction(QStringLiteral("Exit"), this, &QWidget::close);
@@ -429,6 +492,19 @@ void Tfm_main::createMenus() {
     aboutItem_ =
         zm_pop_help_->addAction(QStringLiteral("About"), this, &Tfm_main::openMakerAboutPage);
 
+    zm_pop_edit_ = new QMenu(this);
+    zm_pop_edit_->setObjectName(QStringLiteral("zm_pop_edit"));
+    zm_pop_edit_->addAction(QStringLiteral("Remove"), sources_, &SourceList::remove);
+    zm_pop_edit_->addAction(QStringLiteral("Clear"), sources_, &SourceList::clear);
+    zm_pop_edit_->addAction(QStringLiteral("Rename"), sources_, &SourceList::rename);
+    zm_pop_edit_->addAction(QStringLiteral("Select All"), sources_,
+                            [this] { sources_->tickAll(true); });
+    zm_pop_edit_->addAction(QStringLiteral("Unselect All"), sources_,
+                            [this] { sources_->tickAll(false); });
+    lv_->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(lv_, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& at) { zm_pop_edit_->popup(lv_->viewport()->mapToGlobal(at)); });
+
     pop_help_ = new QMenu(this);
     pop_help_->setObjectName(QStringLiteral("pop_help"));
     pop_help_->addAction(QStringLiteral("Help"), this, &Tfm_main::openWebPage);
@@ -439,7 +515,7 @@ void Tfm_main::createMenus() {
 }
 
 QMenu* Tfm_main::menu(const QString& name) const {
-    for (QMenu* m : {zm_popup_file_, zm_pop_help_, pop_help_})
+    for (QMenu* m : {zm_popup_file_, zm_pop_help_, pop_help_, zm_pop_edit_})
         if (m->objectName() == name)
             return m;
     return nullptr;
@@ -458,6 +534,16 @@ void Tfm_main::onSkinClick(ISkinObject* source) {
         browseClick();
     else if (name == QLatin1String("profiles"))
         openPicker();
+    else if (name == QLatin1String("openfiles"))
+        sources_->addFiles();
+    else if (name == QLatin1String("openfolder"))
+        sources_->addFolder();
+    else if (name == QLatin1String("remove"))
+        sources_->remove();
+    else if (name == QLatin1String("clear"))
+        sources_->clear();
+    else if (name == QLatin1String("settings"))
+        popupMenu(zm_pop_edit_, QPoint(70, 54));
     else if (name == QLatin1String("file"))
         popupMenu(zm_popup_file_, edition ? QPoint(85, 64) : QPoint(16, 54));
     else if (name == QLatin1String("help"))
@@ -473,6 +559,18 @@ void Tfm_main::openPicker() {
         return;
     }
     picker_->logic().open(selectedProfile_, playing_);
+}
+
+void Tfm_main::bt_chapteClick() {
+    for (int row = 0; row < lv_->topLevelItemCount() && row < sources_->rows(); ++row) {
+        if (lv_->topLevelItem(row)->isSelected()) {
+            if (windows_.info)
+                windows_.info->showInfo(sources_->records().info(row));
+            return;
+        }
+    }
+    if (const auto text = language_.lookup(30))
+        dialogs_.information(this, Caption, *text);
 }
 
 void Tfm_main::closePicker() {
@@ -522,8 +620,10 @@ void Tfm_main::bt_setClick() {
     if (!windows_.set)
         return;
     const int chosen = windows_.set->choose(finishAction_);
-    if (chosen >= 0)
+    if (chosen >= 0) {
         finishAction_ = chosen;
+        sources_->refreshEstimates();
+    }
 }
 
 void Tfm_main::bt_webClick() {

@@ -2,6 +2,7 @@
 
 #include "app/ProductLinks.h"
 #include "app/ProgramInfo.h"
+#include "media/SourceRecords.h"
 #include "shell/LanguageTable.h"
 #include "shell/SettingsStore.h"
 #include "shell/SkinSetup.h"
@@ -26,18 +27,21 @@ class Dialogs;
 class ImageButton;
 class ProfilePicker;
 class ProfileSelector;
+class MediaProbe;
+class SourceList;
 class ShellActions;
 class TSkin;
 class Tfm_about;
 class Tfm_dir;
 class Tfm_set;
+class Tfm_info;
 
 // The windows the main window works with, created before its first showing.
 struct MainWindows {
     Tfm_dir* dir = nullptr;
     Tfm_about* about = nullptr;
     Tfm_set* set = nullptr;
-    QWidget* info = nullptr;
+    Tfm_info* info = nullptr;
     QWidget* cutter = nullptr;
 };
 
@@ -82,11 +86,15 @@ public:
     void openMakerAboutPage();
     void showAbout();
     void openPicker();
+    // Properties of the first selected row.
+    void bt_chapteClick();
     void closePicker();
     // Makes a profile the selected one.
     void selectProfile(int number);
     ProfilePicker* picker() const { return picker_; }
     ProfileSelector* selector() const { return selector_.get(); }
+    SourceList* sources() const { return sources_; }
+    int previewItem() const { return previewItem_; }
 
     // What the first showing ran, step by step; for tests and diagnostics.
     const QStringList& startupLog() const { return startupLog_; }
@@ -128,6 +136,8 @@ private:
     void trayActivated(int reason);
     void createMenus();
     void showProfile(int profile);
+    void createSourceList();
+    QString estimateFor(const Toriginalinfo& info) const;
 
     ProgramInfo program_;
     QString programFileName_;
@@ -141,6 +151,9 @@ private:
     std::unique_ptr<SettingsStore> settings_;
     ProfilePicker* picker_ = nullptr;
     std::unique_ptr<ProfileSelector> selector_;
+    MediaProbe* probe_ = nullptr;
+    SourceList* sources_ = nullptr;
+    int previewItem_ = -1;
     ProductLinks links_;
 
     // Run state.
@@ -174,6 +187,7 @@ private:
     QSystemTrayIcon* tray_ = nullptr;
     QMenu* zm_popup_file_ = nullptr;
     QMenu* zm_pop_help_ = nullptr;
+    QMenu* zm_pop_edit_ = nullptr;
     QMenu* pop_help_ = nullptr;
     QAction* aboutItem_ = nullptr;
     QStringList startupLog_;

@@ -11,9 +11,7 @@ Program::Program(const ProgramInfo& info, Dialogs& dialogs, ShellActions& shell)
     order_ << about_->objectName();
     set_ = std::make_unique<Tfm_set>(main_.get());
     order_ << set_->objectName();
-    info_ = std::make_unique<QDialog>(main_.get());
-    info_->setObjectName(QStringLiteral("Tfm_info"));
-    info_->setWindowTitle(QStringLiteral("Properties-test"));
+    info_ = std::make_unique<Tfm_info>(main_.get());
     order_ << info_->objectName();
     cutter_ = std::make_unique<QWidget>(main_.get(), Qt::Window);
     cutter_->setObjectName(QStringLiteral("Tfm_dvdcutter"));

@@ -2,6 +2,7 @@
 
 #include "app/AboutWindow.h"
 #include "app/MainWindow.h"
+#include "media/PropertiesWindow.h"
 #include "shell/SettingsWindows.h"
 
 #include <QDialog>
@@ -19,7 +20,7 @@ public:
     Tfm_dir& dir() { return *dir_; }
     Tfm_about& about() { return *about_; }
     Tfm_set& settings() { return *set_; }
-    QDialog& info() { return *info_; }
+    Tfm_info& info() { return *info_; }
     QWidget& cutter() { return *cutter_; }
 
     // The order the windows were made in, by object name.
@@ -31,7 +32,7 @@ private:
     std::unique_ptr<Tfm_dir> dir_;
     std::unique_ptr<Tfm_about> about_;
     std::unique_ptr<Tfm_set> set_;
-    std::unique_ptr<QDialog> info_;
+    std::unique_ptr<Tfm_info> info_;
     std::unique_ptr<QWidget> cutter_;
 };
 

@@ -19,6 +19,19 @@ void startInOwnIdleGroup(QProcess& process) {
     });
 }
 
+void startInOwnGroup(QProcess& process) {
+    process.setChildProcessModifier([] { setpgid(0, 0); });
+}
+
+void signalProcessGroup(qint64 pid, int signal) {
+    if (pid <= 0)
+        return;
+    const auto id = static_cast<pid_t>(pid);
+    // The child may not have made its group yet; then it is the only member.
+    if (::kill(-id, signal) != 0)
+        ::kill(id, signal);
+}
+
 ConvertRunner::ConvertRunner(QObject* parent) : QObject(parent) {}
 
 ConvertRunner::~ConvertRunner() {
@@ -64,12 +77,7 @@ void ConvertRunner::Launch(const intputrec& job) {
 }
 
 void ConvertRunner::signalGroup(int signal) {
-    if (pid_ <= 0)
-        return;
-    const auto pid = static_cast<pid_t>(pid_);
-    // The child may not have made its group yet; then it is the only member.
-    if (::kill(-pid, signal) != 0)
-        ::kill(pid, signal);
+    signalProcessGroup(pid_, signal);
 }
 
 void ConvertRunner::Suspend() {

@@ -84,6 +84,13 @@ private:
 // Starts children in a new process group at the lowest CPU priority.
 void startInOwnIdleGroup(QProcess& process);
 
+// Starts children in a new process group at the usual priority, for runs the user waits on.
+void startInOwnGroup(QProcess& process);
+
+// Signals the group a child started by either of the above leads; the child alone when it
+// has not made its group yet. Does nothing for pid 0.
+void signalProcessGroup(qint64 pid, int signal);
+
 } // namespace vc
 
 Q_DECLARE_METATYPE(vc::RunEnd)

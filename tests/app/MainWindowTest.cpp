@@ -1,5 +1,6 @@
 #include "app/MainWindow.h"
 #include "app/Program.h"
+#include "media/SourceList.h"
 #include "profiles/Catalogue.h"
 #include "profiles/ProfilePicker.h"
 
@@ -319,4 +320,25 @@ TEST_F(MainWindowTest, ThePickerOpensOnRequestAndClosesOnAnyPress) {
     EXPECT_FALSE(strip->isVisible());
     EXPECT_EQ(dialogs.texts().last(), textLine(26));
     main.setConverting(false);
+}
+
+TEST_F(MainWindowTest, AddedFilesShowTheirEstimateAndProperties) {
+    Tfm_main& main = start();
+    const QString clip = test::makeClip(config.path(), "clip one.mpg", {}, 2.0);
+    dialogs.files = {{clip}};
+    main.button("bt_chapte")->click(); // nothing selected yet
+    EXPECT_EQ(dialogs.texts().last(), textLine(30));
+    main.button("bt_dvdopen")->click();
+    ASSERT_EQ(main.sources()->rows(), 1);
+    EXPECT_TRUE(main.lv()->isVisible());
+    EXPECT_EQ(main.lv()->topLevelItem(0)->text(0), "clip one");
+    EXPECT_TRUE(main.lv()->topLevelItem(0)->text(3).endsWith("MB"));
+    EXPECT_EQ(main.elements().alltime->text(), "00:00:02");
+    EXPECT_EQ(main.previewItem(), 0);
+
+    QTimer::singleShot(0, &program->info(), [&] {
+        EXPECT_TRUE(program->info().isVisible());
+        program->info().accept();
+    });
+    main.button("bt_chapte")->click();
 }

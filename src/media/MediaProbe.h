@@ -1,0 +1,94 @@
+#pragma once
+
+#include "media/ProbeOutput.h"
+
+#include <QObject>
+#include <QProcess>
+#include <QString>
+#include <QTimer>
+#include <chrono>
+#include <memory>
+
+namespace vc {
+
+// How the last probe ended.
+enum class ProbeEnd {
+    Running,    // no probe yet, or one under way
+    Ended,      // the tool ran to its end and all its output was read
+    NotStarted, // the tool could not be started; every value is empty
+    TimedOut,   // the tool outlived the time limit and was ended with its whole group
+};
+
+// The process side of a probe: runs the tool in a process group of its own and reports its
+// end, ending the group when it outlives the time limit.
+class TtimeClientWaitThread : public QObject {
+    Q_OBJECT
+public:
+    TtimeClientWaitThread(const QString& toolPath, const QString& workDir,
+                          std::chrono::milliseconds limit);
+    ~TtimeClientWaitThread() override;
+
+    void start(const QStringList& arguments);
+    QProcess& process() { return process_; }
+    bool timedOut() const { return timedOut_; }
+
+signals:
+    // The process has ended, or never started (started false).
+    void ended(bool started);
+
+private:
+    void onLimit();
+
+    QProcess process_;
+    QTimer limit_;
+    bool timedOut_ = false;
+    bool reported_ = false;
+};
+
+// Describes a media file by running the converter tool with only an input argument. One
+// probe runs at a time; the values stay readable until the next one starts.
+class MediaProbe : public QObject {
+    Q_OBJECT
+public:
+    static constexpr std::chrono::milliseconds DefaultTimeLimit{60000};
+
+    // workDir is the program folder, where the tool is run.
+    MediaProbe(QString toolPath, QString workDir, QObject* parent = nullptr);
+    ~MediaProbe() override;
+
+    void setTimeLimit(std::chrono::milliseconds limit) { timeLimit_ = limit; }
+
+    // Clears the values and starts the tool on path; returns at once. Refused (false) while a
+    // probe is busy. A tool that cannot be started ends the probe before this returns.
+    bool start(const QString& path);
+
+    bool busy() const { return busy_; }
+    ProbeEnd end() const { return end_; }
+    const ProbeResult& result() const { return reader_.result(); }
+    // The run as one text, for display.
+    const QString& commandLine() const { return commandLine_; }
+
+signals:
+    // Once per probe, after the busy flag has dropped.
+    void finished();
+
+private:
+    void readChunks();
+    void onEnded(bool started);
+
+    QString toolPath_;
+    QString workDir_;
+    std::chrono::milliseconds timeLimit_ = DefaultTimeLimit;
+    QString commandLine_;
+    TtimeProcessor reader_;
+    std::unique_ptr<TtimeClientWaitThread> waiter_;
+    bool busy_ = false;
+    ProbeEnd end_ = ProbeEnd::Running;
+};
+
+// Runs a probe of path while the event loop keeps running, so the window stays responsive.
+// True when the tool ran to its end; false when it could not start, outlived the time limit,
+// or a probe was already busy (the values then describe no complete run of this file).
+bool probeAndWait(MediaProbe& probe, const QString& path);
+
+} // namespace vc

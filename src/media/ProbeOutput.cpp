@@ -1,0 +1,174 @@
+#include "media/ProbeOutput.h"
+
+#include <optional>
+#include <vector>
+
+namespace vc {
+
+namespace {
+
+using Lines = std::vector<std::string_view>;
+
+constexpr std::size_t WalkLimit = 10;
+
+std::optional<std::string_view> firstLineWith(const Lines& lines, std::string_view keyword) {
+    for (std::string_view line : lines)
+        if (line.find(keyword) != std::string_view::npos)
+            return line;
+    return std::nullopt;
+}
+
+// Where a value that ends at `end` begins: after the nearest blank among the WalkLimit
+// characters before it, or WalkLimit characters back when there is none.
+std::size_t walkBackToBlank(std::string_view text, std::size_t end) {
+    const std::size_t limit = end >= WalkLimit ? end - WalkLimit : 0;
+    for (std::size_t i = end; i > limit; --i)
+        if (text[i - 1] == ' ')
+            return i;
+    return limit;
+}
+
+void findDuration(std::string_view text, ProbeResult& result) {
+    const std::size_t at = text.find("Duration:");
+    if (at == std::string_view::npos)
+        return;
+    // "Duration:" and one blank; the clock text is taken as far as it has arrived.
+    const std::size_t from = at + 10;
+    result.duration = from < text.size() ? std::string(text.substr(from, 8)) : std::string();
+}
+
+void findRate(const Lines& lines, std::string_view keyword, std::string& value) {
+    const auto line = firstLineWith(lines, keyword);
+    if (!line)
+        return;
+    const std::size_t unit = line->find(" kb/s");
+    if (unit == std::string_view::npos)
+        return;
+    const std::size_t from = walkBackToBlank(*line, unit);
+    value = line->substr(from, unit - from);
+}
+
+void findResolution(const Lines& lines, ProbeResult& result) {
+    const auto line = firstLineWith(lines, "Video:");
+    if (!line)
+        return;
+    const std::string_view text = line->substr(line->find("Video:"));
+    const std::size_t x = text.find('x');
+    if (x == std::string_view::npos)
+        return;
+    const std::size_t from = walkBackToBlank(text, x);
+    std::size_t to = x + 1;
+    while (to < text.size() && to - (x + 1) < WalkLimit && text[to] >= '0' && text[to] <= '9')
+        ++to;
+    result.resolution = text.substr(from, to - from);
+}
+
+// The codec name between keyword and the line's first comma, and what follows that comma.
+std::string_view splitFormat(std::string_view line, std::string_view keyword, std::string& format) {
+    const std::size_t from = line.find(keyword) + keyword.size() + 1;
+    const std::size_t comma = line.find(',');
+    format = comma != std::string_view::npos && comma >= from
+                 ? std::string(line.substr(from, comma - from))
+                 : std::string();
+    return comma == std::string_view::npos ? std::string_view() : line.substr(comma + 1);
+}
+
+// Drops rest up to and including its next comma; false when it holds none.
+bool dropPiece(std::string_view& rest) {
+    const std::size_t comma = rest.find(',');
+    if (comma == std::string_view::npos)
+        return false;
+    rest.remove_prefix(comma + 1);
+    return true;
+}
+
+std::string pieceBeforeComma(std::string_view rest) {
+    const std::size_t comma = rest.find(',');
+    return comma == std::string_view::npos ? std::string() : std::string(rest.substr(0, comma));
+}
+
+void findVideoLine(const Lines& lines, ProbeResult& result) {
+    const auto line = firstLineWith(lines, "Video:");
+    if (!line)
+        return;
+    std::string_view rest = splitFormat(*line, "Video:", result.videoformat);
+    // Pixel format, frame size and bit rate stand before the frame rate; when one of them is
+    // missing, the walk stops at the last piece.
+    for (int i = 0; i < 3; ++i)
+        dropPiece(rest);
+    result.frame = rest;
+}
+
+void findAudioLine(const Lines& lines, ProbeResult& result) {
+    const auto line = firstLineWith(lines, "Audio:");
+    if (!line)
+        return;
+    std::string_view rest = splitFormat(*line, "Audio:", result.audioformat);
+    result.sample = pieceBeforeComma(rest);
+    dropPiece(rest);
+    result.channels = pieceBeforeComma(rest);
+}
+
+} // namespace
+
+void TtimeProcessor::clear() {
+    pending_.clear();
+    endedOnCr_ = false;
+    result_ = ProbeResult();
+}
+
+void TtimeProcessor::feed(std::string_view data) {
+    do {
+        const std::size_t size = std::min(data.size(), ChunkSize);
+        feedChunk(data.substr(0, size));
+        data.remove_prefix(size);
+    } while (!data.empty());
+}
+
+void TtimeProcessor::feedChunk(std::string_view chunk) {
+    chunk = chunk.substr(0, chunk.find('\0'));
+    if (chunk.empty())
+        return;
+    if (endedOnCr_ && chunk.front() == '\n')
+        chunk.remove_prefix(1);
+    endedOnCr_ = false;
+    pending_.append(chunk);
+    parsePass();
+}
+
+void TtimeProcessor::parsePass() {
+    // A line ends at a CR, an LF, or a CR LF pair; the tool ends its lines with CR LF, but a
+    // tool that prints bare LF must be read the same way.
+    Lines lines;
+    const std::string_view text = pending_;
+    std::size_t start = 0;
+    std::size_t consumed = 0;
+    bool lastWasCr = false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c != '\r' && c != '\n')
+            continue;
+        lines.push_back(text.substr(start, i - start));
+        lastWasCr = c == '\r';
+        if (lastWasCr && i + 1 < text.size() && text[i + 1] == '\n') {
+            ++i;
+            lastWasCr = false;
+        }
+        start = consumed = i + 1;
+    }
+    if (lines.empty())
+        return;
+
+    findDuration(text, result_);
+    findRate(lines, "bitrate:", result_.bitrate);
+    findRate(lines, "Video:", result_.videobit);
+    findRate(lines, "Audio:", result_.audiobit);
+    findResolution(lines, result_);
+    findVideoLine(lines, result_);
+    findAudioLine(lines, result_);
+
+    endedOnCr_ = lastWasCr && consumed == text.size();
+    pending_.erase(0, consumed);
+}
+
+} // namespace vc

@@ -1,0 +1,346 @@
+#include "media/SourceList.h"
+
+#include "media/MediaProbe.h"
+#include "shell/Dialogs.h"
+#include "shell/LanguageTable.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QTreeWidget>
+#include <algorithm>
+
+namespace vc {
+
+namespace {
+const QString Caption = QStringLiteral("Video Converter");
+}
+
+SourceList::SourceList(QTreeWidget* lv, MediaProbe& probe, Dialogs& dialogs,
+                       LanguageTable& language, Hooks hooks, QObject* parent)
+    : QObject(parent), lv_(lv), probe_(probe), dialogs_(dialogs), language_(language),
+      hooks_(std::move(hooks)) {
+    lv_->setColumnCount(5);
+    lv_->setHeaderLabels({QStringLiteral("File Name"), QStringLiteral("Width * Height"),
+                          QStringLiteral("Time"), QStringLiteral("Output Size"),
+                          QStringLiteral("Status")});
+    const int widths[] = {130, 90, 70, 80, 80};
+    for (int c = 0; c < 5; ++c)
+        lv_->setColumnWidth(c, widths[c]);
+    lv_->header()->setSectionsClickable(false);
+    lv_->header()->setSectionsMovable(false);
+    lv_->setRootIsDecorated(false);
+    lv_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    lv_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    lv_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    lv_->setAllColumnsShowFocus(true);
+    lv_->setAcceptDrops(true);
+    lv_->viewport()->setAcceptDrops(true);
+    lv_->viewport()->installEventFilter(this);
+    connect(lv_, &QTreeWidget::itemClicked, this, [this] { rowClick(); });
+
+    edt_tit_ = new QLineEdit(lv_->viewport());
+    edt_tit_->setObjectName(QStringLiteral("edt_tit"));
+    edt_tit_->hide();
+    edt_tit_->installEventFilter(this);
+}
+
+bool SourceList::refused(bool checkPreview) {
+    if (checkPreview && hooks_.previewPlaying && hooks_.previewPlaying()) {
+        if (const auto text = language_.lookup(27))
+            dialogs_.warning(lv_->window(), Caption, *text);
+        return true;
+    }
+    if (hooks_.converting && hooks_.converting()) {
+        if (const auto text = language_.lookup(LanguageTable::ConversionRunning))
+            dialogs_.warning(lv_->window(), Caption, *text);
+        return true;
+    }
+    return false;
+}
+
+void SourceList::refresh() {
+    if (hooks_.refreshCommands)
+        hooks_.refreshCommands();
+}
+
+bool SourceList::addOneFile(const QString& path) {
+    if (!probeAndWait(probe_, path))
+        return false;
+    const std::optional<SourceItem> item = makeSourceItem(path, probe_.result());
+    if (!item)
+        return false;
+    const int row = records_.add(item->info, item->cut);
+    currentItem_ = row;
+    auto* it = new QTreeWidgetItem(lv_);
+    it->setText(TitleColumn, item->title);
+    it->setText(SizeColumn, item->info.resolution);
+    it->setText(TimeColumn, item->info.duration);
+    it->setText(OutputColumn, hooks_.estimate ? hooks_.estimate(item->info) : QString());
+    it->setText(StatusColumn, QStringLiteral("Status"));
+    if (checkBoxes_) {
+        it->setFlags(it->flags() | Qt::ItemIsUserCheckable);
+        it->setCheckState(TitleColumn, Qt::Checked);
+    }
+    return true;
+}
+
+void SourceList::addWithRetry(const QString& path, const QString& shownName) {
+    if (addOneFile(path) || addOneFile(path))
+        return;
+    dialogs_.information(lv_->window(), Caption, shownName + QStringLiteral(" is not support!"));
+}
+
+void SourceList::selectFirstWhenNoneSelected() {
+    if (lv_->topLevelItemCount() > 0 && lv_->selectedItems().isEmpty()) {
+        lv_->topLevelItem(0)->setSelected(true);
+        lv_->setCurrentItem(lv_->topLevelItem(0));
+    }
+}
+
+void SourceList::addFiles() {
+    if (refused(false))
+        return;
+    const QStringList files =
+        dialogs_.openFiles(lv_->window(), QString(), QString(), openFileFilter());
+    if (!files.isEmpty()) {
+        lv_->show();
+        for (const QString& file : files)
+            addWithRetry(file, QFileInfo(file).fileName());
+    }
+    selectFirstWhenNoneSelected();
+    rowClick();
+    refresh();
+}
+
+bool naturalLess(const QString& a, const QString& b) {
+    qsizetype i = 0, j = 0;
+    while (i < a.size() && j < b.size()) {
+        if (a[i].isDigit() && b[j].isDigit()) {
+            // Digit runs compare by value: "b2" before "b10".
+            qsizetype ei = i, ej = j;
+            while (ei < a.size() && a[ei].isDigit())
+                ++ei;
+            while (ej < b.size() && b[ej].isDigit())
+                ++ej;
+            QStringView da = QStringView(a).mid(i, ei - i), db = QStringView(b).mid(j, ej - j);
+            while (da.size() > 1 && da.front() == u'0')
+                da = da.mid(1);
+            while (db.size() > 1 && db.front() == u'0')
+                db = db.mid(1);
+            if (da.size() != db.size())
+                return da.size() < db.size();
+            if (const int c = da.compare(db); c != 0)
+                return c < 0;
+            i = ei;
+            j = ej;
+            continue;
+        }
+        const QChar ca = a[i].toCaseFolded(), cb = b[j].toCaseFolded();
+        if (ca != cb)
+            return ca < cb;
+        ++i;
+        ++j;
+    }
+    if ((a.size() - i) != (b.size() - j))
+        return a.size() - i < b.size() - j;
+    return a < b; // names equal but for case or zeros: keep a stable order
+}
+
+QStringList scannedEntries(const QString& folder) {
+    QStringList names = QDir(folder).entryList(
+        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::NoSort);
+    std::sort(names.begin(), names.end(), naturalLess);
+    return names;
+}
+
+void SourceList::addFolder() {
+    if (refused(false))
+        return;
+    const QString folder = hooks_.chooseFolder ? hooks_.chooseFolder() : QString();
+    if (folder.isEmpty())
+        return;
+    lv_->show();
+    for (const QString& name : scannedEntries(folder)) {
+        if (!isScannedExtension(name))
+            continue;
+        // Keep the window alive between files of a long scan.
+        QCoreApplication::processEvents();
+        QCoreApplication::processEvents();
+        addWithRetry(QDir(folder).filePath(name), name);
+    }
+    selectFirstWhenNoneSelected();
+    refresh();
+}
+
+void SourceList::addDropped(const QStringList& paths) {
+    if (refused(false))
+        return;
+    lv_->show();
+    for (const QString& path : paths) {
+        const QFileInfo info(path);
+        if (info.isDir()) {
+            for (const QString& name : scannedEntries(path))
+                if (isScannedExtension(name))
+                    addWithRetry(QDir(path).filePath(name), name);
+        } else {
+            addWithRetry(path, info.fileName());
+        }
+    }
+    selectFirstWhenNoneSelected();
+    rowClick();
+    refresh();
+}
+
+void SourceList::remove() {
+    if (refused(true))
+        return;
+    if (lv_->selectedItems().isEmpty())
+        return;
+    QList<bool> selected;
+    for (int i = 0; i < lv_->topLevelItemCount(); ++i)
+        selected << lv_->topLevelItem(i)->isSelected();
+    const RemovePlan plan = planRemove(selected);
+    for (int at : plan.deleteAt) {
+        records_.remove(at);
+        delete lv_->takeTopLevelItem(at);
+    }
+    if (plan.selectAfter >= 0) {
+        lv_->clearSelection();
+        QTreeWidgetItem* item = lv_->topLevelItem(plan.selectAfter);
+        item->setSelected(true);
+        lv_->setCurrentItem(item);
+        lv_->setFocus();
+    }
+    refresh();
+}
+
+void SourceList::clear() {
+    if (refused(true))
+        return;
+    if (lv_->topLevelItemCount() == 0)
+        return;
+    const auto text = language_.lookup(29);
+    if (text && dialogs_.question(lv_->window(), Caption, *text)) {
+        lv_->clear();
+        records_.clear();
+    }
+    refresh();
+}
+
+void SourceList::rename() {
+    const QList<QTreeWidgetItem*> selected = lv_->selectedItems();
+    if (selected.isEmpty())
+        return;
+    QTreeWidgetItem* item = lv_->currentItem() && lv_->currentItem()->isSelected()
+                                ? lv_->currentItem()
+                                : selected.first();
+    renameRow_ = lv_->indexOfTopLevelItem(item);
+    const QRect row = lv_->visualItemRect(item);
+    edt_tit_->setGeometry(0, row.top() - 1, lv_->columnWidth(TitleColumn), 18);
+    edt_tit_->setText(item->text(TitleColumn));
+    edt_tit_->show();
+    edt_tit_->setFocus();
+    edt_tit_->selectAll();
+}
+
+void SourceList::commitRename() {
+    if (!edt_tit_->isVisible())
+        return;
+    edt_tit_->hide();
+    const QString text = edt_tit_->text();
+    if (!text.isEmpty() && renameRow_ >= 0 && renameRow_ < lv_->topLevelItemCount())
+        lv_->topLevelItem(renameRow_)->setText(TitleColumn, text);
+}
+
+void SourceList::tickAll(bool ticked) {
+    for (int i = 0; i < lv_->topLevelItemCount(); ++i) {
+        QTreeWidgetItem* item = lv_->topLevelItem(i);
+        if (item->flags() & Qt::ItemIsUserCheckable)
+            item->setCheckState(TitleColumn, ticked ? Qt::Checked : Qt::Unchecked);
+    }
+}
+
+void SourceList::rowClick() {
+    if ((hooks_.converting && hooks_.converting()) ||
+        (hooks_.previewPlaying && hooks_.previewPlaying()))
+        return;
+    refresh();
+    const QList<QTreeWidgetItem*> selected = lv_->selectedItems();
+    if (selected.isEmpty())
+        return;
+    const int row = lv_->indexOfTopLevelItem(selected.first());
+    if (hooks_.rowShown && row >= 0 && row < records_.rows())
+        hooks_.rowShown(row);
+}
+
+bool SourceList::isTicked(int row) const {
+    const QTreeWidgetItem* item = lv_->topLevelItem(row);
+    return item && item->checkState(TitleColumn) == Qt::Checked;
+}
+
+QString SourceList::title(int row) const {
+    const QTreeWidgetItem* item = lv_->topLevelItem(row);
+    return item ? item->text(TitleColumn) : QString();
+}
+
+void SourceList::setStatus(int row, const QString& text) {
+    if (QTreeWidgetItem* item = lv_->topLevelItem(row))
+        item->setText(StatusColumn, text);
+}
+
+void SourceList::refreshEstimates() {
+    if (!hooks_.estimate)
+        return;
+    for (int row = 0; row < records_.rows() && row < lv_->topLevelItemCount(); ++row)
+        lv_->topLevelItem(row)->setText(OutputColumn, hooks_.estimate(records_.info(row)));
+}
+
+bool SourceList::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == edt_tit_) {
+        if (event->type() == QEvent::FocusOut)
+            commitRename();
+        else if (event->type() == QEvent::KeyRelease &&
+                 (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Return ||
+                  static_cast<QKeyEvent*>(event)->key() == Qt::Key_Enter))
+            commitRename();
+        return false;
+    }
+    if (watched == lv_->viewport()) {
+        switch (event->type()) {
+        case QEvent::DragEnter:
+        case QEvent::DragMove: {
+            auto* drag = static_cast<QDropEvent*>(event);
+            if (drag->mimeData()->hasUrls()) {
+                drag->acceptProposedAction();
+                return true;
+            }
+            break;
+        }
+        case QEvent::Drop: {
+            auto* drop = static_cast<QDropEvent*>(event);
+            QStringList paths;
+            for (const QUrl& url : drop->mimeData()->urls())
+                if (url.isLocalFile())
+                    paths << url.toLocalFile();
+            drop->acceptProposedAction();
+            addDropped(paths);
+            return true;
+        }
+        case QEvent::MouseMove:
+            if (static_cast<QMouseEvent*>(event)->buttons() & Qt::LeftButton)
+                refresh();
+            break;
+        default:
+            break;
+        }
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+} // namespace vc

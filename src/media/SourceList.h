@@ -1,0 +1,97 @@
+#pragma once
+
+#include "media/SourceRecords.h"
+
+#include <QObject>
+#include <functional>
+
+class QLineEdit;
+class QTreeWidget;
+class QTreeWidgetItem;
+class QWidget;
+
+namespace vc {
+
+class Dialogs;
+class LanguageTable;
+class MediaProbe;
+
+// The main window's list of source files and its per-row records: adding by file, folder or
+// drop, removing, clearing, renaming, ticking, and the row click.
+class SourceList : public QObject {
+    Q_OBJECT
+public:
+    // What the list needs from the window around it.
+    struct Hooks {
+        std::function<bool()> converting;
+        std::function<bool()> previewPlaying;
+        // The output-size text of a row, for the selected profile.
+        std::function<QString(const Toriginalinfo&)> estimate;
+        // The folder to scan, chosen by the user; empty when cancelled.
+        std::function<QString()> chooseFolder;
+        std::function<void()> refreshCommands;
+        // A row became the one shown: its duration goes to the time display.
+        std::function<void(int row)> rowShown;
+    };
+
+    enum Column { TitleColumn, SizeColumn, TimeColumn, OutputColumn, StatusColumn };
+
+    SourceList(QTreeWidget* lv, MediaProbe& probe, Dialogs& dialogs, LanguageTable& language,
+               Hooks hooks, QObject* parent = nullptr);
+
+    void setCheckBoxes(bool on) { checkBoxes_ = on; }
+
+    // Commands.
+    void addFiles();
+    void addFolder();
+    void remove();
+    void clear();
+    void rename();
+    void tickAll(bool ticked);
+    void rowClick();
+    // Files and folders dropped on the list.
+    void addDropped(const QStringList& paths);
+
+    // One file, probed and appended; false when the tool cannot describe it.
+    bool addOneFile(const QString& path);
+
+    int rows() const { return records_.rows(); }
+    int currentItem() const { return currentItem_; }
+    const SourceRecords& records() const { return records_; }
+    SourceRecords& records() { return records_; }
+    bool isTicked(int row) const;
+    QString title(int row) const;
+    void setStatus(int row, const QString& text);
+    // Recomputes every row's output size.
+    void refreshEstimates();
+
+    QLineEdit* edt_tit() const { return edt_tit_; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    bool refused(bool checkPreview);
+    void addWithRetry(const QString& path, const QString& shownName);
+    void selectFirstWhenNoneSelected();
+    void commitRename();
+    void refresh();
+
+    QTreeWidget* lv_;
+    MediaProbe& probe_;
+    Dialogs& dialogs_;
+    LanguageTable& language_;
+    Hooks hooks_;
+    SourceRecords records_;
+    int currentItem_ = -1;
+    bool checkBoxes_ = false;
+    QLineEdit* edt_tit_;
+    int renameRow_ = -1;
+};
+
+// The entries of a folder the scan visits, sorted by name as a file manager shows them.
+QStringList scannedEntries(const QString& folder);
+// Case-insensitive order in which runs of digits compare by their value.
+bool naturalLess(const QString& a, const QString& b);
+
+} // namespace vc

@@ -1,0 +1,144 @@
+#include "media/SourceRecords.h"
+
+#include "common/Clock.h"
+
+#include <QFileInfo>
+
+namespace vc {
+
+namespace {
+
+std::optional<std::int64_t> integer(const QString& text) {
+    std::int64_t value = 0;
+    if (!parseInteger(text, value))
+        return std::nullopt;
+    return value;
+}
+
+QString text(const std::string& bytes) {
+    return QString::fromUtf8(bytes);
+}
+
+// A rate re-written as a plain integer, or the fallback when it is none.
+QString plainRate(const QString& rate, const QString& fallback) {
+    const auto value = integer(rate);
+    return value ? QString::number(*value) : fallback;
+}
+
+} // namespace
+
+QString sourceTitle(const QString& path) {
+    const QString name = QFileInfo(path).fileName();
+    const qsizetype dot = name.lastIndexOf(u'.');
+    return dot < 0 ? name : name.left(dot);
+}
+
+std::optional<SourceItem> makeSourceItem(const QString& path, const ProbeResult& probe) {
+    const auto total = integer(text(probe.bitrate));
+    if (!total)
+        return std::nullopt;
+    QString video = text(probe.videobit);
+    QString audio = text(probe.audiobit);
+    if (video.isEmpty()) {
+        if (audio.isEmpty()) {
+            video = QString::number(*total);
+        } else {
+            const auto a = integer(audio);
+            if (!a)
+                return std::nullopt;
+            video = QString::number(*total - *a);
+        }
+    }
+    if (audio.isEmpty()) {
+        const auto v = integer(video);
+        if (!v)
+            return std::nullopt;
+        audio = QString::number(*total - *v);
+    }
+    // No audio rate left over (or less than none) means it was never known.
+    if (const auto a = integer(audio); a && *a <= 0)
+        audio = QStringLiteral("128");
+
+    SourceItem item;
+    item.title = sourceTitle(path);
+    item.info.path = path;
+    item.info.resolution =
+        probe.resolution.empty() ? QStringLiteral("320x240") : text(probe.resolution);
+    item.info.duration = text(probe.duration);
+    item.info.videobit = plainRate(video, QStringLiteral("768"));
+    item.info.audiobit = plainRate(audio, QStringLiteral("128"));
+    item.info.videoformat = text(probe.videoformat);
+    item.info.audioformat = text(probe.audioformat);
+    item.info.sample = text(probe.sample);
+    item.info.channels = text(probe.channels);
+    item.info.frame = text(probe.frame);
+    const int seconds = static_cast<int>(clockToSeconds(item.info.duration));
+    item.cut = {seconds, 0, seconds};
+    return item;
+}
+
+int SourceRecords::add(const Toriginalinfo& info, const Tcutinfo& cut) {
+    info_.resize(rows_);
+    cut_.resize(rows_);
+    info_.append(info);
+    cut_.append(cut);
+    return rows_++;
+}
+
+void SourceRecords::remove(int row) {
+    if (row < 0 || row >= rows_)
+        return;
+    for (int i = row; i + 1 < rows_; ++i) {
+        info_[i] = info_[i + 1];
+        cut_[i] = cut_[i + 1];
+    }
+    --rows_;
+}
+
+RemovePlan planRemove(const QList<bool>& selected) {
+    RemovePlan plan;
+    QList<bool> rows = selected;
+    int at = 0;
+    int remembered = -1;
+    for (qsizetype step = 0; step < selected.size(); ++step) {
+        if (at >= rows.size())
+            break;
+        if (rows[at]) {
+            plan.deleteAt << at;
+            rows.removeAt(at);
+            remembered = at;
+        } else {
+            ++at;
+        }
+    }
+    if (remembered >= 0 && !rows.isEmpty())
+        plan.selectAfter = std::min<int>(remembered, static_cast<int>(rows.size()) - 1);
+    return plan;
+}
+
+bool isScannedExtension(const QString& fileName) {
+    static const QStringList extensions{".avi", ".mpg", ".vob",  ".mpeg", ".3gp", ".mp4", ".flv",
+                                        ".rm",  ".m4v", ".rmvb", ".wmv",  ".asf", ".qt",  ".asx"};
+    const qsizetype dot = fileName.lastIndexOf(u'.');
+    return dot >= 0 && extensions.contains(fileName.mid(dot).toLower());
+}
+
+QString openFileFilter() {
+    return QStringLiteral(
+        "All Support Format (*.avi *.mpg *.mpeg *.wmv *.asf *.asx *.mov *.dat *.qt *.vob *.3gp "
+        "*.3g2 *.mp4 *.m4v *.rm *.rmvb *.ram *.mkv *.flv *.mjpg *.mjpeg *.ts *.m2ts *.h264 "
+        "*.xwmv *.yuv);;"
+        "WMV Format(*.wmv;*.asf;*.asx;) (*.wmv *.asf *.asx);;"
+        "MPEG Format(*.mpg;*.mpeg;) (*.mpg *.mpeg);;"
+        "AVI Format(*.avi;) (*.avi);;"
+        "Quick Time Format(*.qt;*.mov;) (*.qt *.mov);;"
+        "VCD Format(*.dat;) (*.dat);;"
+        "MP4 Format(*.mp4;*.m4v;*.m4a) (*.mp4 *.m4v *.m4a);;"
+        "DVD Format(*.vob) (*.vob);;"
+        "3GP Format(*.3gp) (*.3gp);;"
+        "RM Format(*.rm;*.rmvb;*.ram;) (*.rm *.rmvb *.ram);;"
+        "FLV Format(*.flv;) (*.flv);;"
+        "All File(*.*) (*)");
+}
+
+} // namespace vc

@@ -1,0 +1,87 @@
+#pragma once
+
+#include "media/ProbeOutput.h"
+
+#include <QList>
+#include <QString>
+#include <optional>
+
+namespace vc {
+
+// What the program knows about one source row.
+struct Toriginalinfo {
+    QString path;
+    QString resolution;
+    QString duration;
+    QString videobit;
+    QString audiobit;
+    QString videoformat;
+    QString audioformat;
+    QString sample;
+    QString channels;
+    QString frame;
+
+    friend bool operator==(const Toriginalinfo&, const Toriginalinfo&) = default;
+};
+
+// The part of a source row to convert, in whole seconds.
+struct Tcutinfo {
+    int totalsecs = 0;
+    int cutbegin = 0;
+    int cutend = 0;
+
+    friend bool operator==(const Tcutinfo&, const Tcutinfo&) = default;
+};
+
+struct SourceItem {
+    QString title;
+    Toriginalinfo info;
+    Tcutinfo cut;
+};
+
+// The row title: the file name without folder and without its last extension.
+QString sourceTitle(const QString& path);
+
+// A row from a probe's findings, with the missing rates filled in from the total. No value
+// when the file is not supported: no total rate, or a rate the fill-in needs is no integer.
+std::optional<SourceItem> makeSourceItem(const QString& path, const ProbeResult& probe);
+
+// The two per-row arrays. Element i belongs to row i; removing shifts later elements down
+// without shrinking, clearing only forgets the row count, and adding truncates stale elements.
+class SourceRecords {
+public:
+    int rows() const { return rows_; }
+    // Appends a row and returns its index.
+    int add(const Toriginalinfo& info, const Tcutinfo& cut);
+    void remove(int row);
+    void clear() { rows_ = 0; }
+
+    Toriginalinfo& info(int row) { return info_[row]; }
+    const Toriginalinfo& info(int row) const { return info_[row]; }
+    Tcutinfo& cut(int row) { return cut_[row]; }
+    const Tcutinfo& cut(int row) const { return cut_[row]; }
+    // Elements held, stale ones included.
+    qsizetype capacity() const { return info_.size(); }
+
+private:
+    QList<Toriginalinfo> info_;
+    QList<Tcutinfo> cut_;
+    int rows_ = 0;
+};
+
+// Which rows a remove deletes and which row is selected afterwards: the rows are walked from
+// the first, each selected one deleted in place; the index of the last deletion is kept and
+// clamped to the remaining rows. -1 when nothing remains or nothing was selected.
+struct RemovePlan {
+    QList<int> deleteAt; // indices at the moment of each deletion, in order
+    int selectAfter = -1;
+};
+RemovePlan planRemove(const QList<bool>& selected);
+
+// The folder scan's supported extensions, compared case-insensitively.
+bool isScannedExtension(const QString& fileName);
+
+// The open-file dialog's filter entries, in order.
+QString openFileFilter();
+
+} // namespace vc
