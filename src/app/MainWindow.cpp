@@ -2,6 +2,7 @@
 
 #include "app/AboutWindow.h"
 #include "app/Edition.h"
+#include "convert/CommandState.h"
 #include "media/MediaProbe.h"
 #include "media/PropertiesWindow.h"
 #include "media/SourceList.h"
@@ -254,6 +255,9 @@ bool Tfm_main::firstShowing() {
     sliderDragging_ = false;
     startupLog_ << QStringLiteral("list hidden");
 
+    refreshCommandState();
+    startupLog_ << QStringLiteral("commands");
+
     aboutItem_->setText(QStringLiteral("About ") + programName());
     buttons_.value(QStringLiteral("bt_dvdopen"))->setFocus();
     controls_.value(QStringLiteral("pl_play"))->show();
@@ -432,6 +436,9 @@ void Tfm_main::createSourceList() {
     hooks.previewPlaying = [this] {
         return playing_;
     };
+    hooks.refreshCommands = [this] {
+        refreshCommandState();
+    };
     hooks.estimate = [this](const Toriginalinfo& info) {
         return estimateFor(info);
     };
@@ -477,9 +484,12 @@ QString Tfm_main::estimateFor(const Toriginalinfo& info) const {
 void Tfm_main::createMenus() {
     zm_popup_file_ = new QMenu(this);
     zm_popup_file_->setObjectName(QStringLiteral("zm_popup_file"));
-    zm_popup_file_->addAction(QStringLiteral("Add File(s)..."), sources_, &SourceList::addFiles);
-    zm_popup_file_->addAction(QStringLiteral("Add Folder"), sources_, &SourceList::addFolder);
-    zm_popup_file_->addAction(QStringLiteral("Properties"), this, &Tfm_main::bt_chapteClick);
+    zm_popup_file_->addAction(QStringLiteral("Add File(s)..."), sources_, &SourceList::addFiles)
+        ->setObjectName(QStringLiteral("AddFiles2"));
+    zm_popup_file_->addAction(QStringLiteral("Add Folder"), sources_, &SourceList::addFolder)
+        ->setObjectName(QStringLiteral("AddFolder2"));
+    zm_popup_file_->addAction(QStringLiteral("Properties"), this, &Tfm_main::bt_chapteClick)
+        ->setObjectName(QStringLiteral("Properties1"));
     zm_popup_file_->addAction(QStringLiteral("Run Background"), this,
                               &Tfm_main::RunBackground1Click);
     zm_popup_file_->addAction(QStringLiteral("Exit"), this, &QWidget::close);
@@ -494,13 +504,15 @@ void Tfm_main::createMenus() {
 
     zm_pop_edit_ = new QMenu(this);
     zm_pop_edit_->setObjectName(QStringLiteral("zm_pop_edit"));
-    zm_pop_edit_->addAction(QStringLiteral("Remove"), sources_, &SourceList::remove);
-    zm_pop_edit_->addAction(QStringLiteral("Clear"), sources_, &SourceList::clear);
-    zm_pop_edit_->addAction(QStringLiteral("Rename"), sources_, &SourceList::rename);
-    zm_pop_edit_->addAction(QStringLiteral("Select All"), sources_,
-                            [this] { sources_->tickAll(true); });
-    zm_pop_edit_->addAction(QStringLiteral("Unselect All"), sources_,
-                            [this] { sources_->tickAll(false); });
+    const auto editItem = [this](const char* caption, const char* name, auto&& slot) {
+        zm_pop_edit_->addAction(QLatin1String(caption), sources_, slot)
+            ->setObjectName(QLatin1String(name));
+    };
+    editItem("Remove", "Remove1", &SourceList::remove);
+    editItem("Clear", "Clear2", &SourceList::clear);
+    editItem("Rename", "Rename1", &SourceList::rename);
+    editItem("Select All", "SelectAll1", [this] { sources_->tickAll(true); });
+    editItem("Unselect All", "UnselectAll1", [this] { sources_->tickAll(false); });
     lv_->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(lv_, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& at) { zm_pop_edit_->popup(lv_->viewport()->mapToGlobal(at)); });
@@ -559,6 +571,29 @@ void Tfm_main::openPicker() {
         return;
     }
     picker_->logic().open(selectedProfile_, playing_);
+}
+
+void Tfm_main::refreshCommandState() {
+    RunState state;
+    state.rows = sources_->rows();
+    state.rowSelected = !lv_->selectedItems().isEmpty();
+    state.previewPlaying = playing_;
+    state.converting = converting_;
+    const QHash<QString, bool> enabled = commandState(state);
+    for (auto it = enabled.begin(); it != enabled.end(); ++it) {
+        if (ImageButton* button = buttons_.value(it.key()))
+            button->setEnabled(it.value());
+    }
+    for (QMenu* m : {zm_popup_file_, zm_pop_edit_})
+        for (QAction* action : m->actions())
+            if (enabled.contains(action->objectName()))
+                action->setEnabled(enabled.value(action->objectName()));
+    for (SkinElement* slider : {elements_.play_bar, elements_.cut_play_bar}) {
+        if (!slider)
+            continue;
+        slider->setVisible(enabled.value(slider->name()));
+        slider->redraw();
+    }
 }
 
 void Tfm_main::bt_chapteClick() {

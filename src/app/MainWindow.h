@@ -88,6 +88,8 @@ public:
     void openPicker();
     // Properties of the first selected row.
     void bt_chapteClick();
+    // Enables the commands that the list, its selection and the run state allow.
+    void refreshCommandState();
     void closePicker();
     // Makes a profile the selected one.
     void selectProfile(int number);

@@ -87,7 +87,7 @@ TEST_F(MainWindowTest, WindowsAreMadeInOrderAndTheFirstShowingRunsOnce) {
     EXPECT_EQ(main.size(), QSize(820, 562));
     EXPECT_EQ(main.startupLog(),
               (QStringList{"skin", "picker closed", "program file name", "layout", "product links",
-                           "picker buttons", "settings", "list hidden", "ready"}));
+                           "picker buttons", "settings", "list hidden", "commands", "ready"}));
     EXPECT_TRUE(dialogs.shown.isEmpty()) << dialogs.texts().join('|').toStdString();
     EXPECT_EQ(main.toolPath(), QDir(folder.path()).filePath("register.dat"));
     EXPECT_EQ(main.programFileName(), "VideoConverter");
@@ -324,10 +324,10 @@ TEST_F(MainWindowTest, ThePickerOpensOnRequestAndClosesOnAnyPress) {
 
 TEST_F(MainWindowTest, AddedFilesShowTheirEstimateAndProperties) {
     Tfm_main& main = start();
+    EXPECT_FALSE(main.button("bt_chapte")->isEnabled()); // an empty list has no properties
+    EXPECT_TRUE(main.button("bt_dvdopen")->isEnabled());
     const QString clip = test::makeClip(config.path(), "clip one.mpg", {}, 2.0);
     dialogs.files = {{clip}};
-    main.button("bt_chapte")->click(); // nothing selected yet
-    EXPECT_EQ(dialogs.texts().last(), textLine(30));
     main.button("bt_dvdopen")->click();
     ASSERT_EQ(main.sources()->rows(), 1);
     EXPECT_TRUE(main.lv()->isVisible());
@@ -335,10 +335,22 @@ TEST_F(MainWindowTest, AddedFilesShowTheirEstimateAndProperties) {
     EXPECT_TRUE(main.lv()->topLevelItem(0)->text(3).endsWith("MB"));
     EXPECT_EQ(main.elements().alltime->text(), "00:00:02");
     EXPECT_EQ(main.previewItem(), 0);
+    EXPECT_TRUE(main.button("bt_remove")->isEnabled());
 
+    main.lv()->clearSelection();
+    main.refreshCommandState();
+    EXPECT_FALSE(main.button("bt_remove")->isEnabled());
+    ASSERT_TRUE(main.button("bt_chapte")->isEnabled());
+    main.button("bt_chapte")->click();
+    ASSERT_FALSE(dialogs.shown.isEmpty());
+    EXPECT_EQ(dialogs.texts().last(), textLine(30));
+
+    main.lv()->topLevelItem(0)->setSelected(true);
+    bool shown = false;
     QTimer::singleShot(0, &program->info(), [&] {
-        EXPECT_TRUE(program->info().isVisible());
+        shown = program->info().isVisible();
         program->info().accept();
     });
     main.button("bt_chapte")->click();
+    EXPECT_TRUE(shown);
 }
