@@ -67,7 +67,10 @@ void ConvertRunner::Launch(const intputrec& job) {
 
     process_->setProcessChannelMode(QProcess::MergedChannels);
     process_->setWorkingDirectory(job_.workdir);
-    startInOwnIdleGroup(*process_);
+    if (idlePriority_)
+        startInOwnIdleGroup(*process_);
+    else
+        startInOwnGroup(*process_);
     connect(process_, &QProcess::readyReadStandardOutput, this, &ConvertRunner::onReadyRead);
     connect(process_, &QProcess::finished, this, &ConvertRunner::onFinished);
     connect(process_, &QProcess::errorOccurred, this, &ConvertRunner::onError);

@@ -36,6 +36,10 @@ public:
     // bottom edges as they are now. Either may be null.
     void setDisplay(TextFacet* hint, ShapeFacet* convertpos);
 
+    // Conversions run at the lowest priority so the desktop stays responsive; tests that must
+    // finish on a loaded machine turn that off.
+    void setIdlePriority(bool idle) { idlePriority_ = idle; }
+
     void Launch(const intputrec& job);
     void Suspend();
     void Resume();
@@ -74,6 +78,7 @@ private:
     OutputCollector collector_;
     std::unique_ptr<LineAssembler> assembler_;
     bool running_ = false;
+    bool idlePriority_ = true;
     std::int64_t progress_ = 0;
     QString lastProgressLine_;
     TextFacet* hint_ = nullptr;

@@ -8,12 +8,12 @@ namespace vc {
 
 int hintIdFor(const QString& elementName) {
     static const QHash<QString, int> ids{
-        {"dvdopen", 1},        {"ifoopen", 2},        {"profiles", 3},       {"profilestext", 3},
-        {"audio", 4},          {"subtitle", 5},       {"video_size", 6},     {"video_quality", 7},
-        {"audio_quality", 8},  {"channels", 9},       {"play", 10},          {"pause", 11},
-        {"stopplay", 12},      {"play_bar", 13},      {"play_time", 14},     {"chapter", 15},
-        {"cutter", 16},        {"converter", 17},     {"stopconverter", 18}, {"browse", 19},
-        {"open", 20},          {"openfolder", 21},    {"openfiles", 22},     {"remove", 23},
+        {"dvdopen", 1},       {"ifoopen", 2},     {"profiles", 3},       {"profilestext", 3},
+        {"audio", 4},         {"subtitle", 5},    {"video_size", 6},     {"video_quality", 7},
+        {"audio_quality", 8}, {"channels", 9},    {"play", 10},          {"pause", 11},
+        {"stopplay", 12},     {"play_bar", 13},   {"play_time", 14},     {"chapter", 15},
+        {"cutter", 16},       {"converter", 17},  {"stopconverter", 18}, {"browse", 19},
+        {"open", 20},         {"openfolder", 21}, {"openfiles", 22},     {"remove", 23},
         {"clear", 24}};
     return ids.value(elementName, LanguageTable::GeneralHint);
 }

@@ -72,7 +72,7 @@ void SkinCanvas::setHover(SkinElement* element) {
     hover_ = element;
     if (hover_)
         hover_->redraw();
-    setCursor(hover_ && hover_->spec().handCursor ? Qt::PointingHandCursor : Qt::ArrowCursor);
+    setCursor(hover_ && hover_->def().handCursor ? Qt::PointingHandCursor : Qt::ArrowCursor);
 }
 
 void SkinCanvas::mousePressEvent(QMouseEvent* event) {
@@ -103,7 +103,7 @@ void SkinCanvas::mousePressEvent(QMouseEvent* event) {
         const QRect thumb = element->thumbRect();
         thumbGrab_ = thumb.contains(pos) ? pos.x() - (thumb.left() + thumb.width() / 2) : 0;
         dragThumb(pos.x());
-    } else if (element->spec().action == ElementAction::Move) {
+    } else if (element->def().action == ElementAction::Move) {
         QWindow* handle = window()->windowHandle();
         if (handle && handle->startSystemMove()) {
             // The window manager has the pointer now; no release will come here.
@@ -162,7 +162,7 @@ void SkinCanvas::mouseReleaseEvent(QMouseEvent* event) {
         element->redraw();
 
     const bool click = button == Qt::LeftButton && under == element;
-    const ElementAction action = element ? element->spec().action : ElementAction::None;
+    const ElementAction action = element ? element->def().action : ElementAction::None;
     const QPointer<SkinCanvas> alive(this);
     const QPointer<QWidget> win(window());
     emit engine_->OnMouseUp(target(element), button, pos.x(), pos.y());
@@ -197,15 +197,15 @@ void SkinCanvas::paintEvent(QPaintEvent* event) {
         p.fillRect(event->rect(), palette().window());
         return;
     }
-    const FormSpec& spec = form_->spec();
-    p.fillRect(event->rect(), spec.color.isValid() ? QBrush(spec.color) : palette().window());
-    if (!spec.image.isEmpty())
-        p.drawPixmap(rect(), pixmap(spec.image));
+    const FormDef& def = form_->def();
+    p.fillRect(event->rect(), def.color.isValid() ? QBrush(def.color) : palette().window());
+    if (!def.image.isEmpty())
+        p.drawPixmap(rect(), pixmap(def.image));
     for (const auto& element : form_->elements()) {
         if (!element->isVisible())
             continue;
         const int margin =
-            element->kind() == ElementKind::Slider ? element->spec().look.thumbSize : 1;
+            element->kind() == ElementKind::Slider ? element->def().look.thumbSize : 1;
         if (element->rect()
                 .marginsAdded(QMargins(margin, margin, margin, margin))
                 .intersects(event->rect()))
@@ -214,7 +214,7 @@ void SkinCanvas::paintEvent(QPaintEvent* event) {
 }
 
 void SkinCanvas::paintElement(QPainter& p, const SkinElement& e) const {
-    const ElementLook& look = e.spec().look;
+    const ElementLook& look = e.def().look;
     const QRect r = e.rect();
     if (r.width() <= 0 || r.height() <= 0)
         return;

@@ -10,16 +10,16 @@
 
 namespace vc {
 
-const ElementSpec* FormSpec::element(const QString& elementName) const {
-    for (const ElementSpec& e : elements) {
+const ElementDef* FormDef::element(const QString& elementName) const {
+    for (const ElementDef& e : elements) {
         if (e.name == elementName)
             return &e;
     }
     return nullptr;
 }
 
-const FormSpec* SkinSpec::form(const QString& formName) const {
-    for (const FormSpec& f : forms) {
+const FormDef* SkinDef::form(const QString& formName) const {
+    for (const FormDef& f : forms) {
         if (f.name == formName)
             return &f;
     }
@@ -92,8 +92,8 @@ public:
         : ini_(QFileInfo(path).absoluteFilePath()), all_(snapshot(ini_)), order_(ini_.sections()),
           folder_(QFileInfo(path).absoluteDir()) {}
 
-    SkinSpec parse() {
-        SkinSpec skin;
+    SkinDef parse() {
+        SkinDef skin;
         skin.path = ini_.path();
         const QStringList& sections = order_;
         if (!sections.contains(QStringLiteral("skin"), Qt::CaseInsensitive))
@@ -123,10 +123,10 @@ private:
         return items;
     }
 
-    FormSpec parseForm(const QString& name, const QStringList& sections) {
+    FormDef parseForm(const QString& name, const QStringList& sections) {
         if (!sections.contains(name, Qt::CaseInsensitive))
             throw ParseError{QStringLiteral("the form \"%1\" has no section").arg(name)};
-        FormSpec form;
+        FormDef form;
         form.name = name;
         const QList<int> size = numbers(get(name, QStringLiteral("size")));
         if (size.size() != 2 || size[0] <= 0 || size[1] <= 0)
@@ -161,7 +161,7 @@ private:
         return chain;
     }
 
-    ElementSpec parseElement(const QString& section, const QString& name, const QString& form) {
+    ElementDef parseElement(const QString& section, const QString& name, const QString& form) {
         const KeyLookup keys(all_, styleChain(section), {form, QStringLiteral("skin")});
         const auto text = [&](const char* key) {
             return keys.value(QLatin1String(key)).value_or(QString());
@@ -185,7 +185,7 @@ private:
             return v.isEmpty() ? QString() : existingFile(v, section, QLatin1String(key));
         };
 
-        ElementSpec e;
+        ElementDef e;
         e.name = name;
         const QString kind = text("kind").toLower();
         if (kind == QLatin1String("area") || kind.isEmpty())

@@ -37,7 +37,7 @@ struct ElementLook {
     QString thumbImage, thumbHoverImage;
 };
 
-struct ElementSpec {
+struct ElementDef {
     QString name;
     ElementKind kind = ElementKind::Area;
     QRect rect;
@@ -50,27 +50,27 @@ struct ElementSpec {
     ElementLook look;
 };
 
-struct FormSpec {
+struct FormDef {
     QString name;
     QSize size;
     QColor color;
     QString image;
-    QList<ElementSpec> elements; // in painting order: later ones lie on top
+    QList<ElementDef> elements; // in painting order: later ones lie on top
 
-    const ElementSpec* element(const QString& name) const;
+    const ElementDef* element(const QString& name) const;
 };
 
-struct SkinSpec {
+struct SkinDef {
     QString path;          // the skin file, absolute
     QStringList fontFiles; // absolute; the skin's own fonts, registered before use
     QString styleSheet;    // absolute, or empty; the look of the windows' ordinary controls
-    QList<FormSpec> forms;
+    QList<FormDef> forms;
 
-    const FormSpec* form(const QString& name) const;
+    const FormDef* form(const QString& name) const;
 };
 
 struct SkinParseResult {
-    std::optional<SkinSpec> skin;
+    std::optional<SkinDef> skin;
     QString error; // set when there is no skin
 };
 

@@ -4,16 +4,16 @@
 
 namespace vc {
 
-SkinElement::SkinElement(SkinForm& form, ElementSpec spec)
-    : form_(form), spec_(std::move(spec)), text_(spec_.text), rect_(spec_.rect),
-      visible_(spec_.visible), position_(spec_.position) {}
+SkinElement::SkinElement(SkinForm& form, ElementDef def)
+    : form_(form), def_(std::move(def)), text_(def_.text), rect_(def_.rect), visible_(def_.visible),
+      position_(def_.position) {}
 
 TextFacet* SkinElement::textFacet() {
-    return spec_.kind == ElementKind::Text || spec_.kind == ElementKind::Area ? this : nullptr;
+    return def_.kind == ElementKind::Text || def_.kind == ElementKind::Area ? this : nullptr;
 }
 
 SliderFacet* SkinElement::sliderFacet() {
-    return spec_.kind == ElementKind::Slider ? this : nullptr;
+    return def_.kind == ElementKind::Slider ? this : nullptr;
 }
 
 void SkinElement::setText(const QString& text) {
@@ -58,7 +58,7 @@ void SkinElement::setEnabled(bool enabled) {
 }
 
 QRect SkinElement::thumbRect() const {
-    const int size = spec_.look.thumbSize;
+    const int size = def_.look.thumbSize;
     const int travel = std::max(0, rect_.width() - size);
     const int left =
         rect_.left() + static_cast<int>(static_cast<long long>(travel) * position_ / MaxPosition);
@@ -66,7 +66,7 @@ QRect SkinElement::thumbRect() const {
 }
 
 int SkinElement::positionAt(int x) const {
-    const int size = spec_.look.thumbSize;
+    const int size = def_.look.thumbSize;
     const int travel = rect_.width() - size;
     if (travel <= 0)
         return 0;
@@ -77,14 +77,14 @@ int SkinElement::positionAt(int x) const {
 
 void SkinElement::changed(const QRect& before) {
     // A slider's thumb may stick out of its rectangle.
-    const int margin = spec_.kind == ElementKind::Slider ? spec_.look.thumbSize : 1;
+    const int margin = def_.kind == ElementKind::Slider ? def_.look.thumbSize : 1;
     const QMargins grow(margin, margin, margin, margin);
     form_.repaint(before.marginsAdded(grow).united(rect_.marginsAdded(grow)));
 }
 
-SkinForm::SkinForm(const FormSpec& spec, QWidget* window) : spec_(spec), window_(window) {
-    elements_.reserve(static_cast<std::size_t>(spec_.elements.size()));
-    for (const ElementSpec& e : spec_.elements)
+SkinForm::SkinForm(const FormDef& def, QWidget* window) : def_(def), window_(window) {
+    elements_.reserve(static_cast<std::size_t>(def_.elements.size()));
+    for (const ElementDef& e : def_.elements)
         elements_.push_back(std::make_unique<SkinElement>(*this, e));
 }
 
@@ -99,7 +99,7 @@ SkinElement* SkinForm::element(const QString& name) const {
 SkinElement* SkinForm::elementAt(const QPoint& p) const {
     for (auto it = elements_.rbegin(); it != elements_.rend(); ++it) {
         SkinElement& e = **it;
-        if (e.isVisible() && e.isEnabled() && e.spec().mouse && e.rect().contains(p))
+        if (e.isVisible() && e.isEnabled() && e.def().mouse && e.rect().contains(p))
             return &e;
     }
     return nullptr;

@@ -33,16 +33,16 @@ class SkinElement final : public ISkinObject,
                           public ShapeFacet,
                           public SliderFacet {
 public:
-    SkinElement(SkinForm& form, ElementSpec spec);
+    SkinElement(SkinForm& form, ElementDef def);
 
-    QString name() const override { return spec_.name; }
+    QString name() const override { return def_.name; }
     ISkinObject* findChild(const QString&) const override { return nullptr; }
     TextFacet* textFacet() override;
     ShapeFacet* shapeFacet() override { return this; }
     SliderFacet* sliderFacet() override;
 
-    ElementKind kind() const { return spec_.kind; }
-    const ElementSpec& spec() const { return spec_; }
+    ElementKind kind() const { return def_.kind; }
+    const ElementDef& def() const { return def_; }
     SkinForm& form() const { return form_; }
 
     QString text() const override { return text_; }
@@ -69,7 +69,7 @@ private:
     void changed(const QRect& before);
 
     SkinForm& form_;
-    ElementSpec spec_;
+    ElementDef def_;
     QString text_;
     QRect rect_;
     bool visible_;
@@ -80,14 +80,14 @@ private:
 // A form of the skin as attached to one window; it owns the window's elements.
 class SkinForm final : public ISkinObject {
 public:
-    SkinForm(const FormSpec& spec, QWidget* window);
+    SkinForm(const FormDef& def, QWidget* window);
 
-    QString name() const override { return spec_.name; }
+    QString name() const override { return def_.name; }
     ISkinObject* findChild(const QString& name) const override { return element(name); }
 
     SkinElement* element(const QString& name) const;
     const std::vector<std::unique_ptr<SkinElement>>& elements() const { return elements_; }
-    const FormSpec& spec() const { return spec_; }
+    const FormDef& def() const { return def_; }
     QWidget* window() const { return window_; }
 
     // The topmost visible, enabled element under p that takes the pointer, or null.
@@ -98,7 +98,7 @@ public:
     void repaint(const QRect& area);
 
 private:
-    FormSpec spec_;
+    FormDef def_;
     QPointer<QWidget> window_;
     QPointer<QWidget> canvas_;
     std::vector<std::unique_ptr<SkinElement>> elements_;

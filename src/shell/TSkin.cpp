@@ -67,7 +67,7 @@ bool TSkin::skinWindow(QWidget* window) {
 bool TSkin::attachForm(QWidget* window, const QString& formName) {
     if (!skin_)
         return fail(QStringLiteral("No skin file is loaded."));
-    const FormSpec* form = skin_->form(formName);
+    const FormDef* form = skin_->form(formName);
     if (!form)
         return fail(
             QStringLiteral("The skin file %1 has no form \"%2\".").arg(skin_->path, formName));

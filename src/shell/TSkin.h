@@ -49,7 +49,7 @@ private:
     friend class SkinCanvas;
     bool fail(const QString& error);
 
-    std::optional<SkinSpec> skin_;
+    std::optional<SkinDef> skin_;
     QString styleSheet_;
     QString error_;
 };

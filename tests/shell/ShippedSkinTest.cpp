@@ -23,12 +23,12 @@ protected:
         ASSERT_TRUE(parsed.skin) << parsed.error.toStdString();
         skin = *parsed.skin;
     }
-    vc::SkinSpec skin;
+    vc::SkinDef skin;
 };
 
-void expectElements(const vc::FormSpec& form, vc::ElementKind kind, const QStringList& names) {
+void expectElements(const vc::FormDef& form, vc::ElementKind kind, const QStringList& names) {
     for (const QString& name : names) {
-        const vc::ElementSpec* e = form.element(name);
+        const vc::ElementDef* e = form.element(name);
         ASSERT_NE(e, nullptr) << form.name.toStdString() << " lacks " << name.toStdString();
         EXPECT_EQ(e->kind, kind) << name.toStdString();
         EXPECT_TRUE(QRect(QPoint(0, 0), form.size).contains(e->rect))
@@ -37,7 +37,7 @@ void expectElements(const vc::FormSpec& form, vc::ElementKind kind, const QStrin
 }
 
 TEST_F(ShippedSkinTest, HoldsEveryElementTheProgramNamesWithItsKind) {
-    const vc::FormSpec* main = skin.form(QStringLiteral("popvideoconverter"));
+    const vc::FormDef* main = skin.form(QStringLiteral("popvideoconverter"));
     ASSERT_NE(main, nullptr);
     EXPECT_EQ(main->size, QSize(820, 562));
     expectElements(*main, vc::ElementKind::Area,
@@ -59,7 +59,7 @@ TEST_F(ShippedSkinTest, HoldsEveryElementTheProgramNamesWithItsKind) {
     EXPECT_FALSE(main->element(QStringLiteral("di"))->visible)
         << "the picker shows its backdrop itself";
 
-    const vc::FormSpec* cutter = skin.form(QStringLiteral("cutter"));
+    const vc::FormDef* cutter = skin.form(QStringLiteral("cutter"));
     ASSERT_NE(cutter, nullptr);
     EXPECT_EQ(cutter->size, QSize(618, 501));
     expectElements(*cutter, vc::ElementKind::Area,
@@ -90,9 +90,9 @@ TEST_F(ShippedSkinTest, LeavesRoomForTheControlsOfTheLayoutFile) {
     ASSERT_GE(controls.size(), 23);
     EXPECT_TRUE(controls.contains({QStringLiteral("pl_play"), QRect(527, 102, 202, 163)}));
 
-    const vc::FormSpec* main = skin.form(QStringLiteral("popvideoconverter"));
+    const vc::FormDef* main = skin.form(QStringLiteral("popvideoconverter"));
     ASSERT_NE(main, nullptr);
-    for (const vc::ElementSpec& e : main->elements) {
+    for (const vc::ElementDef& e : main->elements) {
         if (!e.visible || e.kind == vc::ElementKind::Shape || e.action == vc::ElementAction::Move)
             continue;
         for (const auto& [name, rect] : controls)

@@ -88,20 +88,20 @@ image=img/dot.png
 )");
     const vc::SkinParseResult parsed = vc::parseSkinFile(path);
     ASSERT_TRUE(parsed.skin) << parsed.error.toStdString();
-    const vc::SkinSpec& skin = *parsed.skin;
+    const vc::SkinDef& skin = *parsed.skin;
     ASSERT_EQ(skin.forms.size(), 2);
 
-    const vc::FormSpec* main = skin.form(QStringLiteral("main"));
+    const vc::FormDef* main = skin.form(QStringLiteral("main"));
     ASSERT_NE(main, nullptr);
     EXPECT_EQ(main->size, QSize(300, 200));
     EXPECT_EQ(main->color, QColor(0xee, 0xee, 0xee));
     QStringList names;
-    for (const vc::ElementSpec& e : main->elements)
+    for (const vc::ElementDef& e : main->elements)
         names << e.name;
     EXPECT_EQ(names, (QStringList{"Title", "label", "go", "bar"}));
     EXPECT_EQ(main->element(QStringLiteral("title")), nullptr) << "element names keep their case";
 
-    const vc::ElementSpec& title = *main->element(QStringLiteral("Title"));
+    const vc::ElementDef& title = *main->element(QStringLiteral("Title"));
     EXPECT_EQ(title.action, vc::ElementAction::Move);
     EXPECT_EQ(title.rect, QRect(0, 0, 300, 30));
     EXPECT_EQ(title.look.icon, QDir(dir.path()).filePath(QStringLiteral("img/dot.png")));
@@ -110,7 +110,7 @@ image=img/dot.png
     EXPECT_EQ(title.look.font, QStringLiteral("Inter"));
     EXPECT_EQ(title.look.textColor, QColor(0x11, 0x22, 0x33));
 
-    const vc::ElementSpec& label = *main->element(QStringLiteral("label"));
+    const vc::ElementDef& label = *main->element(QStringLiteral("label"));
     EXPECT_EQ(label.kind, vc::ElementKind::Text);
     EXPECT_EQ(label.text, QStringLiteral("Hello"));
     EXPECT_FALSE(label.visible);
@@ -118,7 +118,7 @@ image=img/dot.png
     EXPECT_EQ(label.look.align, Qt::AlignRight | Qt::AlignVCenter);
 
     // The element's own keys win over its style, which wins over the style it builds on.
-    const vc::ElementSpec& go = *main->element(QStringLiteral("go"));
+    const vc::ElementDef& go = *main->element(QStringLiteral("go"));
     EXPECT_EQ(go.kind, vc::ElementKind::Area);
     EXPECT_EQ(go.look.color, QColor(Qt::red));
     EXPECT_EQ(go.look.hoverColor, QColor(Qt::green));
@@ -128,12 +128,12 @@ image=img/dot.png
     EXPECT_TRUE(go.handCursor);
     EXPECT_TRUE(go.visible);
 
-    const vc::ElementSpec& bar = *main->element(QStringLiteral("bar"));
+    const vc::ElementDef& bar = *main->element(QStringLiteral("bar"));
     EXPECT_EQ(bar.kind, vc::ElementKind::Slider);
     EXPECT_EQ(bar.position, 10000);
     EXPECT_EQ(bar.look.thumbSize, 10);
 
-    const vc::FormSpec* small = skin.form(QStringLiteral("small"));
+    const vc::FormDef* small = skin.form(QStringLiteral("small"));
     ASSERT_NE(small, nullptr);
     ASSERT_EQ(small->elements.size(), 1);
     EXPECT_EQ(small->elements[0].kind, vc::ElementKind::Shape);

@@ -10,12 +10,9 @@ int main(int argc, char** argv) {
         return 2;
     }
     const QString site = QStringLiteral("https://www.brivane-software.com/");
-    const QString names[] = {QStringLiteral("VideoConverter"),
-                             QStringLiteral("Video Converter"),
-                             QStringLiteral("iPod Converter"),
-                             QStringLiteral("MP4 Converter"),
-                             QStringLiteral("AVI Converter"),
-                             QStringLiteral("Audio Converter")};
+    const QString names[] = {QStringLiteral("VideoConverter"), QStringLiteral("Video Converter"),
+                             QStringLiteral("iPod Converter"), QStringLiteral("MP4 Converter"),
+                             QStringLiteral("AVI Converter"),  QStringLiteral("Audio Converter")};
     QByteArray data;
     for (const QString& name : names) {
         const QString page = site + name.toLower().remove(u' ') + u'/';
