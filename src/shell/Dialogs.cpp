@@ -23,7 +23,11 @@ bool QtDialogs::question(QWidget* parent, const QString& title, const QString& t
 
 QStringList QtDialogs::openFiles(QWidget* parent, const QString& title, const QString& folder,
                                  const QString& filter) {
-    return QFileDialog::getOpenFileNames(parent, title, folder, filter);
+    QFileDialog dialog(parent, title, folder, filter);
+    dialog.setFileMode(QFileDialog::ExistingFiles);
+    // Sources often sit in hidden folders (downloads of other programs, camera imports).
+    dialog.setFilter(dialog.filter() | QDir::Hidden);
+    return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles() : QStringList();
 }
 
 QString QtDialogs::chooseFolder(QWidget* parent, const QString& title, const QString& folder) {
