@@ -1,0 +1,129 @@
+#include "convert/ConversionLine.h"
+
+#include "common/Clock.h"
+#include "profiles/Catalogue.h"
+
+#include <QDir>
+#include <cmath>
+
+namespace vc {
+
+namespace {
+
+bool narrowBand(const QString& extension) {
+    return extension == QLatin1String(".3gp") || extension == QLatin1String(".amr");
+}
+
+} // namespace
+
+QString jobFolder(const QString& outputFolderText) {
+    QString folder = outputFolderText;
+    if (!folder.endsWith(QDir::separator()) && !folder.endsWith(u'/'))
+        folder += QDir::separator();
+    return folder;
+}
+
+QString outputFileName(const QString& folder, const QString& title, const QString& extension,
+                       const std::function<bool(const QString&)>& exists) {
+    const qsizetype dot = title.lastIndexOf(u'.');
+    QString name = folder + (dot < 0 ? title : title.left(dot)) + extension;
+    for (int n = 1; exists(name); ++n)
+        name = folder + title + u'_' + QString::number(n) + extension;
+    return name;
+}
+
+QString aspectText(const QString& size) {
+    const qsizetype x = size.indexOf(u'x');
+    if (x < 0)
+        return {};
+    std::int64_t width = 0, height = 0;
+    if (!parseInteger(QStringView(size).left(x), width) ||
+        !parseInteger(QStringView(size).mid(x + 1), height) || height <= 0 || width <= 0)
+        return {};
+    const double ratio = static_cast<double>(width) / static_cast<double>(height);
+    int integerDigits = 1;
+    for (double v = ratio; v >= 10.0; v /= 10.0)
+        ++integerDigits;
+    const int decimals = std::clamp(5 - integerDigits, 0, 4);
+    return QString::number(ratio, 'f', decimals);
+}
+
+void fillJob(intputrec& job, const ConversionInputs& in,
+             const std::function<bool(const QString&)>& exists) {
+    const int number = in.profile.number;
+    const QString& ext = in.profile.extension;
+    const bool disc = isDiscTarget(number);
+    const QString folder = jobFolder(in.outputFolder);
+
+    job.infile = in.path;
+    job.outfile = outputFileName(folder, in.title, ext, exists);
+
+    job.size.clear();
+    if (in.sizeEnabled && !disc) {
+        if (in.choice.sizeText == QLatin1String(OriginalSizeEntry))
+            job.size = QStringLiteral(" -s ") + in.source.resolution;
+        else if (!in.choice.sizeText.isEmpty())
+            job.size = QStringLiteral(" -s ") + in.choice.sizeText.section(u'(', 0, 0);
+    }
+
+    job.aspect.clear();
+    if (in.sizeEnabled && !job.size.isEmpty() && !disc) {
+        const QString aspect = aspectText(job.size.mid(4));
+        if (!aspect.isEmpty())
+            job.aspect = QStringLiteral(" -aspect ") + aspect;
+    }
+
+    job.vbitrate.clear();
+    if (!disc) {
+        if (isDataFileRate(number)) {
+            const int level = in.choice.videoIndex;
+            if (in.profile.rateSlots[0] != QLatin1String("*") && level >= 0 &&
+                level < QualityLevelCount)
+                job.vbitrate = QStringLiteral(" -r 25 -b ") +
+                               in.profile.rateSlots[static_cast<std::size_t>(level)] +
+                               QStringLiteral("000");
+        } else if (const RateResult rate = videoRate(in.profile, in.choice, in.source);
+                   rate.value) {
+            job.vbitrate = QStringLiteral(" -r 25 -b ") + QString::number(*rate.value * 1000);
+        }
+    }
+
+    job.abitrate.clear();
+    std::int64_t audioBits = 0;
+    if (!disc) {
+        if (const RateResult rate = audioBitsPerSecond(in.profile, in.choice, in.source);
+            rate.value) {
+            audioBits = *rate.value;
+            job.abitrate = QStringLiteral(" -ab ") + QString::number(audioBits);
+        }
+    }
+
+    job.seconds = static_cast<int>(clockToSeconds(in.source.duration));
+
+    job.arate.clear();
+    if (!job.abitrate.isEmpty() && !disc) {
+        if (narrowBand(ext))
+            job.arate = QStringLiteral(" -ar 8000 ");
+        else if (audioBits > 192000)
+            job.arate = QStringLiteral(" -ar 48000 ");
+        else if (audioBits > 64000)
+            job.arate = QStringLiteral(" -ar 44100 ");
+        else
+            job.arate = QStringLiteral(" -ar 22050 ");
+    }
+
+    job.achannels = narrowBand(ext) ? QStringLiteral(" -ac 1 ")
+                                    : QStringLiteral(" -ac ") +
+                                          QString::number(std::max(in.choice.channelIndex, 0) + 1);
+    job.start = QStringLiteral(" -ss ") + secondsToClock(in.cutbegin);
+    job.length = QStringLiteral(" -t ") + in.source.duration;
+
+    job.extra = in.profile.options;
+    if (disc) {
+        const char* target = number == 112 ? "-vcd " : number == 113 ? "-svcd " : "-dvd ";
+        job.extra =
+            QStringLiteral(" -target ") + in.choice.sizeText.toLower() + QLatin1String(target);
+    }
+}
+
+} // namespace vc

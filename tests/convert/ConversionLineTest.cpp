@@ -1,0 +1,126 @@
+#include "convert/ConversionLine.h"
+
+#include <QSet>
+#include <gtest/gtest.h>
+
+using namespace vc;
+
+namespace {
+
+ConversionInputs aviInputs() {
+    ConversionInputs in;
+    in.outputFolder = "/home/u/out";
+    in.title = "clip one";
+    in.path = "/home/u/My Videos/clip one.mpg";
+    in.source = {"00:01:30", "320x240", "1150", "224"};
+    in.profile.number = 102;
+    in.profile.extension = ".avi";
+    in.choice = {0, "640x480", 5, "The Original Video Quliay", 2, "Normal", 1};
+    in.source.videobit = "872";
+    return in;
+}
+
+const auto none = [](const QString&) {
+    return false;
+};
+
+} // namespace
+
+TEST(ConversionLine, TheWorkedExampleGivesTheExactLine) {
+    intputrec job;
+    job.toolpath = "/opt/vc/register.dat";
+    fillJob(job, aviInputs(), none);
+    EXPECT_EQ(commandLine(job),
+              "/opt/vc/register.dat -y  -i \"/home/u/My Videos/clip one.mpg\""
+              " -r 25 -b 872000 -ab 128000 -ac 2 -aspect 1.3333 -ss 00:00:00"
+              " -t 00:01:30 -s 640x480  -ar 44100  -sn \"/home/u/out/clip one.avi\"");
+    EXPECT_EQ(job.seconds, 90);
+}
+
+TEST(ConversionLine, OutputNamesAvoidExistingFiles) {
+    QSet<QString> taken{"/o/holiday.mp4"};
+    const auto exists = [&](const QString& f) {
+        return taken.contains(f);
+    };
+    EXPECT_EQ(outputFileName("/o/", "holiday.part1", ".mp4", exists), "/o/holiday.part1_1.mp4");
+    taken << "/o/holiday.part1_1.mp4";
+    EXPECT_EQ(outputFileName("/o/", "holiday.part1", ".mp4", exists), "/o/holiday.part1_2.mp4");
+    EXPECT_EQ(outputFileName("/o/", "noext", ".MP4", exists), "/o/noext.MP4");
+    EXPECT_EQ(jobFolder("/o/"), "/o/");
+    EXPECT_EQ(jobFolder("/o"), "/o/");
+}
+
+TEST(ConversionLine, AspectTextKeepsFiveSignificantDigits) {
+    EXPECT_EQ(aspectText("640x480"), "1.3333");
+    EXPECT_EQ(aspectText("1920x1080"), "1.7778");
+    EXPECT_EQ(aspectText("1280x10"), "128.00");
+    EXPECT_EQ(aspectText("PAL"), "");
+    EXPECT_EQ(aspectText("640x0"), "");
+}
+
+TEST(ConversionLine, AudioRatesPickTheirSampleRate) {
+    ConversionInputs in = aviInputs();
+    const std::pair<int, const char*> cases[] = {{0, " -ar 48000 "},
+                                                 {1, " -ar 44100 "},
+                                                 {2, " -ar 44100 "},
+                                                 {3, " -ar 22050 "},
+                                                 {4, " -ar 22050 "}};
+    for (const auto& [level, rate] : cases) {
+        in.choice.audioIndex = level;
+        in.choice.audioText = QualityLevelNames[static_cast<std::size_t>(level)];
+        intputrec job;
+        fillJob(job, in, none);
+        EXPECT_EQ(job.arate, rate) << level;
+    }
+}
+
+TEST(ConversionLine, NarrowBandDiscTargetsAndCuts) {
+    ConversionInputs in = aviInputs();
+    in.profile.number = 69;
+    in.profile.extension = ".3gp";
+    in.profile.rateSlots = {"100", "90", "80", "70", "60"};
+    in.choice.videoIndex = 1;
+    in.choice.channelIndex = 1;
+    intputrec job;
+    fillJob(job, in, none);
+    EXPECT_EQ(job.abitrate, " -ab 7400");
+    EXPECT_EQ(job.arate, " -ar 8000 ");
+    EXPECT_EQ(job.achannels, " -ac 1 ");
+    EXPECT_EQ(job.vbitrate, " -r 25 -b 90000");
+
+    in = aviInputs();
+    in.choice.channelIndex = 0;
+    fillJob(job, in, none);
+    EXPECT_EQ(job.achannels, " -ac 1"); // no trailing blank outside narrow-band outputs
+
+    in.profile.number = 114;
+    in.profile.extension = ".vob";
+    in.choice.sizeText = "PAL";
+    in.cutbegin = 10;
+    in.source.duration = "00:00:50";
+    fillJob(job, in, none);
+    EXPECT_TRUE(job.size.isEmpty());
+    EXPECT_TRUE(job.aspect.isEmpty());
+    EXPECT_TRUE(job.vbitrate.isEmpty());
+    EXPECT_TRUE(job.abitrate.isEmpty());
+    EXPECT_TRUE(job.arate.isEmpty());
+    EXPECT_EQ(job.extra, " -target pal-dvd ");
+    EXPECT_EQ(job.start, " -ss 00:00:10");
+    EXPECT_EQ(job.length, " -t 00:00:50");
+}
+
+TEST(ConversionLine, SizeBoxRules) {
+    ConversionInputs in = aviInputs();
+    in.choice.sizeText = "320x240(QVGA)";
+    intputrec job;
+    fillJob(job, in, none);
+    EXPECT_EQ(job.size, " -s 320x240");
+    EXPECT_EQ(job.aspect, " -aspect 1.3333");
+    in.choice.sizeText = "The original width and height";
+    fillJob(job, in, none);
+    EXPECT_EQ(job.size, " -s 320x240"); // the source's own size
+    in.sizeEnabled = false;
+    fillJob(job, in, none);
+    EXPECT_TRUE(job.size.isEmpty());
+    EXPECT_TRUE(job.aspect.isEmpty());
+}
