@@ -2,7 +2,9 @@
 
 #include "app/AboutWindow.h"
 #include "app/Edition.h"
+#include "convert/BatchControl.h"
 #include "convert/CommandState.h"
+#include "convert/ConversionLine.h"
 #include "media/MediaProbe.h"
 #include "media/PropertiesWindow.h"
 #include "media/SourceList.h"
@@ -22,6 +24,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QFrame>
 #include <QHeaderView>
 #include <QLabel>
@@ -75,9 +78,10 @@ Tfm_main::Tfm_main(ProgramInfo program, Dialogs& dialogs, ShellActions& shell)
     // The skin draws the frame; a frameless window from the start avoids re-creating it.
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowMinimizeButtonHint);
     setFixedSize(820, 562);
-    language_.setConverting([this] { return converting_; });
+    language_.setConverting([this] { return converting(); });
     createControls();
     createSourceList();
+    createBatch();
     createMenus();
 
     if (const QScreen* screen = QGuiApplication::primaryScreen())
@@ -197,6 +201,7 @@ bool Tfm_main::firstShowing() {
     }
     elements_ = setup.elements;
     language_.setHint(elements_.hint);
+    runner_->setDisplay(elements_.hint, elements_.convertpos);
     const QString title =
         QDir(program_.folder)
             .filePath(QStringLiteral("images/main/") + program_.name + QStringLiteral(".bmp"));
@@ -374,7 +379,7 @@ bool Tfm_main::saveSettings() {
 }
 
 void Tfm_main::closeEvent(QCloseEvent* event) {
-    if (converting_) {
+    if (converting()) {
         if (!dialogs_.question(
                 this, Caption,
                 QStringLiteral("The convertion is processing, are you sure to quit?"))) {
@@ -431,7 +436,7 @@ void Tfm_main::createSourceList() {
     probe_ = new MediaProbe(program_.toolPath, program_.folder, this);
     SourceList::Hooks hooks;
     hooks.converting = [this] {
-        return converting_;
+        return converting();
     };
     hooks.previewPlaying = [this] {
         return playing_;
@@ -470,6 +475,79 @@ void Tfm_main::createSourceList() {
     for (const char* name : {"cb_size", "cb_videobitrate", "cb_audiobitrate"})
         connect(static_cast<QComboBox*>(controls_.value(QLatin1String(name))),
                 &QComboBox::currentIndexChanged, sources_, &SourceList::refreshEstimates);
+}
+
+bool Tfm_main::converting() const {
+    return converting_ || (batch_ && batch_->converting());
+}
+
+void Tfm_main::createBatch() {
+    job_.toolpath = program_.toolPath;
+    job_.workdir = program_.folder;
+    runner_ = new ConvertRunner(this);
+    BatchControl::Hooks hooks;
+    hooks.previewPlaying = [this] {
+        return playing_;
+    };
+    hooks.rows = [this] {
+        return sources_->rows();
+    };
+    hooks.ticked = [this](int row) {
+        return sources_->isTicked(row);
+    };
+    hooks.prepare = [this](int row, intputrec& job) {
+        return prepareJob(row, job);
+    };
+    hooks.setStatus = [this](int row, const QString& status) {
+        sources_->setStatus(row, status);
+    };
+    hooks.refreshCommands = [this] {
+        refreshCommandState();
+    };
+    hooks.refuse = [this](int id) {
+        if (const auto text = language_.lookup(id))
+            dialogs_.warning(this, Caption, *text);
+    };
+    hooks.inform = [this](const QString& text) {
+        dialogs_.information(this, Caption, text);
+    };
+    hooks.batchFinished = [this] {
+        if (finishAction_ == 1)
+            shell_.openFolder(jobFolder_);
+        else if (finishAction_ == 2)
+            shell_.powerOff();
+    };
+    batch_ = new BatchControl(*runner_, job_, hooks, this);
+    connect(this, &Tfm_main::stopConversionRequested, batch_, &BatchControl::Bt_ConvertstopClick);
+    const auto wire = [this](const char* name, void (BatchControl::*command)()) {
+        connect(buttons_.value(QLatin1String(name)), &QAbstractButton::clicked, batch_, command);
+    };
+    wire("bt_start", &BatchControl::bt_startClick);
+    wire("bt_pause", &BatchControl::bt_pauseClick);
+    wire("Bt_Convertstop", &BatchControl::Bt_ConvertstopClick);
+}
+
+bool Tfm_main::prepareJob(int row, intputrec& job) {
+    if (!selector_ || row < 0 || row >= sources_->rows())
+        return false;
+    // The field's text is the folder in force from now on, and is created when missing.
+    const QString folderText = ed_output_->text();
+    outputFolder_ = folderText;
+    if (!folderText.isEmpty() && !QDir(folderText).exists())
+        QDir().mkdir(folderText);
+    const Toriginalinfo& info = sources_->records().info(row);
+    ConversionInputs in;
+    in.outputFolder = folderText;
+    in.title = sources_->title(row);
+    in.path = info.path;
+    in.source = {info.duration, info.resolution, info.videobit, info.audiobit};
+    in.cutbegin = sources_->records().cut(row).cutbegin;
+    in.profile = selector_->state();
+    in.choice = selector_->choice();
+    in.sizeEnabled = controls_.value(QStringLiteral("cb_size"))->isEnabled();
+    fillJob(job, in, [](const QString& file) { return QFileInfo::exists(file); });
+    jobFolder_ = jobFolder(folderText);
+    return true;
 }
 
 QString Tfm_main::estimateFor(const Toriginalinfo& info) const {
@@ -554,6 +632,10 @@ void Tfm_main::onSkinClick(ISkinObject* source) {
         sources_->remove();
     else if (name == QLatin1String("clear"))
         sources_->clear();
+    else if (name == QLatin1String("converter"))
+        batch_->bt_startClick();
+    else if (name == QLatin1String("stopconverter"))
+        batch_->Bt_ConvertstopClick();
     else if (name == QLatin1String("settings"))
         popupMenu(zm_pop_edit_, QPoint(70, 54));
     else if (name == QLatin1String("file"))
@@ -565,7 +647,7 @@ void Tfm_main::onSkinClick(ISkinObject* source) {
 void Tfm_main::openPicker() {
     if (!picker_)
         return;
-    if (converting_) {
+    if (converting()) {
         if (const auto text = language_.lookup(LanguageTable::ConversionRunning))
             dialogs_.warning(this, Caption, *text);
         return;
@@ -578,7 +660,7 @@ void Tfm_main::refreshCommandState() {
     state.rows = sources_->rows();
     state.rowSelected = !lv_->selectedItems().isEmpty();
     state.previewPlaying = playing_;
-    state.converting = converting_;
+    state.converting = converting();
     const QHash<QString, bool> enabled = commandState(state);
     for (auto it = enabled.begin(); it != enabled.end(); ++it) {
         if (ImageButton* button = buttons_.value(it.key()))

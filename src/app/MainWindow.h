@@ -2,6 +2,7 @@
 
 #include "app/ProductLinks.h"
 #include "app/ProgramInfo.h"
+#include "convert/JobRecord.h"
 #include "media/SourceRecords.h"
 #include "shell/LanguageTable.h"
 #include "shell/SettingsStore.h"
@@ -22,6 +23,7 @@ class QTreeWidget;
 
 namespace vc {
 
+class BatchControl;
 class ConvertRunner;
 class Dialogs;
 class ImageButton;
@@ -64,7 +66,7 @@ public:
     const ProductLinks& productLinks() const { return links_; }
 
     // Run state, read by every subsystem.
-    bool converting() const { return converting_; }
+    bool converting() const;
     void setConverting(bool converting) { converting_ = converting; }
 
     // The remembered choices as they stand.
@@ -96,6 +98,7 @@ public:
     ProfilePicker* picker() const { return picker_; }
     ProfileSelector* selector() const { return selector_.get(); }
     SourceList* sources() const { return sources_; }
+    BatchControl* batch() const { return batch_; }
     int previewItem() const { return previewItem_; }
 
     // What the first showing ran, step by step; for tests and diagnostics.
@@ -139,6 +142,8 @@ private:
     void createMenus();
     void showProfile(int profile);
     void createSourceList();
+    void createBatch();
+    bool prepareJob(int row, intputrec& job);
     QString estimateFor(const Toriginalinfo& info) const;
 
     ProgramInfo program_;
@@ -155,6 +160,10 @@ private:
     std::unique_ptr<ProfileSelector> selector_;
     MediaProbe* probe_ = nullptr;
     SourceList* sources_ = nullptr;
+    ConvertRunner* runner_ = nullptr;
+    BatchControl* batch_ = nullptr;
+    intputrec job_;
+    QString jobFolder_;
     int previewItem_ = -1;
     ProductLinks links_;
 

@@ -12,6 +12,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDirIterator>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -353,4 +354,33 @@ TEST_F(MainWindowTest, AddedFilesShowTheirEstimateAndProperties) {
     });
     main.button("bt_chapte")->click();
     EXPECT_TRUE(shown);
+}
+
+TEST_F(MainWindowTest, ConvertsTheTickedRowsIntoTheOutputFolder) {
+    {
+        QFile f(settingsPath());
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("[profiles]\nFinishSelcet=1\n"); // open the folder afterwards
+    }
+    Tfm_main& main = start();
+    const QString out = QDir(config.path()).filePath("out folder");
+    dialogs.files = {{test::makeClip(config.path(), "clip ü.mpg", {}, 1.0)}};
+    main.button("bt_dvdopen")->click();
+    ASSERT_EQ(main.sources()->rows(), 1);
+    main.ed_output()->setText(out);
+    main.button("bt_start")->click();
+    EXPECT_TRUE(main.converting());
+    EXPECT_FALSE(main.button("bt_start")->isEnabled());
+    EXPECT_TRUE(main.button("Bt_Convertstop")->isEnabled());
+    QElapsedTimer t;
+    t.start();
+    while (main.converting() && t.elapsed() < 180000)
+        QTest::qWait(50);
+    ASSERT_FALSE(main.converting());
+    EXPECT_EQ(main.lv()->topLevelItem(0)->text(4), "Finish");
+    const QString made = QDir(out).filePath("clip ü" + profileExtension(main.selectedProfile()));
+    EXPECT_TRUE(QFileInfo(made).size() > 0) << made.toStdString();
+    EXPECT_EQ(main.outputFolder(), out); // taken by the conversion, so it will be saved
+    EXPECT_EQ(shell.folders, QStringList{out + "/"});
+    EXPECT_TRUE(main.button("bt_start")->isEnabled());
 }

@@ -1,0 +1,105 @@
+#include "convert/BatchControl.h"
+
+namespace vc {
+
+BatchControl::BatchControl(ConvertRunner& runner, intputrec& job, Hooks hooks, QObject* parent)
+    : QObject(parent), runner_(runner), job_(job), hooks_(std::move(hooks)) {
+    connect(&runner_, &ConvertRunner::ended, this, &BatchControl::onEnded);
+    connect(&runner_, &ConvertRunner::statusText, this, [this](const QString& text) {
+        if (converting_ && current_ >= 0 && current_ < hooks_.rows())
+            hooks_.setStatus(current_, text);
+    });
+}
+
+QString BatchControl::pauseCaption() const {
+    return converting_ && !runner_.running() ? QStringLiteral("Continue") : QStringLiteral("Pause");
+}
+
+int BatchControl::nextTicked(int from) const {
+    for (int row = from; row < hooks_.rows(); ++row)
+        if (hooks_.ticked(row))
+            return row;
+    return -1;
+}
+
+void BatchControl::launch(int row) {
+    current_ = row;
+    if (!hooks_.prepare(row, job_)) {
+        converting_ = false;
+        hooks_.refreshCommands();
+        return;
+    }
+    runner_.Launch(job_);
+    emit pauseCaptionChanged(pauseCaption());
+}
+
+void BatchControl::bt_startClick() {
+    if (converting_)
+        return;
+    if (hooks_.previewPlaying()) {
+        hooks_.refuse(27);
+        return;
+    }
+    if (hooks_.rows() == 0)
+        return;
+    const int first = nextTicked(0);
+    if (first < 0) {
+        hooks_.inform(QStringLiteral("Please select one file."));
+        return;
+    }
+    converting_ = true;
+    hooks_.refreshCommands();
+    launch(first);
+}
+
+void BatchControl::bt_pauseClick() {
+    if (!converting_ || !runner_.active())
+        return;
+    if (runner_.running())
+        runner_.Suspend();
+    else
+        runner_.Resume();
+    emit pauseCaptionChanged(pauseCaption());
+}
+
+void BatchControl::Bt_ConvertstopClick() {
+    if (!converting_)
+        return;
+    runner_.Kill();
+    if (current_ >= 0 && current_ < hooks_.rows())
+        hooks_.setStatus(current_, QStringLiteral("Stop"));
+    runner_.ShowBar(0);
+    current_ = hooks_.rows();
+    converting_ = false;
+    hooks_.refreshCommands();
+    emit pauseCaptionChanged(pauseCaption());
+}
+
+void BatchControl::onEnded(const RunEnd& end) {
+    runner_.ShowBar(0);
+    if (!converting_) {
+        hooks_.refreshCommands();
+        return;
+    }
+    if (!end.started) {
+        // Nothing can convert without the tool: end the batch rather than wait forever.
+        hooks_.setStatus(current_, QStringLiteral("Stop"));
+        converting_ = false;
+        hooks_.refreshCommands();
+        hooks_.inform(end.error);
+        return;
+    }
+    hooks_.setStatus(current_, QStringLiteral("Finish"));
+    const int next = nextTicked(current_ + 1);
+    if (next >= 0) {
+        launch(next);
+        return;
+    }
+    converting_ = false;
+    hooks_.refreshCommands();
+    emit pauseCaptionChanged(pauseCaption());
+    if (hooks_.batchFinished)
+        hooks_.batchFinished();
+}
+
+} // namespace vc

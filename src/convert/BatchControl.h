@@ -1,0 +1,54 @@
+#pragma once
+
+#include "convert/ConvertRunner.h"
+
+#include <QObject>
+#include <functional>
+
+namespace vc {
+
+// Walks the ticked rows through the converter one after another, with pause, continue and
+// stop, and writes each row's status.
+class BatchControl : public QObject {
+    Q_OBJECT
+public:
+    struct Hooks {
+        std::function<bool()> previewPlaying;
+        std::function<int()> rows;
+        std::function<bool(int row)> ticked;
+        // Fills the job for a row; false when it cannot be converted now.
+        std::function<bool(int row, intputrec& job)> prepare;
+        std::function<void(int row, const QString& status)> setStatus;
+        std::function<void()> refreshCommands;
+        std::function<void(int textId)> refuse;
+        std::function<void(const QString& text)> inform;
+        // The last ticked row has finished.
+        std::function<void()> batchFinished;
+    };
+
+    BatchControl(ConvertRunner& runner, intputrec& job, Hooks hooks, QObject* parent = nullptr);
+
+    void bt_startClick();
+    void bt_pauseClick();
+    void Bt_ConvertstopClick();
+
+    bool converting() const { return converting_; }
+    int currentItem() const { return current_; }
+    QString pauseCaption() const;
+
+signals:
+    void pauseCaptionChanged(const QString& caption);
+
+private:
+    void launch(int row);
+    void onEnded(const RunEnd& end);
+    int nextTicked(int from) const;
+
+    ConvertRunner& runner_;
+    intputrec& job_;
+    Hooks hooks_;
+    bool converting_ = false;
+    int current_ = -1;
+};
+
+} // namespace vc

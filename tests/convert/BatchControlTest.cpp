@@ -1,0 +1,141 @@
+#include "convert/BatchControl.h"
+
+#include "TestSupport.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QMap>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using namespace vc;
+
+namespace {
+
+class BatchTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        QFile f(dir.filePath("script"));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("out time=1.00 bitrate=1\\r\nsleep 150\nexit 0\n");
+        f.close();
+        qputenv("VC_FAKE_TOOL_SCRIPT", dir.filePath("script").toLocal8Bit());
+        runner.setIdlePriority(false);
+        job.toolpath = QStringLiteral(VC_TEST_FAKE_TOOL);
+        job.workdir = dir.path();
+        BatchControl::Hooks h;
+        h.previewPlaying = [this] {
+            return playing;
+        };
+        h.rows = [this] {
+            return static_cast<int>(ticks.size());
+        };
+        h.ticked = [this](int row) {
+            return ticks[row];
+        };
+        h.prepare = [this](int row, intputrec& j) {
+            launched << row;
+            j.infile = QString::number(row);
+            j.seconds = 2;
+            return true;
+        };
+        h.setStatus = [this](int row, const QString& s) {
+            status[row] = s;
+        };
+        h.refreshCommands = [this] {
+            ++refreshes;
+        };
+        h.refuse = [this](int id) {
+            refused << id;
+        };
+        h.inform = [this](const QString& t) {
+            informed << t;
+        };
+        h.batchFinished = [this] {
+            ++finished;
+        };
+        batch = std::make_unique<BatchControl>(runner, job, h);
+    }
+    void TearDown() override { qunsetenv("VC_FAKE_TOOL_SCRIPT"); }
+    bool waitIdle(int ms = 20000) {
+        QElapsedTimer t;
+        t.start();
+        while (batch->converting() && t.elapsed() < ms)
+            QTest::qWait(20);
+        QTest::qWait(50);
+        return !batch->converting();
+    }
+
+    QTemporaryDir dir;
+    ConvertRunner runner;
+    intputrec job;
+    std::unique_ptr<BatchControl> batch;
+    std::vector<bool> ticks{true, false, true};
+    QMap<int, QString> status;
+    QList<int> launched;
+    QList<int> refused;
+    QStringList informed;
+    bool playing = false;
+    int refreshes = 0;
+    int finished = 0;
+};
+
+} // namespace
+
+TEST_F(BatchTest, TickedRowsConvertInTurnAndFinish) {
+    batch->bt_startClick();
+    EXPECT_TRUE(batch->converting());
+    ASSERT_TRUE(waitIdle());
+    EXPECT_EQ(launched, (QList<int>{0, 2}));
+    EXPECT_EQ(status.value(0), "Finish");
+    EXPECT_FALSE(status.contains(1));
+    EXPECT_EQ(status.value(2), "Finish");
+    EXPECT_EQ(finished, 1);
+    EXPECT_GT(refreshes, 1);
+}
+
+TEST_F(BatchTest, StopMarksTheRowAndEndsTheBatch) {
+    batch->bt_startClick();
+    QTest::qWait(50);
+    batch->Bt_ConvertstopClick();
+    EXPECT_FALSE(batch->converting());
+    EXPECT_EQ(status.value(0), "Stop");
+    EXPECT_EQ(batch->currentItem(), 3);
+    QSignalSpy ended(&runner, &ConvertRunner::ended);
+    ASSERT_TRUE(ended.wait(5000));
+    QTest::qWait(50);
+    EXPECT_EQ(launched, QList<int>{0}); // the late end report launches nothing
+    EXPECT_EQ(finished, 0);
+}
+
+TEST_F(BatchTest, PauseAndContinueToggleTheRun) {
+    batch->bt_startClick();
+    QTest::qWait(30);
+    batch->bt_pauseClick();
+    EXPECT_FALSE(runner.running());
+    EXPECT_EQ(batch->pauseCaption(), "Continue");
+    batch->bt_pauseClick();
+    EXPECT_TRUE(runner.running());
+    EXPECT_EQ(batch->pauseCaption(), "Pause");
+    ASSERT_TRUE(waitIdle());
+}
+
+TEST_F(BatchTest, RefusalsAndAMissingTool) {
+    playing = true;
+    batch->bt_startClick();
+    EXPECT_EQ(refused, QList<int>{27});
+    playing = false;
+    ticks = {false, false};
+    batch->bt_startClick();
+    EXPECT_EQ(informed, QStringList{"Please select one file."});
+    EXPECT_FALSE(batch->converting());
+
+    ticks = {true};
+    job.toolpath = dir.filePath("missing tool");
+    batch->bt_startClick();
+    ASSERT_TRUE(waitIdle());
+    EXPECT_EQ(status.value(0), "Stop");
+    EXPECT_EQ(informed.size(), 2);
+}
