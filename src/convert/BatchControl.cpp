@@ -1,10 +1,16 @@
 #include "convert/BatchControl.h"
 
+#include <QFileInfo>
+
 namespace vc {
 
 BatchControl::BatchControl(ConvertRunner& runner, intputrec& job, Hooks hooks, QObject* parent)
     : QObject(parent), runner_(runner), job_(job), hooks_(std::move(hooks)) {
     connect(&runner_, &ConvertRunner::ended, this, &BatchControl::onEnded);
+    connect(&runner_, &ConvertRunner::lineDelivered, this, [this](const QByteArray& line) {
+        if (!line.trimmed().isEmpty())
+            lastMessage_ = QString::fromLocal8Bit(line).trimmed();
+    });
     connect(&runner_, &ConvertRunner::statusText, this, [this](const QString& text) {
         if (converting_ && current_ >= 0 && current_ < hooks_.rows())
             hooks_.setStatus(current_, text);
@@ -24,6 +30,7 @@ int BatchControl::nextTicked(int from) const {
 
 void BatchControl::launch(int row) {
     current_ = row;
+    lastMessage_.clear();
     if (!hooks_.prepare(row, job_)) {
         converting_ = false;
         hooks_.refreshCommands();
@@ -48,6 +55,7 @@ void BatchControl::bt_startClick() {
         return;
     }
     converting_ = true;
+    startFailureShown_ = false;
     hooks_.refreshCommands();
     launch(first);
 }
@@ -81,15 +89,17 @@ void BatchControl::onEnded(const RunEnd& end) {
         hooks_.refreshCommands();
         return;
     }
-    if (!end.started) {
-        // Nothing can convert without the tool: end the batch rather than wait forever.
-        hooks_.setStatus(current_, QStringLiteral("Stop"));
-        converting_ = false;
-        hooks_.refreshCommands();
+    if (!end.started && !startFailureShown_) {
+        startFailureShown_ = true; // once per batch, not once per row
         hooks_.inform(end.error);
-        return;
     }
-    hooks_.setStatus(current_, QStringLiteral("Finish"));
+    // A run counts only when the tool says so and left a file behind.
+    const QFileInfo output(job_.outfile);
+    const bool failed =
+        !end.started || end.crashed || end.exitCode != 0 || !output.exists() || output.size() == 0;
+    hooks_.setStatus(current_, failed ? QStringLiteral("Failed") : QStringLiteral("Finish"));
+    if (failed && !lastMessage_.isEmpty())
+        runner_.ShowHint(lastMessage_);
     const int next = nextTicked(current_ + 1);
     if (next >= 0) {
         launch(next);

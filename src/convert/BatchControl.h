@@ -49,6 +49,8 @@ private:
     Hooks hooks_;
     bool converting_ = false;
     int current_ = -1;
+    bool startFailureShown_ = false;
+    QString lastMessage_; // the tool's last words, shown when its run failed
 };
 
 } // namespace vc

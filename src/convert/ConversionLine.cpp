@@ -25,10 +25,15 @@ QString jobFolder(const QString& outputFolderText) {
 
 QString outputFileName(const QString& folder, const QString& title, const QString& extension,
                        const std::function<bool(const QString&)>& exists) {
-    const qsizetype dot = title.lastIndexOf(u'.');
-    QString name = folder + (dot < 0 ? title : title.left(dot)) + extension;
+    // A title must never lead the output out of its folder.
+    QString safe = title;
+    safe.replace(u'/', u'_').replace(u'\\', u'_');
+    if (safe == QLatin1String("..") || safe == QLatin1String("."))
+        safe.replace(u'.', u'_');
+    const qsizetype dot = safe.lastIndexOf(u'.');
+    QString name = folder + (dot < 0 ? safe : safe.left(dot)) + extension;
     for (int n = 1; exists(name); ++n)
-        name = folder + title + u'_' + QString::number(n) + extension;
+        name = folder + safe + u'_' + QString::number(n) + extension;
     return name;
 }
 

@@ -179,6 +179,13 @@ void ConvertRunner::ShowBar(std::int64_t value) {
     }
 }
 
+void ConvertRunner::ShowHint(const QString& text) {
+    if (hint_) {
+        hint_->setText(text);
+        hint_->redraw();
+    }
+}
+
 void ConvertRunner::ShowProgress(std::int64_t value) {
     ShowBar(value);
     emit statusText(progressStatusText(value));

@@ -54,6 +54,8 @@ public:
     const intputrec& job() const { return job_; }
 
     void ShowBar(std::int64_t value);
+    // Puts a message of the tool in the hint line.
+    void ShowHint(const QString& text);
     void ShowProgress(std::int64_t value);
 
 signals:

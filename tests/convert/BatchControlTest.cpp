@@ -38,7 +38,14 @@ protected:
         h.prepare = [this](int row, intputrec& j) {
             launched << row;
             j.infile = QString::number(row);
+            j.outfile = dir.filePath(QStringLiteral("out%1").arg(row));
             j.seconds = 2;
+            // The stand-in tool writes nothing; the output stands ready unless a test says not.
+            if (writeOutput) {
+                QFile out(j.outfile);
+                out.open(QIODevice::WriteOnly);
+                out.write("data");
+            }
             return true;
         };
         h.setStatus = [this](int row, const QString& s) {
@@ -78,6 +85,7 @@ protected:
     QList<int> refused;
     QStringList informed;
     bool playing = false;
+    bool writeOutput = true;
     int refreshes = 0;
     int finished = 0;
 };
@@ -132,10 +140,34 @@ TEST_F(BatchTest, RefusalsAndAMissingTool) {
     EXPECT_EQ(informed, QStringList{"Please select one file."});
     EXPECT_FALSE(batch->converting());
 
-    ticks = {true};
+    ticks = {true, true};
     job.toolpath = dir.filePath("missing tool");
     batch->bt_startClick();
     ASSERT_TRUE(waitIdle());
-    EXPECT_EQ(status.value(0), "Stop");
+    // Each row fails, the batch goes on, and the reason is told once.
+    EXPECT_EQ(status.value(0), "Failed");
+    EXPECT_EQ(status.value(1), "Failed");
     EXPECT_EQ(informed.size(), 2);
+}
+
+TEST_F(BatchTest, ARunThatFailsOrLeavesNoFileIsMarkedFailed) {
+    QFile f(dir.filePath("script"));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("out Unknown encoder 'nothing'\n\nexit 1\n");
+    f.close();
+    batch->bt_startClick();
+    ASSERT_TRUE(waitIdle());
+    EXPECT_EQ(status.value(0), "Failed");
+    EXPECT_EQ(status.value(2), "Failed"); // the batch went on
+    EXPECT_EQ(finished, 1);
+
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write("exit 0\n");
+    f.close();
+    writeOutput = false;
+    QFile::remove(dir.filePath("out0"));
+    QFile::remove(dir.filePath("out2"));
+    batch->bt_startClick();
+    ASSERT_TRUE(waitIdle());
+    EXPECT_EQ(status.value(0), "Failed"); // exit 0 but no output file
 }

@@ -46,6 +46,13 @@ TEST(ConversionLine, OutputNamesAvoidExistingFiles) {
     taken << "/o/holiday.part1_1.mp4";
     EXPECT_EQ(outputFileName("/o/", "holiday.part1", ".mp4", exists), "/o/holiday.part1_2.mp4");
     EXPECT_EQ(outputFileName("/o/", "noext", ".MP4", exists), "/o/noext.MP4");
+    // A renamed title cannot lead the output elsewhere.
+    for (const char* title : {"../../etc/x", "..", "a\\b", "/abs/path"}) {
+        const QString name = outputFileName("/o/", title, ".avi", exists);
+        EXPECT_TRUE(name.startsWith("/o/")) << title;
+        EXPECT_FALSE(name.mid(3).contains('/') || name.mid(3).contains('\\')) << title;
+        EXPECT_NE(name, "/o/..avi");
+    }
     EXPECT_EQ(jobFolder("/o/"), "/o/");
     EXPECT_EQ(jobFolder("/o"), "/o/");
 }
