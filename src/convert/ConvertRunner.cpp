@@ -45,9 +45,7 @@ ConvertRunner::~ConvertRunner() {
 
 void ConvertRunner::setDisplay(TextFacet* hint, ShapeFacet* convertpos) {
     hint_ = hint;
-    bar_ = convertpos;
-    if (bar_)
-        barStart_ = bar_->rect();
+    bar_ = ProgressMarker(convertpos, ConvertposWidth);
 }
 
 void ConvertRunner::Launch(const intputrec& job) {
@@ -167,12 +165,7 @@ void ConvertRunner::finishRun(const RunEnd& end) {
 
 void ConvertRunner::ShowBar(std::int64_t value) {
     progress_ = value;
-    if (bar_) {
-        QRect r = barStart_;
-        r.setWidth(progressBarWidth(value, BarWidth));
-        bar_->setRect(r);
-        bar_->redraw();
-    }
+    bar_.show(value);
     if (hint_) {
         hint_->setText(lastProgressLine_);
         hint_->redraw();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/ProgressMarker.h"
 #include "common/SkinFacets.h"
 #include "convert/JobRecord.h"
 #include "convert/LineAssembler.h"
@@ -27,8 +28,6 @@ struct RunEnd {
 class ConvertRunner : public QObject {
     Q_OBJECT
 public:
-    static constexpr int BarWidth = 447;
-
     explicit ConvertRunner(QObject* parent = nullptr);
     ~ConvertRunner() override;
 
@@ -84,8 +83,7 @@ private:
     std::int64_t progress_ = 0;
     QString lastProgressLine_;
     TextFacet* hint_ = nullptr;
-    ShapeFacet* bar_ = nullptr;
-    QRect barStart_;
+    ProgressMarker bar_;
 };
 
 // Starts children in a new process group at the lowest CPU priority.

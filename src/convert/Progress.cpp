@@ -2,8 +2,6 @@
 
 #include "common/Rounding.h"
 
-#include <algorithm>
-
 namespace vc {
 
 std::int64_t reportedSeconds(std::string_view line) {
@@ -43,11 +41,6 @@ QString progressStatusText(std::int64_t value) {
     return QStringLiteral("%1.%2%")
         .arg(whole, 2, 10, QLatin1Char('0'))
         .arg(hundredths, 2, 10, QLatin1Char('0'));
-}
-
-int progressBarWidth(std::int64_t value, int fullWidth) {
-    const std::int64_t clamped = std::clamp<std::int64_t>(value, 0, 10000);
-    return static_cast<int>(*mulDivRound(clamped, fullWidth, 10000));
 }
 
 } // namespace vc

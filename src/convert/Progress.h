@@ -18,7 +18,4 @@ std::optional<std::int64_t> progressValue(std::int64_t reported, std::int64_t se
 // "50.34%": at least two digits before the point and exactly two after.
 QString progressStatusText(std::int64_t value);
 
-// Width of the progress bar for a value, on a bar of fullWidth pixels; never wider.
-int progressBarWidth(std::int64_t value, int fullWidth);
-
 } // namespace vc

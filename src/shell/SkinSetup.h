@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shell/ProgressMarker.h"
+#include "common/ProgressMarker.h"
 #include "shell/SkinObject.h"
 #include "shell/TSkin.h"
 

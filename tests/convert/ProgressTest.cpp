@@ -1,4 +1,5 @@
 #include "convert/Progress.h"
+#include "common/ProgressMarker.h"
 
 #include <gtest/gtest.h>
 
@@ -37,8 +38,9 @@ TEST(Progress, ValueAndStatusText) {
 }
 
 TEST(Progress, BarWidthIsCappedAtFull) {
-    EXPECT_EQ(progressBarWidth(0, 447), 0);
-    EXPECT_EQ(progressBarWidth(5000, 447), 224); // 223.5 rounds away from zero
-    EXPECT_EQ(progressBarWidth(10000, 447), 447);
-    EXPECT_EQ(progressBarWidth(10111, 447), 447);
+    const QRect start(10, 20, 1, 8);
+    EXPECT_EQ(markerRect(start, 447, 0).width(), 0);
+    EXPECT_EQ(markerRect(start, 447, 5000).width(), 224); // 223.5 rounds away from zero
+    EXPECT_EQ(markerRect(start, 447, 10000).width(), 447);
+    EXPECT_EQ(markerRect(start, 447, 10111).width(), 447);
 }

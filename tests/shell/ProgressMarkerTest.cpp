@@ -1,4 +1,4 @@
-#include "shell/ProgressMarker.h"
+#include "common/ProgressMarker.h"
 
 #include <gtest/gtest.h>
 
