@@ -602,10 +602,47 @@ void Tfm_main::createMenus() {
     pop_help_->addAction(QStringLiteral("Support"), this, &Tfm_main::openSupportPage);
     pop_help_->addAction(QStringLiteral("Contact us"), this, &Tfm_main::openSupportPage);
     pop_help_->addAction(QStringLiteral("About"), this, &Tfm_main::showAbout);
+
+    zm_pop_actions_ = new QMenu(this);
+    zm_pop_actions_->setObjectName(QStringLiteral("zm_pop_actions"));
+    zm_pop_actions_->addAction(QStringLiteral("Convert"), batch_, &BatchControl::bt_startClick)
+        ->setObjectName(QStringLiteral("Convert2"));
+    zm_pop_actions_->addAction(batch_->pauseCaption(), batch_, &BatchControl::bt_pauseClick)
+        ->setObjectName(QStringLiteral("Pause1"));
+    zm_pop_actions_->addAction(QStringLiteral("Stop"), batch_, &BatchControl::Bt_ConvertstopClick)
+        ->setObjectName(QStringLiteral("Stop2"));
+    connect(batch_, &BatchControl::pauseCaptionChanged, this, [this](const QString& caption) {
+        if (QAction* pause = zm_pop_actions_->findChild<QAction*>(QStringLiteral("Pause1")))
+            pause->setText(caption);
+    });
+
+    zm_pop_tools_ = new QMenu(this);
+    zm_pop_tools_->setObjectName(QStringLiteral("zm_pop_tools"));
+    zm_pop_tools_->addAction(QStringLiteral("Settings"), this, &Tfm_main::bt_setClick)
+        ->setObjectName(QStringLiteral("Settings1"));
+
+    // Disc sources are not read by this program; their two entries stay for the familiar menu.
+    pop_dvd_ = new QMenu(this);
+    pop_dvd_->setObjectName(QStringLiteral("pop_dvd"));
+    pop_dvd_->addAction(QStringLiteral("Add DVD"))->setObjectName(QStringLiteral("AddDVD1"));
+    pop_dvd_->addAction(QStringLiteral("Add IFO"))->setObjectName(QStringLiteral("AddIFO1"));
+    pop_dvd_->addSeparator();
+    pop_dvd_->addAction(QStringLiteral("Select All"), this, [this] { sources_->tickAll(true); })
+        ->setObjectName(QStringLiteral("SelectAll2"));
+    pop_dvd_->addAction(QStringLiteral("Unselect ALL"), this, [this] { sources_->tickAll(false); })
+        ->setObjectName(QStringLiteral("UnselectAll2"));
+    pop_dvd_->addSeparator();
+    pop_dvd_->addAction(QStringLiteral("Convert"), batch_, &BatchControl::bt_startClick)
+        ->setObjectName(QStringLiteral("Convert1"));
+    pop_dvd_->addAction(QStringLiteral("Stop"), batch_, &BatchControl::Bt_ConvertstopClick)
+        ->setObjectName(QStringLiteral("Stop1"));
+    pop_dvd_->addSeparator();
+    pop_dvd_->addAction(QStringLiteral("Exit"), this, &QWidget::close);
 }
 
 QMenu* Tfm_main::menu(const QString& name) const {
-    for (QMenu* m : {zm_popup_file_, zm_pop_help_, pop_help_, zm_pop_edit_})
+    for (QMenu* m : {zm_popup_file_, zm_pop_help_, pop_help_, zm_pop_edit_, zm_pop_actions_,
+                     zm_pop_tools_, pop_dvd_})
         if (m->objectName() == name)
             return m;
     return nullptr;
@@ -642,6 +679,25 @@ void Tfm_main::onSkinClick(ISkinObject* source) {
         popupMenu(zm_popup_file_, edition ? QPoint(85, 64) : QPoint(16, 54));
     else if (name == QLatin1String("help"))
         popupMenu(edition ? pop_help_ : zm_pop_help_, edition ? QPoint(366, 64) : QPoint(246, 54));
+    else if (name == QLatin1String("dvdfile"))
+        popupMenu(pop_dvd_, edition ? QPoint(85, 64) : QPoint(16, 54));
+    else if (name == QLatin1String("register"))
+        popupMenu(zm_pop_tools_, QPoint(185, 54));
+    else if (name == QLatin1String("purchase"))
+        popupMenu(zm_pop_actions_, QPoint(122, 54));
+    else if (name == QLatin1String("open"))
+        openOutputFolder();
+}
+
+void Tfm_main::openOutputFolder() {
+    const QString folder = ed_output_->text();
+    if (!QFileInfo(folder).isDir()) {
+        dialogs_.warning(this, Caption,
+                         QStringLiteral("The output folder %1 does not exist yet.")
+                             .arg(QDir::toNativeSeparators(folder)));
+        return;
+    }
+    shell_.openFolder(folder);
 }
 
 void Tfm_main::openPicker() {
@@ -666,7 +722,7 @@ void Tfm_main::refreshCommandState() {
         if (ImageButton* button = buttons_.value(it.key()))
             button->setEnabled(it.value());
     }
-    for (QMenu* m : {zm_popup_file_, zm_pop_edit_})
+    for (QMenu* m : {zm_popup_file_, zm_pop_edit_, zm_pop_actions_})
         for (QAction* action : m->actions())
             if (enabled.contains(action->objectName()))
                 action->setEnabled(enabled.value(action->objectName()));

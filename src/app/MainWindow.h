@@ -93,6 +93,8 @@ public:
     // Enables the commands that the list, its selection and the run state allow.
     void refreshCommandState();
     void closePicker();
+    // Opens the output folder in the file manager.
+    void openOutputFolder();
     // Makes a profile the selected one.
     void selectProfile(int number);
     ProfilePicker* picker() const { return picker_; }
@@ -200,6 +202,9 @@ private:
     QMenu* zm_pop_help_ = nullptr;
     QMenu* zm_pop_edit_ = nullptr;
     QMenu* pop_help_ = nullptr;
+    QMenu* zm_pop_actions_ = nullptr;
+    QMenu* zm_pop_tools_ = nullptr;
+    QMenu* pop_dvd_ = nullptr;
     QAction* aboutItem_ = nullptr;
     QStringList startupLog_;
     QSet<QObject*> pickerClosers_;

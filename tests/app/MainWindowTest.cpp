@@ -1,5 +1,6 @@
 #include "app/MainWindow.h"
 #include "app/Program.h"
+#include "convert/ConvertRunner.h"
 #include "media/SourceList.h"
 #include "profiles/Catalogue.h"
 #include "profiles/ProfilePicker.h"
@@ -266,6 +267,24 @@ TEST_F(MainWindowTest, MenusOpenAtTheirOffsetsAndReachTheLinks) {
     ASSERT_TRUE(file && file->isVisible());
     EXPECT_EQ(file->pos(), main.pos() + QPoint(16, 54));
     file->close();
+
+    const QList<std::tuple<const char*, const char*, QPoint>> more = {
+        {"purchase", "zm_pop_actions", {122, 54}},
+        {"register", "zm_pop_tools", {185, 54}},
+        {"dvdfile", "pop_dvd", {16, 54}},
+        {"settings", "zm_pop_edit", {70, 54}}};
+    for (const auto& [element, name, offset] : more) {
+        emit main.skin()->OnClick(form->findChild(element));
+        QMenu* menu = main.menu(name);
+        ASSERT_TRUE(menu && menu->isVisible()) << name;
+        EXPECT_EQ(menu->pos(), main.pos() + offset) << name;
+        menu->close();
+    }
+    // Nothing to convert yet; the disc menu is never disabled.
+    EXPECT_FALSE(main.menu("zm_pop_actions")->findChild<QAction*>("Convert2")->isEnabled());
+    EXPECT_TRUE(main.menu("pop_dvd")->findChild<QAction*>("Convert1")->isEnabled());
+    emit main.skin()->OnClick(form->findChild("Purchase")); // names are case-sensitive
+    EXPECT_FALSE(main.menu("zm_pop_actions")->isVisible());
 }
 
 TEST_F(MainWindowTest, AboutWindowSitsBesideTheMainWindowAndLightsItsLink) {
@@ -383,4 +402,67 @@ TEST_F(MainWindowTest, ConvertsTheTickedRowsIntoTheOutputFolder) {
     EXPECT_EQ(main.outputFolder(), out); // taken by the conversion, so it will be saved
     EXPECT_EQ(shell.folders, QStringList{out + "/"});
     EXPECT_TRUE(main.button("bt_start")->isEnabled());
+}
+
+TEST_F(MainWindowTest, StopAndAConfirmedCloseNeverShutTheComputerDown) {
+    {
+        QFile f(settingsPath());
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("[profiles]\nFinishSelcet=2\n"); // shut down afterwards
+    }
+    Tfm_main& main = start();
+    main.ed_output()->setText(QDir(config.path()).filePath("out"));
+    dialogs.files = {{test::makeClip(config.path(), "short.mpg", {}, 1.0),
+                      test::makeClip(config.path(), "long.mpg", {}, 120.0)}};
+    main.button("bt_dvdopen")->click();
+    ASSERT_EQ(main.sources()->rows(), 2);
+    QTreeWidgetItem* shortRow = main.lv()->topLevelItem(0);
+    QTreeWidgetItem* longRow = main.lv()->topLevelItem(1);
+    QAction* pause = main.menu("zm_pop_actions")->findChild<QAction*>("Pause1");
+    ASSERT_TRUE(pause);
+    const auto waitIdle = [&] {
+        QElapsedTimer t;
+        t.start();
+        while (main.converting() && t.elapsed() < 180000)
+            QTest::qWait(50);
+        return !main.converting();
+    };
+
+    // A batch that runs to its end shuts down once.
+    longRow->setCheckState(0, Qt::Unchecked);
+    main.button("bt_start")->click();
+    ASSERT_TRUE(waitIdle());
+    EXPECT_EQ(shortRow->text(4), "Finish");
+    EXPECT_EQ(shell.powerOffs, 1);
+
+    // Paused, then stopped by closing the window: asked first, killed, no shutdown.
+    shortRow->setCheckState(0, Qt::Unchecked);
+    longRow->setCheckState(0, Qt::Checked);
+    main.button("bt_start")->click();
+    ASSERT_TRUE(main.converting());
+    EXPECT_TRUE(pause->isEnabled());
+    EXPECT_EQ(pause->text(), "Pause");
+    QTest::qWait(300);
+    pause->trigger();
+    EXPECT_EQ(pause->text(), "Continue");
+    const QString pausedStatus = longRow->text(4);
+    QTest::qWait(300);
+    EXPECT_EQ(longRow->text(4), pausedStatus); // a paused run reports nothing
+
+    auto* runner = main.findChild<ConvertRunner*>();
+    ASSERT_TRUE(runner && runner->active());
+    QSignalSpy ended(runner, &ConvertRunner::ended);
+    dialogs.answers = {false};
+    main.close();
+    EXPECT_TRUE(main.isVisible());
+    EXPECT_TRUE(main.converting());
+    dialogs.answers = {true};
+    main.close();
+    EXPECT_FALSE(main.isVisible());
+    EXPECT_FALSE(main.converting());
+    EXPECT_EQ(longRow->text(4), "Stop");
+    ASSERT_TRUE(ended.wait(10000)) << "the suspended converter was not killed";
+    EXPECT_TRUE(ended.at(0).at(0).value<RunEnd>().crashed);
+    EXPECT_EQ(shell.powerOffs, 1);
+    EXPECT_EQ(pause->text(), "Pause");
 }

@@ -118,6 +118,28 @@ TEST_F(BatchTest, StopMarksTheRowAndEndsTheBatch) {
     EXPECT_EQ(finished, 0);
 }
 
+TEST_F(BatchTest, StopDuringTheSecondOfThreeAndAnImmediateRestart) {
+    ticks = {true, true, true};
+    batch->bt_startClick();
+    QElapsedTimer t;
+    t.start();
+    while (launched.size() < 2 && t.elapsed() < 20000)
+        QTest::qWait(5);
+    ASSERT_EQ(launched, (QList<int>{0, 1}));
+    batch->Bt_ConvertstopClick();
+    EXPECT_EQ(status.value(0), "Finish");
+    EXPECT_EQ(status.value(1), "Stop");
+    EXPECT_FALSE(status.contains(2));
+
+    // The stopped run ends while the new batch runs; it must not move that batch on.
+    batch->bt_startClick();
+    ASSERT_TRUE(waitIdle());
+    EXPECT_EQ(launched, (QList<int>{0, 1, 0, 1, 2}));
+    EXPECT_EQ(status.value(1), "Finish");
+    EXPECT_EQ(status.value(2), "Finish");
+    EXPECT_EQ(finished, 1); // only the batch that ran to its end
+}
+
 TEST_F(BatchTest, PauseAndContinueToggleTheRun) {
     batch->bt_startClick();
     QTest::qWait(30);
