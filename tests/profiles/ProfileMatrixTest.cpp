@@ -1,130 +1,42 @@
-// Converts a short clip with every selectable profile through the real register.dat.
+// Converts a short clip with every selectable profile the way the window does: the real probe
+// describes the source, the job builder fills the job, batch control walks the rows through
+// the runner and register.dat, and every output is read back with ffprobe.
 // VC_PROFILE_MATRIX=full also walks every size entry and quality level (bench/profile_matrix.sh);
 // VC_PROFILE_MATRIX_ONLY=27,28 limits the run to those profiles.
 
 #include "TestSupport.h"
-#include "convert/JobRecord.h"
+#include "convert/BatchControl.h"
+#include "convert/ConversionLine.h"
+#include "convert/ConvertRunner.h"
+#include "media/MediaProbe.h"
+#include "media/SourceRecords.h"
 #include "profiles/Catalogue.h"
+#include "profiles/ProfileData.h"
 #include "profiles/ProfileParameters.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QThread>
-#include <atomic>
 #include <gtest/gtest.h>
-#include <mutex>
-#include <thread>
+#include <memory>
 
 using namespace vc;
 
 namespace {
 
-struct Job {
+struct Row {
     QString label;
-    QStringList arguments;
+    QString title;
+    SourceItem source;
+    ProfileState profile;
+    ParameterBoxStates boxes;
     QString outfile;
-    bool audioOnly = false;
+    QString status;
+    QString hint; // the tool's last words when the run failed
+    bool expectFailure = false;
 };
-
-struct Outcome {
-    QString failure; // empty when the file came out right
-};
-
-// The source item as the probe will describe it; only what the rates need.
-SourceInfo probe(const QString& path) {
-    const test::ProcessResult r = test::runProcess(test::toolPath(), {"-i", path});
-    const QString text = QString::fromUtf8(r.output);
-    SourceInfo info;
-    const QRegularExpressionMatch duration =
-        QRegularExpression(QStringLiteral("Duration: (\\d\\d:\\d\\d:\\d\\d)")).match(text);
-    info.duration = duration.captured(1);
-    const QRegularExpressionMatch video =
-        QRegularExpression(QStringLiteral("Video: [^\\r\\n]*?, (\\d+x\\d+)(?:, (\\d+) kb/s)?"))
-            .match(text);
-    info.resolution = video.captured(1);
-    info.videobit = video.captured(2);
-    const QRegularExpressionMatch audio =
-        QRegularExpression(QStringLiteral("Audio: [^\\r\\n]*?(\\d+) kb/s")).match(text);
-    info.audiobit = audio.captured(1);
-    return info;
-}
-
-// The conversion line's option fields as the command line builder will fill them from the
-// boxes; a stand-in until that builder exists.
-intputrec jobRecord(const ProfileState& profile, const ParameterBoxStates& boxes,
-                    const SourceInfo& source, const QString& infile, const QString& outfile) {
-    const ParameterChoice choice = choiceOf(boxes);
-    const bool disc = isDiscTarget(profile.number);
-    const bool narrow =
-        profile.extension == QLatin1String(".3gp") || profile.extension == QLatin1String(".amr");
-    intputrec job;
-    job.infile = infile;
-    job.outfile = outfile;
-    if (boxes.size.enabled && !disc) {
-        if (choice.sizeText == QLatin1String(OriginalSizeEntry))
-            job.size = QStringLiteral(" -s ") + source.resolution;
-        else
-            job.size = QStringLiteral(" -s ") + choice.sizeText.section(QLatin1Char('('), 0, 0);
-    }
-    if (!job.size.isEmpty()) {
-        const QString wh = job.size.mid(4);
-        const double ratio = wh.section(QLatin1Char('x'), 0, 0).toDouble() /
-                             wh.section(QLatin1Char('x'), 1).toDouble();
-        job.aspect = QStringLiteral(" -aspect ") + QString::number(ratio, 'f', 4);
-    }
-    if (!disc) {
-        if (isDataFileRate(profile.number)) {
-            if (profile.rateSlots[0] != QLatin1String("*"))
-                job.vbitrate = QStringLiteral(" -r 25 -b ") +
-                               profile.rateSlots[static_cast<std::size_t>(choice.videoIndex)] +
-                               QStringLiteral("000");
-        } else {
-            const RateResult rate = videoRate(profile, choice, source);
-            job.vbitrate = QStringLiteral(" -r 25 -b %1").arg(rate.value.value_or(0) * 1000);
-        }
-        const RateResult audio = audioBitsPerSecond(profile, choice, source);
-        job.abitrate = QStringLiteral(" -ab %1").arg(audio.value.value_or(0));
-        const std::int64_t bits = audio.value.value_or(0);
-        if (narrow)
-            job.arate = QStringLiteral(" -ar 8000 ");
-        else if (bits > 192000)
-            job.arate = QStringLiteral(" -ar 48000 ");
-        else if (bits > 64000)
-            job.arate = QStringLiteral(" -ar 44100 ");
-        else
-            job.arate = QStringLiteral(" -ar 22050 ");
-    }
-    job.achannels =
-        narrow ? QStringLiteral(" -ac 1 ") : QStringLiteral(" -ac %1").arg(choice.channelIndex + 1);
-    job.start = QStringLiteral(" -ss 00:00:00");
-    job.length = QStringLiteral(" -t ") + source.duration;
-    job.extra = profile.options;
-    if (disc) {
-        const char* target[] = {"-vcd ", "-svcd ", "-dvd "};
-        job.extra = QStringLiteral(" -target ") + choice.sizeText.toLower() +
-                    QLatin1String(target[profile.number - 112]);
-    }
-    return job;
-}
-
-bool fullMatrix() {
-    return qEnvironmentVariable("VC_PROFILE_MATRIX") == QLatin1String("full");
-}
-
-QList<int> profilesToRun() {
-    QList<int> numbers;
-    const QString only = qEnvironmentVariable("VC_PROFILE_MATRIX_ONLY");
-    for (int n = 1; n <= ProfileCount; ++n) {
-        if (profileEntry(n)->role != ButtonRole::Selects)
-            continue;
-        if (!only.isEmpty() && !only.split(QLatin1Char(',')).contains(QString::number(n)))
-            continue;
-        numbers << n;
-    }
-    return numbers;
-}
 
 // Every size entry and every level, video and audio together, keep-source entries included;
 // Mono on odd levels so both channel counts meet every format.
@@ -151,86 +63,228 @@ QList<ParameterBoxStates> variations(const ParameterBoxStates& defaults) {
     return result;
 }
 
-Outcome run(const Job& job) {
-    const test::ProcessResult r = test::runProcess(test::toolPath(), job.arguments, 300000);
-    if (!r.started || r.crashed || r.exitCode != 0)
-        return {QStringLiteral("exit %1: %2")
-                    .arg(r.exitCode)
-                    .arg(QString::fromUtf8(r.output.right(600)))};
-    if (!QFileInfo(job.outfile).isFile() || QFileInfo(job.outfile).size() == 0)
-        return {QStringLiteral("no output file")};
+bool fullMatrix() {
+    return qEnvironmentVariable("VC_PROFILE_MATRIX") == QLatin1String("full");
+}
+
+QList<int> profilesToRun() {
+    QList<int> numbers;
+    const QString only = qEnvironmentVariable("VC_PROFILE_MATRIX_ONLY");
+    for (int n = 1; n <= ProfileCount; ++n) {
+        if (profileEntry(n)->role != ButtonRole::Selects)
+            continue;
+        if (!only.isEmpty() && !only.split(QLatin1Char(',')).contains(QString::number(n)))
+            continue;
+        numbers << n;
+    }
+    return numbers;
+}
+
+std::optional<SourceItem> addSource(MediaProbe& probe, const QString& path) {
+    if (!probeAndWait(probe, path))
+        return std::nullopt;
+    return makeSourceItem(path, probe.result());
+}
+
+// What is wrong with a finished row's output; empty when it came out right.
+QString checkOutput(const Row& row) {
+    if (row.status != QLatin1String("Finish"))
+        return QStringLiteral("status \"%1\", tool said: %2").arg(row.status, row.hint);
+    const QFileInfo file(row.outfile);
+    if (!file.isFile() || file.size() == 0)
+        return QStringLiteral("no output file %1").arg(row.outfile);
+    if (!row.outfile.endsWith(row.profile.extension))
+        return QStringLiteral("%1 lacks the extension %2").arg(row.outfile, row.profile.extension);
     const test::ProcessResult streams = test::runProcess(
         QStringLiteral("ffprobe"), {"-v", "error", "-show_entries", "stream=codec_type", "-of",
-                                    "default=noprint_wrappers=1:nokey=1", job.outfile});
+                                    "default=noprint_wrappers=1:nokey=1", row.outfile});
     const QStringList types =
         QString::fromUtf8(streams.output).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     // Containers may add data streams of their own (DVD navigation packets).
     const bool audio = types.contains(QStringLiteral("audio"));
     const bool video = types.contains(QStringLiteral("video"));
-    if (streams.exitCode != 0 || !audio || video == job.audioOnly)
-        return {QStringLiteral("ffprobe sees [%1]").arg(types.join(QLatin1Char(',')))};
+    if (streams.exitCode != 0 || !audio || video == isAudioOnly(row.profile.number))
+        return QStringLiteral("ffprobe sees [%1]").arg(types.join(QLatin1Char(',')));
     return {};
 }
 
+// One batch of rows on a runner of its own; several lanes run side by side.
+class Lane {
+public:
+    Lane(std::vector<Row*> rows, QString outputFolder)
+        : rows_(std::move(rows)), outputFolder_(std::move(outputFolder)) {
+        runner_.setIdlePriority(false);
+        job_.toolpath = test::toolPath();
+        job_.workdir = test::programDir();
+        BatchControl::Hooks h;
+        h.previewPlaying = [] {
+            return false;
+        };
+        h.rows = [this] {
+            return static_cast<int>(rows_.size());
+        };
+        h.ticked = [](int) {
+            return true;
+        };
+        h.prepare = [this](int i, intputrec& job) {
+            Row& row = *rows_[static_cast<std::size_t>(i)];
+            ConversionInputs in;
+            in.outputFolder = outputFolder_;
+            in.title = row.title;
+            in.path = row.source.info.path;
+            in.source = {row.source.info.duration, row.source.info.resolution,
+                         row.source.info.videobit, row.source.info.audiobit};
+            in.cutbegin = row.source.cut.cutbegin;
+            in.profile = row.profile;
+            in.choice = choiceOf(row.boxes);
+            in.sizeEnabled = row.boxes.size.enabled;
+            fillJob(job, in, [](const QString& f) { return QFileInfo::exists(f); });
+            row.outfile = job.outfile;
+            return true;
+        };
+        h.setStatus = [this](int i, const QString& status) {
+            rows_[static_cast<std::size_t>(i)]->status = status;
+        };
+        h.refreshCommands = [] {
+        };
+        h.refuse = [](int) {
+        };
+        h.inform = [this](const QString& text) {
+            informed_ << text;
+        };
+        hint_.lane = this;
+        runner_.setDisplay(&hint_, nullptr);
+        batch_ = std::make_unique<BatchControl>(runner_, job_, h);
+    }
+
+    void start() { batch_->bt_startClick(); }
+    bool busy() const { return batch_->converting(); }
+    const QStringList& informed() const { return informed_; }
+
+private:
+    // The hint line: a failed run's reason is written right after its status.
+    struct Hint : TextFacet {
+        Lane* lane = nullptr;
+        QString text_;
+        QString text() const override { return text_; }
+        void setText(const QString& text) override {
+            text_ = text;
+            const int current = lane->batch_->currentItem();
+            if (current >= 0 && current < static_cast<int>(lane->rows_.size())) {
+                Row& row = *lane->rows_[static_cast<std::size_t>(current)];
+                if (row.status == QLatin1String("Failed"))
+                    row.hint = text;
+            }
+        }
+        void redraw() override {}
+    };
+
+    std::vector<Row*> rows_;
+    Hint hint_;
+    QString outputFolder_;
+    ConvertRunner runner_;
+    intputrec job_;
+    std::unique_ptr<BatchControl> batch_;
+    QStringList informed_;
+};
+
 } // namespace
 
-TEST(ProfileMatrix, EverySelectableProfileConverts) {
+TEST(ProfileMatrix, EverySelectableProfileConvertsAndACorruptSourceFails) {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     qputenv("VIDEOCONVERTER_CONFIG_DIR", dir.path().toLocal8Bit());
-    const QString source = test::makeClip(dir.path(), QStringLiteral("source.mp4"));
-    const SourceInfo info = probe(source);
-    ASSERT_EQ(info.resolution, QStringLiteral("160x120"));
-    ASSERT_FALSE(info.videobit.isEmpty());
-    ASSERT_FALSE(info.audiobit.isEmpty());
+    const QString output = dir.filePath(QStringLiteral("out"));
+    ASSERT_TRUE(QDir().mkpath(output));
+
+    MediaProbe probe(test::toolPath(), test::programDir());
+    const QString clip = test::makeClip(dir.path(), QStringLiteral("source clip.mp4"));
+    const std::optional<SourceItem> source = addSource(probe, clip);
+    ASSERT_TRUE(source);
+    ASSERT_EQ(source->info.resolution, QStringLiteral("160x120"));
+
+    // Sound headers over garbage: the probe accepts it, the conversion cannot.
+    const QString corrupt =
+        test::makeClip(dir.path(), QStringLiteral("corrupt.mp4"), {"-movflags", "+faststart"});
+    {
+        QFile file(corrupt);
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        QByteArray bytes = file.readAll();
+        const qsizetype media = bytes.indexOf("mdat");
+        ASSERT_GT(media, 0);
+        for (qsizetype i = media + 16; i < bytes.size(); ++i)
+            bytes[i] = static_cast<char>((i * 7919) & 0xff);
+        file.seek(0);
+        file.write(bytes);
+    }
+    const std::optional<SourceItem> corruptSource = addSource(probe, corrupt);
+    ASSERT_TRUE(corruptSource) << "the probe no longer accepts the damaged clip";
 
     IniFile store(dir.filePath(QStringLiteral("pro Test.ini")));
     const QString dataFile = profileDataPath(test::programDir());
     ParameterBoxStates boxes = initialBoxStates();
     ProfileState state;
-    std::vector<Job> jobs;
+    std::vector<std::unique_ptr<Row>> rows;
     for (int n : profilesToRun()) {
         ASSERT_TRUE(selectProfile(n, boxes, state, store, dataFile).selected) << n;
         const QList<ParameterBoxStates> cases =
             fullMatrix() ? variations(boxes) : QList<ParameterBoxStates>{boxes};
         for (qsizetype i = 0; i < cases.size(); ++i) {
-            const ParameterBoxStates& b = cases[i];
-            const QString outfile =
-                QDir(dir.path())
-                    .filePath(QStringLiteral("p%1_%2%3").arg(n).arg(i).arg(state.extension));
-            const intputrec record = jobRecord(state, b, info, source, outfile);
-            const ParameterChoice c = choiceOf(b);
-            jobs.push_back({QStringLiteral("%1 %2 [%3 | %4 | %5 | %6]")
-                                .arg(n)
-                                .arg(profileName(n), c.sizeText, c.videoText, c.audioText)
-                                .arg(c.channelIndex),
-                            toolArguments(record), outfile, isAudioOnly(n)});
+            const ParameterChoice c = choiceOf(cases[i]);
+            auto row = std::make_unique<Row>();
+            row->label = QStringLiteral("%1 %2 [%3 | %4 | %5 | %6]")
+                             .arg(n)
+                             .arg(profileName(n), c.sizeText, c.videoText, c.audioText)
+                             .arg(c.channelIndex);
+            row->title = QStringLiteral("p%1 %2").arg(n).arg(i);
+            row->source = *source;
+            row->profile = state;
+            row->boxes = cases[i];
+            rows.push_back(std::move(row));
         }
     }
+    ASSERT_FALSE(rows.empty());
+    {
+        auto row = std::make_unique<Row>(*rows.front());
+        row->label = QStringLiteral("corrupt source");
+        row->title = QStringLiteral("corrupt");
+        row->source = *corruptSource;
+        row->expectFailure = true;
+        rows.push_back(std::move(row));
+    }
 
-    // Conversions are mostly single-threaded; run a few at once.
-    std::vector<Outcome> outcomes(jobs.size());
-    std::atomic<std::size_t> next{0};
-    const int workers = std::max(2, QThread::idealThreadCount() + 1);
-    std::vector<std::thread> threads;
-    for (int w = 0; w < workers; ++w)
-        threads.emplace_back([&] {
-            for (std::size_t i = next++; i < jobs.size(); i = next++) {
-                outcomes[i] = run(jobs[i]);
-                QFile::remove(jobs[i].outfile);
-            }
-        });
-    for (std::thread& t : threads)
-        t.join();
+    // Conversions are mostly single-threaded; a few batches run at once.
+    const std::size_t laneCount =
+        static_cast<std::size_t>(std::max(2, QThread::idealThreadCount() + 1));
+    std::vector<std::vector<Row*>> split(laneCount);
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        split[i % laneCount].push_back(rows[i].get());
+    std::vector<std::unique_ptr<Lane>> lanes;
+    for (auto& part : split)
+        if (!part.empty())
+            lanes.push_back(std::make_unique<Lane>(std::move(part), output));
+    for (auto& lane : lanes)
+        lane->start();
+    const auto anyBusy = [&] {
+        return std::any_of(lanes.begin(), lanes.end(), [](const auto& l) { return l->busy(); });
+    };
+    const int limit = fullMatrix() ? 24 * 3600 * 1000 : 280000;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !anyBusy(); }, limit)) << "the batches never ended";
+    for (const auto& lane : lanes)
+        EXPECT_TRUE(lane->informed().isEmpty()) << lane->informed().join(u'\n').toStdString();
 
     int failed = 0;
-    for (std::size_t i = 0; i < jobs.size(); ++i) {
-        if (outcomes[i].failure.isEmpty())
+    for (const auto& row : rows) {
+        if (row->expectFailure) {
+            EXPECT_EQ(row->status, QStringLiteral("Failed")) << row->label.toStdString();
+            EXPECT_FALSE(row->hint.isEmpty()) << "a failed run names no reason";
+            continue;
+        }
+        const QString failure = checkOutput(*row);
+        if (failure.isEmpty())
             continue;
         ++failed;
-        ADD_FAILURE() << jobs[i].label.toStdString() << "\n  "
-                      << jobs[i].arguments.join(QLatin1Char(' ')).toStdString() << "\n  "
-                      << outcomes[i].failure.toStdString();
+        ADD_FAILURE() << row->label.toStdString() << "\n  " << failure.toStdString();
     }
-    std::printf("%zu conversions, %d failed\n", jobs.size(), failed);
+    std::printf("%zu conversions, %d failed\n", rows.size(), failed);
 }
