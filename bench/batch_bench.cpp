@@ -1,0 +1,227 @@
+// A batch of short clips converted through the program's engine (probe, job builder, batch
+// control, runner, register.dat) against the very same ffmpeg commands run directly one
+// after another. The commands are captured from the tool itself, so both sides do the same
+// work; the ratio is what the program adds.
+// Usage: bench_batch_bench [clips=20] [seconds per clip=10] [rounds=3]
+#include "common/IniFile.h"
+#include "convert/BatchControl.h"
+#include "convert/ConversionLine.h"
+#include "convert/ConvertRunner.h"
+#include "media/MediaProbe.h"
+#include "media/SourceRecords.h"
+#include "profiles/Catalogue.h"
+#include "profiles/ProfileData.h"
+#include "profiles/ProfileParameters.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+using namespace vc;
+
+namespace {
+
+struct Source {
+    QString title;
+    SourceItem item;
+};
+
+double seconds(const QElapsedTimer& t) {
+    return static_cast<double>(t.nsecsElapsed()) / 1e9;
+}
+
+double median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+// Converts every source through batch control; returns the wall time, or -1 when a row did
+// not end "Finish".
+double runBatch(const QString& programDir, const std::vector<Source>& sources,
+                const ProfileState& profile, const ParameterBoxStates& boxes,
+                const QString& output) {
+    ConvertRunner runner;
+    intputrec job;
+    job.toolpath = QDir(programDir).filePath(QStringLiteral("register.dat"));
+    job.workdir = programDir;
+    QStringList statuses(static_cast<qsizetype>(sources.size()));
+    BatchControl::Hooks h;
+    h.previewPlaying = [] {
+        return false;
+    };
+    h.rows = [&] {
+        return static_cast<int>(sources.size());
+    };
+    h.ticked = [](int) {
+        return true;
+    };
+    h.prepare = [&](int row, intputrec& j) {
+        const Source& s = sources[static_cast<std::size_t>(row)];
+        ConversionInputs in;
+        in.outputFolder = output;
+        in.title = s.title;
+        in.path = s.item.info.path;
+        in.source = {s.item.info.duration, s.item.info.resolution, s.item.info.videobit,
+                     s.item.info.audiobit};
+        in.profile = profile;
+        in.choice = choiceOf(boxes);
+        in.sizeEnabled = boxes.size.enabled;
+        fillJob(j, in, [](const QString& f) { return QFileInfo::exists(f); });
+        return true;
+    };
+    h.setStatus = [&](int row, const QString& text) {
+        statuses[row] = text;
+    };
+    h.refreshCommands = [] {
+    };
+    h.refuse = [](int) {
+    };
+    h.inform = [](const QString& text) {
+        std::fprintf(stderr, "%s\n", qPrintable(text));
+    };
+    QEventLoop loop;
+    h.batchFinished = [&] {
+        loop.quit();
+    };
+    BatchControl batch(runner, job, h);
+    QElapsedTimer timer;
+    timer.start();
+    batch.bt_startClick();
+    loop.exec();
+    const double elapsed = seconds(timer);
+    for (const QString& status : statuses)
+        if (status != QLatin1String("Finish"))
+            return -1;
+    return elapsed;
+}
+
+// The ffmpeg commands the tool ran, in order, as the capturing wrapper wrote them.
+std::vector<QStringList> capturedCommands(const QString& folder) {
+    std::vector<QStringList> commands;
+    QDir dir(folder);
+    for (const QString& name : dir.entryList(QDir::Files, QDir::Name)) {
+        QFile f(dir.filePath(name));
+        if (!f.open(QIODevice::ReadOnly))
+            continue;
+        QStringList args;
+        for (const QByteArray& arg : f.readAll().split('\0'))
+            if (!arg.isEmpty())
+                args << QString::fromLocal8Bit(arg);
+        // Progress goes to a pipe the tool reads; run directly, it goes to standard output.
+        const qsizetype progress = args.indexOf(QStringLiteral("pipe:3"));
+        if (progress >= 0)
+            args[progress] = QStringLiteral("pipe:1");
+        commands.push_back(args);
+    }
+    return commands;
+}
+
+double runDirect(const std::vector<QStringList>& commands) {
+    QElapsedTimer timer;
+    timer.start();
+    for (const QStringList& args : commands) {
+        QProcess ffmpeg;
+        ffmpeg.setStandardOutputFile(QProcess::nullDevice());
+        ffmpeg.setStandardErrorFile(QProcess::nullDevice());
+        ffmpeg.start(QStringLiteral("ffmpeg"), args);
+        if (!ffmpeg.waitForFinished(-1) || ffmpeg.exitCode() != 0)
+            return -1;
+    }
+    return seconds(timer);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    const int clips = argc > 1 ? std::atoi(argv[1]) : 20;
+    const int clipSeconds = argc > 2 ? std::atoi(argv[2]) : 10;
+    const int rounds = argc > 3 ? std::atoi(argv[3]) : 3;
+    const QString programDir = QStringLiteral(VC_BENCH_PROGRAM_DIR);
+    const QString tool = QDir(programDir).filePath(QStringLiteral("register.dat"));
+
+    QTemporaryDir dir;
+    qputenv("VIDEOCONVERTER_CONFIG_DIR", dir.path().toLocal8Bit());
+    const QString clip = dir.filePath(QStringLiteral("clip.mpg"));
+    if (QProcess::execute(
+            QStringLiteral("ffmpeg"),
+            {"-hide_banner", "-loglevel", "error", "-f", "lavfi", "-i",
+             QStringLiteral("testsrc=size=320x240:rate=25:duration=%1").arg(clipSeconds), "-f",
+             "lavfi", "-i", QStringLiteral("sine=duration=%1").arg(clipSeconds), clip}) != 0)
+        return 1;
+
+    MediaProbe probe(tool, programDir);
+    std::vector<Source> sources;
+    for (int i = 0; i < clips; ++i) {
+        const QString copy = dir.filePath(QStringLiteral("clip %1.mpg").arg(i));
+        QFile::copy(clip, copy);
+        if (!probeAndWait(probe, copy))
+            return 1;
+        const std::optional<SourceItem> item = makeSourceItem(copy, probe.result());
+        if (!item)
+            return 1;
+        sources.push_back({sourceTitle(copy), *item});
+    }
+
+    // The program's own default profile at its default levels.
+    const int number = defaultProfileFor(QStringLiteral("VideoConverter"));
+    IniFile store(dir.filePath(QStringLiteral("parameters.ini")));
+    ParameterBoxStates boxes = initialBoxStates();
+    ProfileState profile;
+    if (!selectProfile(number, boxes, profile, store, profileDataPath(programDir)).selected)
+        return 1;
+
+    const QString output = dir.filePath(QStringLiteral("out"));
+    QDir().mkpath(output);
+    const auto clearOutput = [&] {
+        QDir(output).removeRecursively();
+        QDir().mkpath(output);
+    };
+
+    // One pass through a wrapper that records what the tool hands to ffmpeg.
+    const QString capture = dir.filePath(QStringLiteral("captured"));
+    QDir().mkpath(capture);
+    const QString wrapper = dir.filePath(QStringLiteral("ffmpeg-capture"));
+    {
+        QFile w(wrapper);
+        w.open(QIODevice::WriteOnly);
+        w.write(QStringLiteral("#!/bin/sh\nprintf '%s\\0' \"$@\" > \"%1/$(date +%s%N)\"\n"
+                               "exec ffmpeg \"$@\"\n")
+                    .arg(capture)
+                    .toLocal8Bit());
+        w.setPermissions(w.permissions() | QFileDevice::ExeOwner);
+    }
+    qputenv("VIDEOCONVERTER_FFMPEG", wrapper.toLocal8Bit());
+    if (runBatch(programDir, sources, profile, boxes, output) < 0)
+        return 1;
+    qunsetenv("VIDEOCONVERTER_FFMPEG");
+    const std::vector<QStringList> commands = capturedCommands(capture);
+    if (commands.size() != sources.size())
+        return 1;
+
+    std::vector<double> program, direct;
+    for (int round = 0; round < rounds; ++round) {
+        clearOutput();
+        program.push_back(runBatch(programDir, sources, profile, boxes, output));
+        clearOutput();
+        direct.push_back(runDirect(commands));
+        if (program.back() < 0 || direct.back() < 0)
+            return 1;
+        std::printf("round %d: program %.3f s, ffmpeg directly %.3f s\n", round + 1, program.back(),
+                    direct.back());
+    }
+    const double p = median(program), d = median(direct);
+    std::printf("profile %d (%s), %d clips of %d s\n", number, qPrintable(profileName(number)),
+                clips, clipSeconds);
+    std::printf("batch through the program: %.3f s (median of %d)\n", p, rounds);
+    std::printf("same ffmpeg commands:      %.3f s\n", d);
+    std::printf("ratio:                     %.3f (target <= 1.02)\n", p / d);
+    return 0;
+}
