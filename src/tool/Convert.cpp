@@ -1,9 +1,12 @@
 #include "Convert.h"
 
 #include "Child.h"
+#include "Probe.h"
 #include "StatusLine.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <unistd.h>
@@ -13,6 +16,45 @@ namespace vc::tool {
 namespace {
 
 constexpr int ProgressFd = 3;
+
+// "00:00:50", "50", "50.5" as seconds.
+std::optional<double> lengthOption(const std::string& text) {
+    double seconds = 0;
+    std::size_t from = 0;
+    for (int part = 0; part < 3 && from <= text.size(); ++part) {
+        const std::size_t colon = text.find(':', from);
+        const std::string piece = text.substr(from, colon - from);
+        char* end = nullptr;
+        const double value = std::strtod(piece.c_str(), &end);
+        if (piece.empty() || end != piece.c_str() + piece.size())
+            return std::nullopt;
+        seconds = seconds * 60 + value;
+        if (colon == std::string::npos)
+            return seconds;
+        from = colon + 1;
+    }
+    return std::nullopt;
+}
+
+// ffmpeg's last time is where its last packet starts, short of the end by up to a frame; a
+// finished run says how much it really made, up to the length asked for.
+void reportWholeOutput(StatusWriter& writer, const ProgressReader& reader,
+                       const ConvertCall& call) {
+    if (!reader.last())
+        return;
+    const std::optional<double> made = mediaDuration(call.args[*call.output]);
+    if (!made)
+        return;
+    double seconds = *made;
+    if (const std::optional<std::string> t = optionValue(call, {"-t"}))
+        if (const std::optional<double> asked = lengthOption(*t))
+            seconds = std::min(seconds, *asked);
+    if (seconds <= reader.last()->seconds)
+        return;
+    Status status = *reader.last();
+    status.seconds = seconds;
+    writer.write(status);
+}
 
 } // namespace
 
@@ -42,8 +84,11 @@ int runConvert(const ConvertCall& call) {
         reader.feed(std::string_view(buffer, static_cast<std::size_t>(n)));
     }
     close(progress[0]);
+    const int status = child.wait();
+    if (status == 0 && call.output)
+        reportWholeOutput(writer, reader, call);
     writer.finish();
-    return child.wait();
+    return status;
 }
 
 } // namespace vc::tool

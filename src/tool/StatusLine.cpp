@@ -73,10 +73,9 @@ void ProgressReader::line(std::string_view text) {
     while (!value.empty() && value.front() == ' ')
         value.remove_prefix(1);
     if (key == "progress") {
+        // The caller ends the line once ffmpeg is gone: a finished run may report once more.
         block();
         values_.clear();
-        if (value == "end")
-            writer_.finish();
         return;
     }
     // One stream's quality stands for all, as in the classic line.
@@ -101,6 +100,7 @@ void ProgressReader::block() {
     status.seconds = *micros > 0 ? *micros / 1e6 : 0;
     status.kbitsPerSecond = number(values_, "bitrate");
     writer_.write(status);
+    last_ = status;
 }
 
 } // namespace vc::tool

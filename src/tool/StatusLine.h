@@ -39,6 +39,8 @@ public:
     explicit ProgressReader(StatusWriter& writer) : writer_(writer) {}
 
     void feed(std::string_view data);
+    // The last status reported, if any.
+    const std::optional<Status>& last() const { return last_; }
 
 private:
     void line(std::string_view text);
@@ -46,6 +48,7 @@ private:
 
     StatusWriter& writer_;
     std::string pending_;
+    std::optional<Status> last_;
     std::map<std::string, std::string, std::less<>> values_;
 };
 

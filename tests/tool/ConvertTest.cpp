@@ -78,6 +78,21 @@ TEST_F(ConvertTest, CutStartAndLengthAreHonoured) {
     EXPECT_EQ(duration, "00:00:00");
 }
 
+TEST_F(ConvertTest, AFinishedRunReportsTheWholeLengthAskedFor) {
+    // The last packet starts short of the end; the progress must still reach the full length.
+    const QString in = clip("in.avi", 6.0);
+    const ToolRun cut = runTool({"-y", "-i", in, "-ss", "00:00:01", "-t", "00:00:04", "-ab",
+                                 "128000", "-ar", "44100", path("cut.asf")});
+    EXPECT_EQ(cut.exitCode, 0) << cut.err.toStdString();
+    EXPECT_DOUBLE_EQ(reportedTimes(cut.out.toStdString()).back(), 4.0) << cut.out.toStdString();
+
+    // Without a length the file's own playing time counts, never more than was made.
+    const ToolRun whole = runTool({"-y", "-i", in, "-an", path("whole.avi")});
+    EXPECT_EQ(whole.exitCode, 0) << whole.err.toStdString();
+    EXPECT_NEAR(reportedTimes(whole.out.toStdString()).back(), 6.0, 0.05)
+        << whole.out.toStdString();
+}
+
 TEST_F(ConvertTest, FailuresGiveNonZeroStatus) {
     const QString out = path("out.avi");
     ToolRun run = runTool({"-y", "-i", path("missing.avi"), out});
