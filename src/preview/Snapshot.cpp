@@ -1,0 +1,33 @@
+#include "preview/Snapshot.h"
+
+namespace vc {
+
+QString snapshotFileName(const QString& folder, const QString& title,
+                         const std::function<bool(const QString&)>& exists) {
+    qsizetype first = 0;
+    while (first < title.size() && title.at(first).isSpace())
+        ++first;
+    return outputFileName(folder, title.mid(first), QStringLiteral(".bmp"), exists);
+}
+
+void fillSnapshotJob(intputrec& job, const SnapshotInputs& in,
+                     const std::function<bool(const QString&)>& exists) {
+    // The size option follows the conversion's own rule, so take it from a conversion job.
+    intputrec conversion;
+    fillJob(conversion, in.conversion, [](const QString&) { return false; });
+
+    job.infile = in.conversion.path;
+    job.outfile =
+        snapshotFileName(jobFolder(in.conversion.outputFolder), in.conversion.title, exists);
+    job.size = conversion.size;
+    job.aspect.clear();
+    job.vbitrate.clear();
+    job.abitrate.clear();
+    job.arate.clear();
+    job.achannels.clear();
+    job.start = QStringLiteral(" -ss ") + in.playTime;
+    job.length = QStringLiteral(" -t 0.01");
+    job.extra = QStringLiteral(" -f image2 ");
+}
+
+} // namespace vc
