@@ -8,6 +8,8 @@
 #include "media/MediaProbe.h"
 #include "media/PropertiesWindow.h"
 #include "media/SourceList.h"
+#include "preview/CutterWindow.h"
+#include "preview/PreviewPlayer.h"
 #include "profiles/Catalogue.h"
 #include "profiles/ProfilePicker.h"
 #include "profiles/ProfileSelector.h"
@@ -40,8 +42,6 @@ namespace vc {
 
 namespace {
 
-const QString Caption = QStringLiteral("Video Converter");
-
 struct ButtonHint {
     const char* name;
     const char* hint;
@@ -70,7 +70,8 @@ constexpr const char* ComboNames[] = {"cb_audio",        "cb_subtitle",     "cb_
 
 } // namespace
 
-Tfm_main::Tfm_main(ProgramInfo program, Dialogs& dialogs, ShellActions& shell)
+Tfm_main::Tfm_main(ProgramInfo program, Dialogs& dialogs, ShellActions& shell,
+                   PreviewLibrary* library)
     : program_(std::move(program)), dialogs_(dialogs), shell_(shell), skin_(new TSkin(this)),
       language_(QDir(program_.folder).filePath(QStringLiteral("language.info")), dialogs) {
     setObjectName(QStringLiteral("Tfm_main"));
@@ -82,6 +83,7 @@ Tfm_main::Tfm_main(ProgramInfo program, Dialogs& dialogs, ShellActions& shell)
     createControls();
     createSourceList();
     createBatch();
+    createPreview(library);
     createMenus();
 
     if (const QScreen* screen = QGuiApplication::primaryScreen())
@@ -99,7 +101,10 @@ Tfm_main::Tfm_main(ProgramInfo program, Dialogs& dialogs, ShellActions& shell)
     connect(skin_, &TSkin::OnMouseDown, this, [this] { closePicker(); });
 }
 
-Tfm_main::~Tfm_main() = default;
+// The player goes first: its playback thread still uses the library and the list.
+Tfm_main::~Tfm_main() {
+    player_.reset();
+}
 
 QString Tfm_main::programName() const {
     return programFileName_.isEmpty() ? program_.name : ProgramInfo::nameOf(programFileName_);
@@ -202,6 +207,7 @@ bool Tfm_main::firstShowing() {
     elements_ = setup.elements;
     language_.setHint(elements_.hint);
     runner_->setDisplay(elements_.hint, elements_.convertpos);
+    connectPreviewDisplay();
     const QString title =
         QDir(program_.folder)
             .filePath(QStringLiteral("images/main/") + program_.name + QStringLiteral(".bmp"));
@@ -257,7 +263,6 @@ bool Tfm_main::firstShowing() {
 
     lv_->setFocus();
     lv_->hide();
-    sliderDragging_ = false;
     startupLog_ << QStringLiteral("list hidden");
 
     refreshCommandState();
@@ -379,6 +384,8 @@ bool Tfm_main::saveSettings() {
 }
 
 void Tfm_main::closeEvent(QCloseEvent* event) {
+    if (playing())
+        player_->stopSequence();
     if (converting()) {
         if (!dialogs_.question(
                 this, Caption,
@@ -439,7 +446,7 @@ void Tfm_main::createSourceList() {
         return converting();
     };
     hooks.previewPlaying = [this] {
-        return playing_;
+        return playing();
     };
     hooks.refreshCommands = [this] {
         refreshCommandState();
@@ -455,7 +462,7 @@ void Tfm_main::createSourceList() {
         return windows_.dir->result();
     };
     hooks.rowShown = [this](int row) {
-        previewItem_ = row;
+        player_->setPreviewItem(row);
         if (elements_.alltime) {
             elements_.alltime->setText(sources_->records().info(row).duration);
             elements_.alltime->redraw();
@@ -487,7 +494,7 @@ void Tfm_main::createBatch() {
     runner_ = new ConvertRunner(this);
     BatchControl::Hooks hooks;
     hooks.previewPlaying = [this] {
-        return playing_;
+        return playing();
     };
     hooks.rows = [this] {
         return sources_->rows();
@@ -527,14 +534,16 @@ void Tfm_main::createBatch() {
     wire("Bt_Convertstop", &BatchControl::Bt_ConvertstopClick);
 }
 
-bool Tfm_main::prepareJob(int row, intputrec& job) {
-    if (!selector_ || row < 0 || row >= sources_->rows())
-        return false;
-    // The field's text is the folder in force from now on, and is created when missing.
+QString Tfm_main::takeOutputFolder() {
     const QString folderText = ed_output_->text();
     outputFolder_ = folderText;
     if (!folderText.isEmpty() && !QDir(folderText).exists())
         QDir().mkdir(folderText);
+    jobFolder_ = jobFolder(folderText);
+    return folderText;
+}
+
+ConversionInputs Tfm_main::conversionInputs(int row, const QString& folderText) const {
     const Toriginalinfo& info = sources_->records().info(row);
     ConversionInputs in;
     in.outputFolder = folderText;
@@ -545,8 +554,15 @@ bool Tfm_main::prepareJob(int row, intputrec& job) {
     in.profile = selector_->state();
     in.choice = selector_->choice();
     in.sizeEnabled = controls_.value(QStringLiteral("cb_size"))->isEnabled();
-    fillJob(job, in, [](const QString& file) { return QFileInfo::exists(file); });
-    jobFolder_ = jobFolder(folderText);
+    return in;
+}
+
+bool Tfm_main::prepareJob(int row, intputrec& job) {
+    if (!selector_ || row < 0 || row >= sources_->rows())
+        return false;
+    const QString folderText = takeOutputFolder();
+    fillJob(job, conversionInputs(row, folderText),
+            [](const QString& file) { return QFileInfo::exists(file); });
     return true;
 }
 
@@ -687,6 +703,8 @@ void Tfm_main::onSkinClick(ISkinObject* source) {
         popupMenu(zm_pop_actions_, QPoint(122, 54));
     else if (name == QLatin1String("open"))
         openOutputFolder();
+    else
+        onPreviewClick(name);
 }
 
 void Tfm_main::openOutputFolder() {
@@ -708,14 +726,14 @@ void Tfm_main::openPicker() {
             dialogs_.warning(this, Caption, *text);
         return;
     }
-    picker_->logic().open(selectedProfile_, playing_);
+    picker_->logic().open(selectedProfile_, playing());
 }
 
 void Tfm_main::refreshCommandState() {
     RunState state;
     state.rows = sources_->rows();
     state.rowSelected = !lv_->selectedItems().isEmpty();
-    state.previewPlaying = playing_;
+    state.previewPlaying = playing();
     state.converting = converting();
     const QHash<QString, bool> enabled = commandState(state);
     for (auto it = enabled.begin(); it != enabled.end(); ++it) {

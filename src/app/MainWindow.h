@@ -2,6 +2,7 @@
 
 #include "app/ProductLinks.h"
 #include "app/ProgramInfo.h"
+#include "convert/ConversionLine.h"
 #include "convert/JobRecord.h"
 #include "media/SourceRecords.h"
 #include "shell/LanguageTable.h"
@@ -25,6 +26,9 @@ namespace vc {
 
 class BatchControl;
 class ConvertRunner;
+class PreviewLibrary;
+class PreviewPlayer;
+class Tfm_dvdcutter;
 class Dialogs;
 class ImageButton;
 class ProfilePicker;
@@ -38,23 +42,28 @@ class Tfm_dir;
 class Tfm_set;
 class Tfm_info;
 
+// The title of the program's boxes.
+inline const QString Caption = QStringLiteral("Video Converter");
+
 // The windows the main window works with, created before its first showing.
 struct MainWindows {
     Tfm_dir* dir = nullptr;
     Tfm_about* about = nullptr;
     Tfm_set* set = nullptr;
     Tfm_info* info = nullptr;
-    QWidget* cutter = nullptr;
+    Tfm_dvdcutter* cutter = nullptr;
 };
 
 // The main window: owns the program's state and wires the subsystems together.
 class Tfm_main : public QWidget {
     Q_OBJECT
 public:
-    Tfm_main(ProgramInfo program, Dialogs& dialogs, ShellActions& shell);
+    // Without a preview library the window plays through libmpv.
+    Tfm_main(ProgramInfo program, Dialogs& dialogs, ShellActions& shell,
+             PreviewLibrary* library = nullptr);
     ~Tfm_main() override;
 
-    void setWindows(const MainWindows& windows) { windows_ = windows; }
+    void setWindows(const MainWindows& windows);
 
     // Program-wide values.
     const ProgramInfo& program() const { return program_; }
@@ -101,7 +110,13 @@ public:
     ProfileSelector* selector() const { return selector_.get(); }
     SourceList* sources() const { return sources_; }
     BatchControl* batch() const { return batch_; }
-    int previewItem() const { return previewItem_; }
+    int previewItem() const;
+    PreviewPlayer* player() const { return player_.get(); }
+    bool playing() const;
+    // Saves the frame at the shown position as a bitmap in the output folder.
+    void bt_imagesClick();
+    // The cutter window, unless the preview plays or a conversion runs.
+    void bt_cutClick();
 
     // What the first showing ran, step by step; for tests and diagnostics.
     const QStringList& startupLog() const { return startupLog_; }
@@ -146,6 +161,16 @@ private:
     void createSourceList();
     void createBatch();
     bool prepareJob(int row, intputrec& job);
+    // The output field's text as the folder in force; created when missing.
+    QString takeOutputFolder();
+    ConversionInputs conversionInputs(int row, const QString& folderText) const;
+    void createPreview(PreviewLibrary* library);
+    void connectPreviewDisplay();
+    void connectCutter();
+    void onSkinSlider(ISkinObject* source, int phase);
+    bool onPreviewClick(const QString& name);
+    void warn(int textId);
+    int selectedRow() const;
     QString estimateFor(const Toriginalinfo& info) const;
 
     ProgramInfo program_;
@@ -166,15 +191,12 @@ private:
     BatchControl* batch_ = nullptr;
     intputrec job_;
     QString jobFolder_;
-    int previewItem_ = -1;
+    std::unique_ptr<PreviewLibrary> ownLibrary_;
+    std::unique_ptr<PreviewPlayer> player_;
     ProductLinks links_;
 
     // Run state.
     bool converting_ = false;
-    bool playing_ = false;
-    bool paused_ = false;
-    bool sliderDragging_ = false;
-    bool cutPlaying_ = false;
     int hoveredCategory_ = -1;
     int selectedProfile_ = -1;
 

@@ -2,8 +2,9 @@
 
 namespace vc {
 
-Program::Program(const ProgramInfo& info, Dialogs& dialogs, ShellActions& shell) {
-    main_ = std::make_unique<Tfm_main>(info, dialogs, shell);
+Program::Program(const ProgramInfo& info, Dialogs& dialogs, ShellActions& shell,
+                 PreviewLibrary* library) {
+    main_ = std::make_unique<Tfm_main>(info, dialogs, shell, library);
     order_ << main_->objectName();
     dir_ = std::make_unique<Tfm_dir>(main_.get());
     order_ << dir_->objectName();
@@ -13,9 +14,7 @@ Program::Program(const ProgramInfo& info, Dialogs& dialogs, ShellActions& shell)
     order_ << set_->objectName();
     info_ = std::make_unique<Tfm_info>(main_.get());
     order_ << info_->objectName();
-    cutter_ = std::make_unique<QWidget>(main_.get(), Qt::Window);
-    cutter_->setObjectName(QStringLiteral("Tfm_dvdcutter"));
-    cutter_->setWindowTitle(QStringLiteral("Video Converter"));
+    cutter_ = std::make_unique<Tfm_dvdcutter>(main_.get());
     order_ << cutter_->objectName();
     main_->setWindows({dir_.get(), about_.get(), set_.get(), info_.get(), cutter_.get()});
 }

@@ -34,6 +34,8 @@ public:
 
     bool converting() const { return converting_; }
     int currentItem() const { return current_; }
+    // The preview and the snapshot point it elsewhere while no batch runs.
+    void setCurrentItem(int row) { current_ = row; }
     QString pauseCaption() const;
 
 signals:

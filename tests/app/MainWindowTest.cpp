@@ -5,7 +5,7 @@
 #include "profiles/Catalogue.h"
 #include "profiles/ProfilePicker.h"
 
-#include "FakeShell.h"
+#include "MainWindowFixture.h"
 #include "TestSupport.h"
 #include "shell/ImageButton.h"
 #include "shell/TSkin.h"
@@ -26,60 +26,6 @@
 #include <gtest/gtest.h>
 
 using namespace vc;
-
-namespace {
-
-// A copy of the built program folder that a test may damage, and a private settings folder.
-class MainWindowTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        ASSERT_TRUE(folder.isValid() && config.isValid());
-        QDirIterator it(test::programDir(), QDir::Files, QDirIterator::Subdirectories);
-        while (it.hasNext()) {
-            const QString from = it.next();
-            const QString to = folder.filePath(QDir(test::programDir()).relativeFilePath(from));
-            QDir().mkpath(QFileInfo(to).path());
-            ASSERT_TRUE(QFile::copy(from, to)) << to.toStdString();
-        }
-        qputenv("VIDEOCONVERTER_CONFIG_DIR", config.path().toLocal8Bit());
-    }
-    void TearDown() override {
-        program.reset();
-        qunsetenv("VIDEOCONVERTER_CONFIG_DIR");
-    }
-    Tfm_main& start(const QString& fileName = "VideoConverter") {
-        ProgramInfo info = ProgramInfo::fromArgv0(fileName, folder.path());
-        program = std::make_unique<Program>(info, dialogs, shell);
-        program->main().show();
-        QApplication::processEvents();
-        return program->main();
-    }
-    void write(const QString& relative, const QByteArray& bytes) {
-        QFile f(QDir(folder.path()).filePath(relative));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        f.write(bytes);
-    }
-    QString settingsPath(const QString& name = "VideoConverter") const {
-        return QDir(config.path()).filePath(name + ".ini");
-    }
-    QByteArray settingsText(const QString& name = "VideoConverter") const {
-        QFile f(settingsPath(name));
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
-    QString textLine(int id) const {
-        QFile f(QDir(folder.path()).filePath("language.info"));
-        f.open(QIODevice::ReadOnly);
-        return QString::fromUtf8(f.readAll()).split("\r\n").value(id - 1);
-    }
-
-    QTemporaryDir folder;
-    QTemporaryDir config;
-    test::FakeDialogs dialogs;
-    test::FakeShellActions shell;
-    std::unique_ptr<Program> program;
-};
-
-} // namespace
 
 TEST_F(MainWindowTest, WindowsAreMadeInOrderAndTheFirstShowingRunsOnce) {
     Tfm_main& main = start();
