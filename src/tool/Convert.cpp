@@ -1,7 +1,6 @@
 #include "Convert.h"
 
 #include "Child.h"
-#include "Probe.h"
 #include "StatusLine.h"
 
 #include <algorithm>
@@ -36,23 +35,21 @@ std::optional<double> lengthOption(const std::string& text) {
     return std::nullopt;
 }
 
-// ffmpeg's last time is where its last packet starts, short of the end by up to a frame; a
-// finished run says how much it really made, up to the length asked for.
-void reportWholeOutput(StatusWriter& writer, const ProgressReader& reader,
+// ffmpeg's last time is where its last packet starts, up to a frame short of the length it
+// was asked for. A run that ended well that close to it has reached it, so it says so and the
+// progress reaches 100%; a source that ran out earlier is left as ffmpeg saw it.
+void reportWholeLength(StatusWriter& writer, const ProgressReader& reader,
                        const ConvertCall& call) {
-    if (!reader.last())
+    const std::optional<std::string> t = optionValue(call, {"-t"});
+    if (!reader.last() || !t)
         return;
-    const std::optional<double> made = mediaDuration(call.args[*call.output]);
-    if (!made)
-        return;
-    double seconds = *made;
-    if (const std::optional<std::string> t = optionValue(call, {"-t"}))
-        if (const std::optional<double> asked = lengthOption(*t))
-            seconds = std::min(seconds, *asked);
-    if (seconds <= reader.last()->seconds)
+    const std::optional<double> asked = lengthOption(*t);
+    constexpr double LongestFrame = 1.0;
+    if (!asked || *asked <= reader.last()->seconds ||
+        *asked - reader.last()->seconds >= LongestFrame)
         return;
     Status status = *reader.last();
-    status.seconds = seconds;
+    status.seconds = *asked;
     writer.write(status);
 }
 
@@ -85,8 +82,8 @@ int runConvert(const ConvertCall& call) {
     }
     close(progress[0]);
     const int status = child.wait();
-    if (status == 0 && call.output)
-        reportWholeOutput(writer, reader, call);
+    if (status == 0)
+        reportWholeLength(writer, reader, call);
     writer.finish();
     return status;
 }

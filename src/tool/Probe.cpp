@@ -184,16 +184,4 @@ int runProbe(const std::string& path) {
     return result < 0 ? fail(result) : 0;
 }
 
-std::optional<double> mediaDuration(const std::string& path) {
-    av_log_set_level(AV_LOG_QUIET);
-    AVFormatContext* context = nullptr;
-    if (avformat_open_input(&context, literalPath(path).c_str(), nullptr, nullptr) < 0)
-        return std::nullopt;
-    std::optional<double> seconds;
-    if (avformat_find_stream_info(context, nullptr) >= 0 && context->duration > 0)
-        seconds = static_cast<double>(context->duration) / AV_TIME_BASE;
-    avformat_close_input(&context);
-    return seconds;
-}
-
 } // namespace vc::tool

@@ -1,14 +1,40 @@
 // register.dat: the converter tool the main program runs. It speaks the classic
 // converter-tool dialect and leaves the media work to the system's ffmpeg.
 #include "Arguments.h"
+#include "Child.h"
 #include "Convert.h"
-#include "Probe.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstring>
+#include <string>
+#include <unistd.h>
+
+namespace {
+
+// Probing needs the media libraries, whose loading costs more than a short conversion's
+// start; they live in probe.dat beside this program, so conversions never load them.
+int execProbe(const std::string& path) {
+    char self[PATH_MAX];
+    const ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
+    std::string probe = "probe.dat";
+    if (n > 0) {
+        const std::string exe(self, static_cast<std::size_t>(n));
+        probe = exe.substr(0, exe.rfind('/') + 1) + probe;
+    }
+    const char* argv[] = {probe.c_str(), "-i", path.c_str(), nullptr};
+    execv(probe.c_str(), const_cast<char* const*>(argv));
+    vc::tool::complain("cannot run " + probe + ": " + std::strerror(errno));
+    return 127;
+}
+
+} // namespace
 
 int main(int argc, char** argv) {
     using namespace vc::tool;
     const Args args(argv + 1, argv + argc);
     if (args.size() == 2 && args[0] == "-i")
-        return runProbe(args[1]);
+        return execProbe(args[1]);
     const ConvertCall call = parseCall(args);
     if (call.output && extensionOf(call.args[*call.output]) == "amr")
         return runAmr(call);
