@@ -34,6 +34,7 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QScreen>
+#include <QShortcut>
 #include <QStyle>
 #include <QSystemTrayIcon>
 #include <QTreeWidget>
@@ -85,6 +86,7 @@ Tfm_main::Tfm_main(ProgramInfo program, Dialogs& dialogs, ShellActions& shell,
     createBatch();
     createPreview(library);
     createMenus();
+    createShortcuts();
 
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
@@ -380,7 +382,8 @@ bool Tfm_main::saveSettings() {
     s.finishAction = finishAction_;
     s.videoFirstPage = videoFirstPage_;
     s.audioFirstPage = audioFirstPage_;
-    return settings_->save(s);
+    const bool choiceKept = !selector_ || selector_->keepChoice();
+    return settings_->save(s) && choiceKept;
 }
 
 void Tfm_main::closeEvent(QCloseEvent* event) {
@@ -406,6 +409,10 @@ void Tfm_main::closeEvent(QCloseEvent* event) {
 bool Tfm_main::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::MouseButtonPress && pickerClosers_.contains(watched))
         closePicker();
+    // Dragging a selection across the list changes it without a click.
+    if (watched == lv_->viewport() && event->type() == QEvent::MouseMove &&
+        (static_cast<QMouseEvent*>(event)->buttons() & Qt::LeftButton))
+        refreshCommandState();
     if (watched == im_mainico_ && event->type() == QEvent::MouseButtonRelease) {
         openPicker();
         return true;
@@ -654,6 +661,30 @@ void Tfm_main::createMenus() {
         ->setObjectName(QStringLiteral("Stop1"));
     pop_dvd_->addSeparator();
     pop_dvd_->addAction(QStringLiteral("Exit"), this, &QWidget::close);
+}
+
+void Tfm_main::createShortcuts() {
+    // Keys reach the commands through their menu entries, so they are refused exactly when
+    // the entries are disabled. Text fields keep their own use of these keys.
+    const auto viaMenu = [this](const QKeySequence& key, QMenu* m, const char* entry) {
+        QAction* action = m->findChild<QAction*>(QLatin1String(entry));
+        connect(new QShortcut(key, this), &QShortcut::activated, this, [action] {
+            if (action->isEnabled())
+                action->trigger();
+        });
+    };
+    viaMenu(QKeySequence::Delete, zm_pop_edit_, "Remove1");
+    viaMenu(QKeySequence(Qt::Key_F2), zm_pop_edit_, "Rename1");
+    viaMenu(QKeySequence::SelectAll, zm_pop_edit_, "SelectAll1");
+    viaMenu(QKeySequence::Open, zm_popup_file_, "AddFiles2");
+    connect(new QShortcut(QKeySequence(Qt::Key_Space), this), &QShortcut::activated, this, [this] {
+        if (playing())
+            player_->pauseToggle();
+        else if (buttons_.value(QStringLiteral("bt_play"))->isEnabled())
+            player_->bt_playClick();
+    });
+    connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this,
+            &Tfm_main::closePicker);
 }
 
 QMenu* Tfm_main::menu(const QString& name) const {

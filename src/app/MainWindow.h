@@ -157,6 +157,7 @@ private:
     void onSkinClick(ISkinObject* source);
     void trayActivated(int reason);
     void createMenus();
+    void createShortcuts();
     void showProfile(int profile);
     void createSourceList();
     void createBatch();

@@ -1,5 +1,7 @@
 #include "profiles/ProfileSelector.h"
 
+#include "profiles/Catalogue.h"
+
 #include <QComboBox>
 #include <QSignalBlocker>
 
@@ -48,6 +50,11 @@ bool ProfileSelector::select(int profile) {
     if (hooks_.refreshEstimates)
         hooks_.refreshEstimates();
     return true;
+}
+
+bool ProfileSelector::keepChoice() {
+    return !hasProfile(state_.number) ||
+           writeParameters(store_, state_.number, selectedIndices(read()));
 }
 
 ParameterChoice ProfileSelector::choice() const {

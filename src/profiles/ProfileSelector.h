@@ -35,6 +35,9 @@ public:
     // not be read: the message is shown and the profile in force stays selected and shown.
     bool select(int profile);
 
+    // Writes the boxes' choice for the selected profile, so it is not lost at shutdown.
+    bool keepChoice();
+
     int selected() const { return state_.number; }
     const ProfileState& state() const { return state_; }
     // The boxes' current choice, for the rates, the estimates and the command line.
