@@ -153,7 +153,13 @@ void PreviewPlayer::startPlayback(int row, QWidget* panel, bool fromMain) {
     // A file that never reports a position must not inherit the last file's offset.
     baseOffset_ = 0;
     library_.InitPreviewWindow(panel, panel ? panel->width() : 0, panel ? panel->height() : 0);
-    library_.SetEventFuntion([shared = shared_](double seconds) { shared->position = seconds; });
+    shared_->firstPosition = 0.0;
+    library_.SetEventFuntion([shared = shared_](double seconds) {
+        double none = 0.0;
+        if (seconds > 0.0)
+            shared->firstPosition.compare_exchange_strong(none, seconds);
+        shared->position = seconds;
+    });
 
     currentSecond_ = 0;
     shared_->position = 0.0;
@@ -277,7 +283,10 @@ void PreviewPlayer::play_timeTimer() {
     const double position = shared_->position.load();
     if (firstTick_ && position > 0.0) {
         firstTick_ = false;
-        baseOffset_ = roundHalfEven(position);
+        // The first tick comes a second into playback; by then the position has moved on
+        // from the file's start, which the first report still tells.
+        const double first = shared_->firstPosition.load();
+        baseOffset_ = roundHalfEven(first > 0.0 ? first : position);
     }
 
     if (durationSeconds(previewItem()) - 1 <= currentSecond_)

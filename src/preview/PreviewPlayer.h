@@ -24,6 +24,8 @@ namespace vc {
 struct PlaybackShared {
     // Written by the library's callback, read by the tick: one whole 8-byte value.
     std::atomic<double> position{0.0};
+    // The first position above 0 this playback reported: where the file's time starts.
+    std::atomic<double> firstPosition{0.0};
     std::atomic<bool> playing{false};
     // Which playback is under way, so a late return of an earlier one is not taken for it.
     std::atomic<std::uint64_t> session{0};

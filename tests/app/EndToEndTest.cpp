@@ -178,3 +178,41 @@ TEST_F(EndToEndTest, KeysReachTheListAndThePreview) {
     EXPECT_EQ(main.ed_output()->text(), "bc");
     EXPECT_EQ(main.sources()->rows(), 1);
 }
+
+TEST_F(EndToEndTest, SkinElementsThatCouldSilentlyMisroute) {
+    Tfm_main& main = open();
+    dialogs.files = {{QDir(clips).filePath("a.mpg")}};
+    click(main, "openfiles");
+    ASSERT_EQ(main.sources()->rows(), 1);
+
+    // "cutter" only warns: nothing at rest, 27 while the preview plays, 26 while converting.
+    const qsizetype boxes = dialogs.shown.size();
+    click(main, "cutter");
+    EXPECT_EQ(dialogs.shown.size(), boxes);
+    EXPECT_FALSE(program->cutter().isVisible());
+    main.lv()->topLevelItem(0)->setSelected(true);
+    main.button("bt_play")->click();
+    ASSERT_TRUE(fake.waitForPlay());
+    click(main, "cutter");
+    EXPECT_EQ(dialogs.texts().last(), textLine(27));
+    click(main, "stop"); // the main window's stop element ends the preview
+    EXPECT_FALSE(main.playing());
+    main.setConverting(true);
+    click(main, "cutter");
+    EXPECT_EQ(dialogs.texts().last(), textLine(26));
+    EXPECT_FALSE(program->cutter().isVisible());
+
+    // A press on any element closes the picker, even while converting.
+    main.setConverting(false);
+    main.openPicker();
+    ASSERT_TRUE(main.control("pl_main")->isVisible());
+    main.setConverting(true);
+    emit main.skin()->OnMouseDown(main.skin()->skinObject(&main)->findChild("hint"), Qt::LeftButton,
+                                  1, 1);
+    EXPECT_FALSE(main.control("pl_main")->isVisible());
+    main.setConverting(false);
+
+    // Names are compared exactly: an element named "Converter" is not "converter".
+    click(main, "Converter");
+    EXPECT_FALSE(main.converting());
+}

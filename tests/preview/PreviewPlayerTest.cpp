@@ -248,6 +248,14 @@ TEST_F(PreviewPlayerTest, BaseOffsetRoundsHalvesToEvenAndReleaseSeeksWithIt) {
     EXPECT_EQ(library.calls().last(), "Seek 25");
     player->sliderMouseUp(Panel::Main);
     EXPECT_EQ(library.calls().last(), "Seek 39");
+
+    // The offset is where the file's time starts, not where the first tick finds it.
+    player->stopSequence();
+    playRow(0);
+    library.report(0.04);
+    tickAt(0.9);
+    tickAt(5.0);
+    EXPECT_EQ(playTime.value, "00:00:05");
 }
 
 TEST_F(PreviewPlayerTest, DraggingTakesOverTheDisplayAndTheSeekFloorHoldsIt) {
