@@ -22,6 +22,7 @@
 #include <QTemporaryDir>
 #include <algorithm>
 #include <cstdio>
+#include <sys/resource.h>
 #include <vector>
 
 using namespace vc;
@@ -35,6 +36,18 @@ struct Source {
 
 double seconds(const QElapsedTimer& t) {
     return static_cast<double>(t.nsecsElapsed()) / 1e9;
+}
+
+// CPU seconds of this process and of its waited-for children so far.
+std::pair<double, double> cpuSeconds() {
+    const auto seconds = [](const rusage& u) {
+        return static_cast<double>(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
+               static_cast<double>(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+    };
+    rusage self{}, children{};
+    getrusage(RUSAGE_SELF, &self);
+    getrusage(RUSAGE_CHILDREN, &children);
+    return {seconds(self), seconds(children)};
 }
 
 double median(std::vector<double> values) {
@@ -207,9 +220,14 @@ int main(int argc, char** argv) {
         return 1;
 
     std::vector<double> program, direct;
+    double ownCpu = 0, toolCpu = 0;
     for (int round = 0; round < rounds; ++round) {
         clearOutput();
+        const auto before = cpuSeconds();
         program.push_back(runBatch(programDir, sources, profile, boxes, output));
+        const auto after = cpuSeconds();
+        ownCpu += after.first - before.first;
+        toolCpu += after.second - before.second;
         clearOutput();
         direct.push_back(runDirect(commands));
         if (program.back() < 0 || direct.back() < 0)
@@ -223,5 +241,7 @@ int main(int argc, char** argv) {
     std::printf("batch through the program: %.3f s (median of %d)\n", p, rounds);
     std::printf("same ffmpeg commands:      %.3f s\n", d);
     std::printf("ratio:                     %.3f (target <= 1.02)\n", p / d);
+    std::printf("program CPU while converting: %.1f%% of the tool's (%.2f s against %.2f s)\n",
+                toolCpu > 0 ? 100.0 * ownCpu / toolCpu : 0.0, ownCpu, toolCpu);
     return 0;
 }
