@@ -551,17 +551,10 @@ QString Tfm_main::takeOutputFolder() {
 }
 
 ConversionInputs Tfm_main::conversionInputs(int row, const QString& folderText) const {
-    const Toriginalinfo& info = sources_->records().info(row);
-    ConversionInputs in;
-    in.outputFolder = folderText;
-    in.title = sources_->title(row);
-    in.path = info.path;
-    in.source = {info.duration, info.resolution, info.videobit, info.audiobit};
-    in.cutbegin = sources_->records().cut(row).cutbegin;
-    in.profile = selector_->state();
-    in.choice = selector_->choice();
-    in.sizeEnabled = controls_.value(QStringLiteral("cb_size"))->isEnabled();
-    return in;
+    return rowConversionInputs(folderText, sources_->title(row), sources_->records().info(row),
+                               sources_->records().cut(row), selector_->state(),
+                               selector_->choice(),
+                               controls_.value(QStringLiteral("cb_size"))->isEnabled());
 }
 
 bool Tfm_main::prepareJob(int row, intputrec& job) {

@@ -1,4 +1,5 @@
 #include "app/Program.h"
+#include "cli/BatchRun.h"
 #include "shell/Dialogs.h"
 
 #include <QApplication>
@@ -6,7 +7,28 @@
 #include <QIcon>
 #include <clocale>
 
+namespace {
+
+// Batch mode must work without a display, so it is chosen before any GUI object exists.
+int runBatch(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    std::setlocale(LC_NUMERIC, "C");
+    const vc::ProgramInfo info = vc::ProgramInfo::fromArgv0(QString::fromLocal8Bit(argv[0]),
+                                                            QCoreApplication::applicationDirPath());
+    QCoreApplication::setApplicationName(info.name);
+    return vc::cli::runBatchMode({info.folder, info.fileName, info.name, info.toolPath},
+                                 QCoreApplication::arguments().mid(1));
+}
+
+} // namespace
+
 int main(int argc, char** argv) {
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    if (vc::cli::modeOf(arguments) != vc::cli::Mode::Window)
+        return runBatch(argc, argv);
+
     QApplication app(argc, argv);
     // Numbers handed to the converter tool and the preview library are always "C" formatted.
     std::setlocale(LC_NUMERIC, "C");

@@ -70,9 +70,7 @@ void SourceList::refresh() {
 }
 
 bool SourceList::addOneFile(const QString& path) {
-    if (!probeAndWait(probe_, path))
-        return false;
-    const std::optional<SourceItem> item = makeSourceItem(path, probe_.result());
+    const std::optional<SourceItem> item = probeSourceItem(probe_, path);
     if (!item)
         return false;
     const int row = records_.add(item->info, item->cut);
@@ -116,47 +114,6 @@ void SourceList::addFiles() {
     selectFirstWhenNoneSelected();
     rowClick();
     refresh();
-}
-
-bool naturalLess(const QString& a, const QString& b) {
-    qsizetype i = 0, j = 0;
-    while (i < a.size() && j < b.size()) {
-        if (a[i].isDigit() && b[j].isDigit()) {
-            // Digit runs compare by value: "b2" before "b10".
-            qsizetype ei = i, ej = j;
-            while (ei < a.size() && a[ei].isDigit())
-                ++ei;
-            while (ej < b.size() && b[ej].isDigit())
-                ++ej;
-            QStringView da = QStringView(a).mid(i, ei - i), db = QStringView(b).mid(j, ej - j);
-            while (da.size() > 1 && da.front() == u'0')
-                da = da.mid(1);
-            while (db.size() > 1 && db.front() == u'0')
-                db = db.mid(1);
-            if (da.size() != db.size())
-                return da.size() < db.size();
-            if (const int c = da.compare(db); c != 0)
-                return c < 0;
-            i = ei;
-            j = ej;
-            continue;
-        }
-        const QChar ca = a[i].toCaseFolded(), cb = b[j].toCaseFolded();
-        if (ca != cb)
-            return ca < cb;
-        ++i;
-        ++j;
-    }
-    if ((a.size() - i) != (b.size() - j))
-        return a.size() - i < b.size() - j;
-    return a < b; // names equal but for case or zeros: keep a stable order
-}
-
-QStringList scannedEntries(const QString& folder) {
-    QStringList names = QDir(folder).entryList(
-        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::NoSort);
-    std::sort(names.begin(), names.end(), naturalLess);
-    return names;
 }
 
 void SourceList::addFolder() {

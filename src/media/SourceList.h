@@ -89,9 +89,4 @@ private:
     int renameRow_ = -1;
 };
 
-// The entries of a folder the scan visits, sorted by name as a file manager shows them.
-QStringList scannedEntries(const QString& folder);
-// Case-insensitive order in which runs of digits compare by their value.
-bool naturalLess(const QString& a, const QString& b);
-
 } // namespace vc

@@ -1,8 +1,11 @@
 #include "media/SourceRecords.h"
 
 #include "common/Clock.h"
+#include "media/MediaProbe.h"
 
+#include <QDir>
 #include <QFileInfo>
+#include <algorithm>
 
 namespace vc {
 
@@ -77,6 +80,32 @@ std::optional<SourceItem> makeSourceItem(const QString& path, const ProbeResult&
     return item;
 }
 
+std::optional<SourceItem> probeSourceItem(MediaProbe& probe, const QString& path) {
+    if (!probeAndWait(probe, path))
+        return std::nullopt;
+    return makeSourceItem(path, probe.result());
+}
+
+SourceInfo sourceInfo(const Toriginalinfo& info) {
+    return {info.duration, info.resolution, info.videobit, info.audiobit};
+}
+
+ConversionInputs rowConversionInputs(const QString& outputFolderText, const QString& title,
+                                     const Toriginalinfo& info, const Tcutinfo& cut,
+                                     const ProfileState& profile, const ParameterChoice& choice,
+                                     bool sizeEnabled) {
+    ConversionInputs in;
+    in.outputFolder = outputFolderText;
+    in.title = title;
+    in.path = info.path;
+    in.source = sourceInfo(info);
+    in.cutbegin = cut.cutbegin;
+    in.profile = profile;
+    in.choice = choice;
+    in.sizeEnabled = sizeEnabled;
+    return in;
+}
+
 int SourceRecords::add(const Toriginalinfo& info, const Tcutinfo& cut) {
     info_.resize(rows_);
     cut_.resize(rows_);
@@ -121,6 +150,47 @@ bool isScannedExtension(const QString& fileName) {
                                         ".rm",  ".m4v", ".rmvb", ".wmv",  ".asf", ".qt",  ".asx"};
     const qsizetype dot = fileName.lastIndexOf(u'.');
     return dot >= 0 && extensions.contains(fileName.mid(dot).toLower());
+}
+
+bool naturalLess(const QString& a, const QString& b) {
+    qsizetype i = 0, j = 0;
+    while (i < a.size() && j < b.size()) {
+        if (a[i].isDigit() && b[j].isDigit()) {
+            // Digit runs compare by value: "b2" before "b10".
+            qsizetype ei = i, ej = j;
+            while (ei < a.size() && a[ei].isDigit())
+                ++ei;
+            while (ej < b.size() && b[ej].isDigit())
+                ++ej;
+            QStringView da = QStringView(a).mid(i, ei - i), db = QStringView(b).mid(j, ej - j);
+            while (da.size() > 1 && da.front() == u'0')
+                da = da.mid(1);
+            while (db.size() > 1 && db.front() == u'0')
+                db = db.mid(1);
+            if (da.size() != db.size())
+                return da.size() < db.size();
+            if (const int c = da.compare(db); c != 0)
+                return c < 0;
+            i = ei;
+            j = ej;
+            continue;
+        }
+        const QChar ca = a[i].toCaseFolded(), cb = b[j].toCaseFolded();
+        if (ca != cb)
+            return ca < cb;
+        ++i;
+        ++j;
+    }
+    if ((a.size() - i) != (b.size() - j))
+        return a.size() - i < b.size() - j;
+    return a < b; // names equal but for case or zeros: keep a stable order
+}
+
+QStringList scannedEntries(const QString& folder) {
+    QStringList names = QDir(folder).entryList(
+        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::NoSort);
+    std::sort(names.begin(), names.end(), naturalLess);
+    return names;
 }
 
 QString openFileFilter() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "convert/ConversionLine.h"
 #include "media/ProbeOutput.h"
 
 #include <QList>
@@ -7,6 +8,8 @@
 #include <optional>
 
 namespace vc {
+
+class MediaProbe;
 
 // What the program knows about one source row.
 struct Toriginalinfo {
@@ -46,6 +49,20 @@ QString sourceTitle(const QString& path);
 // when the file is not supported: no total rate, or a rate the fill-in needs is no integer.
 std::optional<SourceItem> makeSourceItem(const QString& path, const ProbeResult& probe);
 
+// One probe of path and the row made from it; no value when the tool could not describe it.
+// Callers try twice before they give a file up.
+std::optional<SourceItem> probeSourceItem(MediaProbe& probe, const QString& path);
+
+// The texts of a row that the rates and the estimate read.
+SourceInfo sourceInfo(const Toriginalinfo& info);
+
+// What a row's conversion job is built from: its title (the list caption), its records, the
+// selected profile and the boxes' choice, whether the size box takes input.
+ConversionInputs rowConversionInputs(const QString& outputFolderText, const QString& title,
+                                     const Toriginalinfo& info, const Tcutinfo& cut,
+                                     const ProfileState& profile, const ParameterChoice& choice,
+                                     bool sizeEnabled);
+
 // The two per-row arrays. Element i belongs to row i; removing shifts later elements down
 // without shrinking, clearing only forgets the row count, and adding truncates stale elements.
 class SourceRecords {
@@ -80,6 +97,11 @@ RemovePlan planRemove(const QList<bool>& selected);
 
 // The folder scan's supported extensions, compared case-insensitively.
 bool isScannedExtension(const QString& fileName);
+
+// The entries of a folder the scan visits, sorted by name as a file manager shows them.
+QStringList scannedEntries(const QString& folder);
+// Case-insensitive order in which runs of digits compare by their value.
+bool naturalLess(const QString& a, const QString& b);
 
 // The open-file dialog's filter entries, in order.
 QString openFileFilter();

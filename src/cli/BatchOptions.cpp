@@ -1,0 +1,173 @@
+#include "cli/BatchOptions.h"
+
+#include <QRegularExpression>
+
+namespace vc::cli {
+
+namespace {
+
+const QString ConvertCommand = QStringLiteral("--convert");
+const QString ListCommand = QStringLiteral("--list-profiles");
+const QString HelpCommand = QStringLiteral("--help");
+
+bool takesValue(const QString& name) {
+    static const QStringList names{"--profile", "--size",     "--video-quality", "--audio-quality",
+                                   "--cut",     "--channels", "--output"};
+    return names.contains(name);
+}
+
+QString applyValue(Options& o, const QString& name, const QString& value) {
+    if (value.isEmpty())
+        return name + QStringLiteral(" needs a value");
+    if (name == QLatin1String("--profile")) {
+        o.profile = value;
+    } else if (name == QLatin1String("--size")) {
+        o.size = value;
+    } else if (name == QLatin1String("--video-quality")) {
+        o.videoQuality = value;
+    } else if (name == QLatin1String("--audio-quality")) {
+        o.audioQuality = value;
+    } else if (name == QLatin1String("--output")) {
+        o.output = value;
+    } else if (name == QLatin1String("--channels")) {
+        if (value.compare(QLatin1String("mono"), Qt::CaseInsensitive) == 0)
+            o.channel = 0;
+        else if (value.compare(QLatin1String("stereo"), Qt::CaseInsensitive) == 0)
+            o.channel = 1;
+        else
+            return QStringLiteral("--channels takes mono or stereo, not \"%1\"").arg(value);
+    } else if (name == QLatin1String("--cut")) {
+        o.cut = parseCut(value);
+        if (!o.cut)
+            return QStringLiteral("--cut takes BEGIN-END as hh:mm:ss-hh:mm:ss with the end after "
+                                  "the begin, not \"%1\"")
+                .arg(value);
+    }
+    return {};
+}
+
+} // namespace
+
+Mode modeOf(const QStringList& arguments) {
+    if (arguments.isEmpty())
+        return Mode::Window;
+    const QString& first = arguments.first();
+    if (first == ConvertCommand)
+        return Mode::Convert;
+    if (first == ListCommand)
+        return Mode::ListProfiles;
+    if (first == HelpCommand)
+        return Mode::Help;
+    return Mode::Window;
+}
+
+std::optional<int> parseClock(const QString& text) {
+    static const QRegularExpression clock(QStringLiteral("^(\\d{2,6}):([0-5]\\d):([0-5]\\d)$"));
+    const QRegularExpressionMatch m = clock.match(text);
+    if (!m.hasMatch())
+        return std::nullopt;
+    return m.captured(1).toInt() * 3600 + m.captured(2).toInt() * 60 + m.captured(3).toInt();
+}
+
+std::optional<CutRange> parseCut(const QString& text) {
+    const QStringList parts = text.split(u'-');
+    if (parts.size() != 2)
+        return std::nullopt;
+    const auto begin = parseClock(parts[0].trimmed());
+    const auto end = parseClock(parts[1].trimmed());
+    if (!begin || !end || *end <= *begin)
+        return std::nullopt;
+    return CutRange{*begin, *end};
+}
+
+ParseResult parseArguments(const QStringList& arguments) {
+    ParseResult r;
+    Options& o = r.options;
+    o.mode = modeOf(arguments);
+    if (o.mode == Mode::Window || o.mode == Mode::Help)
+        return r;
+    if (o.mode == Mode::ListProfiles) {
+        if (arguments.size() > 1)
+            r.error = QStringLiteral("--list-profiles takes no further arguments");
+        return r;
+    }
+
+    bool optionsEnded = false;
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        const QString& arg = arguments[i];
+        if (optionsEnded || !arg.startsWith(u'-') || arg == QLatin1String("-")) {
+            o.inputs << arg;
+            continue;
+        }
+        if (arg == QLatin1String("--")) {
+            optionsEnded = true;
+            continue;
+        }
+        if (arg == HelpCommand) {
+            o.mode = Mode::Help;
+            return r;
+        }
+        if (arg == QLatin1String("--verbose")) {
+            o.verbose = true;
+            continue;
+        }
+        const qsizetype eq = arg.indexOf(u'=');
+        const QString name = eq < 0 ? arg : arg.left(eq);
+        if (!takesValue(name)) {
+            r.error = QStringLiteral("unknown option %1").arg(name);
+            return r;
+        }
+        QString value;
+        if (eq >= 0) {
+            value = arg.mid(eq + 1);
+        } else if (i + 1 < arguments.size()) {
+            value = arguments[++i];
+        } else {
+            r.error = name + QStringLiteral(" needs a value");
+            return r;
+        }
+        r.error = applyValue(o, name, value);
+        if (!r.ok())
+            return r;
+    }
+    if (o.inputs.isEmpty())
+        r.error = QStringLiteral("no files or folders to convert");
+    return r;
+}
+
+QString usageText(const QString& programFileName) {
+    return QStringLiteral(
+               "Usage:\n"
+               "  %1                      start the window\n"
+               "  %1 --convert [options] FILE-OR-FOLDER...\n"
+               "  %1 --list-profiles\n"
+               "  %1 --help\n"
+               "\n"
+               "Batch mode converts the files given, and the supported files of each folder "
+               "given,\none after another with the window's engine. It needs no display.\n"
+               "\n"
+               "Options:\n"
+               "  --profile N|NAME       profile number or exact display name "
+               "(default: the remembered one)\n"
+               "  --size S               frame size: index in the profile's list or the entry's "
+               "text\n"
+               "                         (\"640x480\"); \"original\" keeps the source's size\n"
+               "  --video-quality Q      level 0-4 or its text (\"Normal\"); \"original\" keeps "
+               "the\n"
+               "                         source's rate where the profile offers it\n"
+               "  --audio-quality Q      the same for the audio rate\n"
+               "  --channels mono|stereo\n"
+               "  --cut BEGIN-END        convert only hh:mm:ss-hh:mm:ss of every file\n"
+               "  --output DIR           output folder (default: the remembered one)\n"
+               "  --verbose              show the converter command line of every file\n"
+               "\n"
+               "Options not given take the choices remembered for the profile. Settings are read,\n"
+               "never written. --list-profiles prints one line per profile, fields separated by\n"
+               "tabs: number, category, display name, extension, frame sizes.\n"
+               "\n"
+               "Exit status: 0 every file finished, 1 a file failed or was refused, 2 usage "
+               "error,\n130 interrupted.\n")
+        .arg(programFileName);
+}
+
+} // namespace vc::cli

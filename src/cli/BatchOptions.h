@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+namespace vc::cli {
+
+// What the program was asked to do, decided by its first argument alone.
+enum class Mode { Window, Convert, ListProfiles, Help };
+
+Mode modeOf(const QStringList& arguments);
+
+// Exit statuses of batch mode.
+enum ExitStatus : int {
+    ExitFinished = 0,     // every file ended "Finish"
+    ExitFailed = 1,       // a file failed or was refused, or nothing could be converted
+    ExitUsage = 2,        // the command line was wrong
+    ExitInterrupted = 130 // stopped by Ctrl+C
+};
+
+// A part of every source to convert, in whole seconds.
+struct CutRange {
+    int begin = 0;
+    int end = 0;
+};
+
+struct Options {
+    Mode mode = Mode::Help;
+    std::optional<QString> profile;
+    std::optional<QString> size;
+    std::optional<QString> videoQuality;
+    std::optional<QString> audioQuality;
+    std::optional<int> channel; // 0 mono, 1 stereo
+    std::optional<CutRange> cut;
+    std::optional<QString> output;
+    bool verbose = false;
+    QStringList inputs;
+};
+
+struct ParseResult {
+    Options options;
+    QString error; // why the command line is not usable
+    bool ok() const { return error.isEmpty(); }
+};
+
+// Reads the arguments after the program name. Values follow their option as the next
+// argument or after "="; "--" ends the options.
+ParseResult parseArguments(const QStringList& arguments);
+
+// "hh:mm:ss" with two-digit minutes and seconds below 60; the hours may grow wider.
+std::optional<int> parseClock(const QString& text);
+// "BEGIN-END" in clock text, ending after it begins.
+std::optional<CutRange> parseCut(const QString& text);
+
+QString usageText(const QString& programFileName);
+
+} // namespace vc::cli

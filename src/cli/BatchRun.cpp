@@ -1,0 +1,388 @@
+#include "cli/BatchRun.h"
+
+#include "cli/BatchChoices.h"
+#include "common/Clock.h"
+#include "convert/BatchControl.h"
+#include "convert/ConversionLine.h"
+#include "convert/ConvertRunner.h"
+#include "media/MediaProbe.h"
+#include "preview/CutterWindow.h"
+#include "profiles/Catalogue.h"
+#include "profiles/ProfileData.h"
+#include "shell/SettingsStore.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSocketNotifier>
+#include <csignal>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace vc::cli {
+
+namespace {
+
+const QString Finish = QStringLiteral("Finish");
+const QString Failed = QStringLiteral("Failed");
+const QString Stop = QStringLiteral("Stop");
+
+bool isFinal(const QString& status) {
+    return status == Finish || status == Failed || status == Stop;
+}
+
+// -1 when the text is no percentage.
+double percentOf(const QString& status) {
+    if (!status.endsWith(u'%'))
+        return -1;
+    bool ok = false;
+    const double value = status.chopped(1).toDouble(&ok);
+    return ok ? value : -1;
+}
+
+} // namespace
+
+BatchRun::BatchRun(BatchProgram program, Options options, Console& console, QObject* parent)
+    : QObject(parent), program_(std::move(program)), options_(std::move(options)),
+      console_(console) {}
+
+BatchRun::~BatchRun() = default;
+
+int BatchRun::setUp() {
+    // Read only: nothing here writes the settings or the parameter store. The selection below
+    // starts from no profile, so it has no previous profile's choices to write back.
+    SettingsStore store(program_.name);
+    const int fallbackProfile = defaultProfileFor(program_.fileName);
+    const Settings settings = store.load(fallbackProfile);
+
+    int number = settings.profile;
+    if (options_.profile) {
+        const ProfileLookup found = findProfile(*options_.profile);
+        if (!found.error.isEmpty()) {
+            console_.error(QStringLiteral("%1: %2").arg(program_.fileName, found.error));
+            return ExitUsage;
+        }
+        number = found.number;
+    } else if (!hasProfile(number)) {
+        console_.error(QStringLiteral("The remembered profile %1 does not exist; using %2.")
+                           .arg(number)
+                           .arg(fallbackProfile));
+        number = fallbackProfile;
+    }
+
+    dataFile_ = profileDataPath(program_.folder);
+    boxes_ = initialBoxStates();
+    const SelectionOutcome selected =
+        selectProfile(number, boxes_, profile_, store.parameterStore(), dataFile_);
+    if (!selected.selected) {
+        console_.error(QStringLiteral("%1: cannot read the profile data: %2")
+                           .arg(program_.fileName, selected.error));
+        return ExitFailed;
+    }
+    if (const QString refusal = applyBoxOptions(options_, boxes_); !refusal.isEmpty()) {
+        console_.error(QStringLiteral("%1: %2").arg(program_.fileName, refusal));
+        return ExitUsage;
+    }
+
+    QString folder = options_.output ? *options_.output : settings.outputFolder;
+    if (folder.trimmed().isEmpty())
+        folder = SettingsStore::defaultOutputFolder();
+    // The tool runs in the program folder; a relative folder means the user's current one.
+    outputFolder_ = QDir::cleanPath(QFileInfo(folder).absoluteFilePath());
+    if (!QDir().mkpath(outputFolder_)) {
+        console_.error(QStringLiteral("Cannot create the output folder %1.").arg(outputFolder_));
+        return ExitFailed;
+    }
+
+    console_.line(QStringLiteral("Profile %1: %2").arg(number).arg(profileName(number)));
+    QStringList choices;
+    const auto describe = [&choices](const BoxState& box, const QString& what) {
+        if (box.enabled && box.current >= 0)
+            choices << what + box.currentText();
+    };
+    describe(boxes_.size, QStringLiteral("size "));
+    describe(boxes_.video, QStringLiteral("video "));
+    describe(boxes_.audio, QStringLiteral("audio "));
+    describe(boxes_.channel, QString());
+    if (!choices.isEmpty())
+        console_.line(choices.join(QStringLiteral(", ")));
+    console_.line(QStringLiteral("Output folder: %1").arg(outputFolder_));
+    return -1;
+}
+
+void BatchRun::addWithRetry(const QString& path, const QString& shownName) {
+    std::optional<SourceItem> item = probeSourceItem(*probe_, path);
+    if (!item && !interrupted_)
+        item = probeSourceItem(*probe_, path);
+    if (!item) {
+        if (!interrupted_) {
+            console_.error(shownName + QStringLiteral(" is not support!"));
+            ++refused_;
+        }
+        return;
+    }
+
+    QString cutNote;
+    if (options_.cut) {
+        Tcutinfo& cut = item->cut;
+        if (cut.totalsecs > 0 && options_.cut->begin >= cut.totalsecs) {
+            // The cutter would fall back to the whole clip; unattended, that is not what
+            // was asked for.
+            console_.error(QStringLiteral("%1: the cut begins after its end (%2)")
+                               .arg(shownName, item->info.duration));
+            ++refused_;
+            return;
+        }
+        if (cut.totalsecs > 0) {
+            setCutBegin(cut, options_.cut->begin);
+            setCutEnd(cut, options_.cut->end);
+        } else {
+            cut.cutbegin = options_.cut->begin; // length unknown: nothing to keep it within
+            cut.cutend = options_.cut->end;
+        }
+        item->info.duration = secondsToClock(cut.cutend - cut.cutbegin);
+        cutNote = QStringLiteral(", cut %1-%2")
+                      .arg(secondsToClock(cut.cutbegin), secondsToClock(cut.cutend));
+    }
+
+    records_.add(item->info, item->cut);
+    titles_ << item->title;
+    statuses_ << QStringLiteral("Status");
+    const EstimateResult size = estimate(profile_, choiceOf(boxes_), sourceInfo(item->info));
+    console_.line(QStringLiteral("Added %1: %2, %3, about %4%5")
+                      .arg(item->title, item->info.resolution,
+                           item->info.duration.isEmpty() ? QStringLiteral("length unknown")
+                                                         : item->info.duration,
+                           size.error.isEmpty() ? size.text : QStringLiteral("?"), cutNote));
+}
+
+void BatchRun::addInputs() {
+    probe_ = std::make_unique<MediaProbe>(program_.toolPath, program_.folder);
+    for (const QString& input : options_.inputs) {
+        if (interrupted_)
+            return;
+        const QFileInfo info(input);
+        const QString path = QDir::cleanPath(info.absoluteFilePath());
+        if (info.isDir()) {
+            for (const QString& name : scannedEntries(path)) {
+                if (interrupted_)
+                    return;
+                if (isScannedExtension(name))
+                    addWithRetry(QDir(path).filePath(name), name);
+            }
+        } else if (info.exists()) {
+            addWithRetry(path, info.fileName());
+        } else {
+            console_.error(QStringLiteral("%1: no such file or folder").arg(input));
+            ++refused_;
+        }
+    }
+}
+
+QString BatchRun::rowLabel(int row) const {
+    return QStringLiteral("[%1/%2] %3").arg(row + 1).arg(records_.rows()).arg(titles_[row]);
+}
+
+bool BatchRun::prepare(int row, intputrec& job) {
+    if (row < 0 || row >= records_.rows())
+        return false;
+    fillJob(job,
+            rowConversionInputs(outputFolder_, titles_[row], records_.info(row), records_.cut(row),
+                                profile_, choiceOf(boxes_), boxes_.size.enabled),
+            [](const QString& file) { return QFileInfo::exists(file); });
+    lastMessage_.clear();
+    shownTenth_ = 0;
+    console_.line(QStringLiteral("%1 -> %2").arg(rowLabel(row), job.outfile));
+    if (options_.verbose)
+        console_.line(QStringLiteral("Command: ") + commandLine(job));
+    return true;
+}
+
+void BatchRun::setStatus(int row, const QString& status) {
+    if (row < 0 || row >= statuses_.size())
+        return;
+    statuses_[row] = status;
+    if (isFinal(status)) {
+        console_.line(QStringLiteral("%1  %2").arg(rowLabel(row), status));
+        if (status == Failed && !lastMessage_.isEmpty())
+            console_.error(QStringLiteral("%1: %2").arg(titles_[row], lastMessage_));
+        return;
+    }
+    if (console_.isTerminal()) {
+        console_.progress(QStringLiteral("%1  %2").arg(rowLabel(row), status));
+        return;
+    }
+    // Elsewhere one line per tenth of the way, so a log shows that the run moves.
+    const double percent = percentOf(status);
+    const int tenth = percent < 0 ? 0 : static_cast<int>(percent / 10.0);
+    if (tenth > shownTenth_ && tenth < 10) {
+        shownTenth_ = tenth;
+        console_.line(QStringLiteral("%1  %2").arg(rowLabel(row), status));
+    }
+}
+
+void BatchRun::stopWhenIdle() {
+    // A stopped run still reports its end; the batch is over only once it has.
+    if (batch_ && !batch_->converting() && !runner_->active())
+        loop_.quit();
+}
+
+void BatchRun::convert() {
+    runner_ = std::make_unique<ConvertRunner>();
+    // The user waits on batch mode and there is no desktop to keep responsive; "nice" still
+    // lowers it, since the tool inherits the priority.
+    runner_->setIdlePriority(false);
+    connect(runner_.get(), &ConvertRunner::lineDelivered, this, [this](const QByteArray& line) {
+        if (!line.trimmed().isEmpty())
+            lastMessage_ = QString::fromLocal8Bit(line).trimmed();
+    });
+    job_.toolpath = program_.toolPath;
+    job_.workdir = program_.folder;
+
+    BatchControl::Hooks hooks;
+    hooks.previewPlaying = [] {
+        return false;
+    };
+    hooks.rows = [this] {
+        return records_.rows();
+    };
+    hooks.ticked = [](int) {
+        return true;
+    };
+    hooks.prepare = [this](int row, intputrec& job) {
+        return prepare(row, job);
+    };
+    hooks.setStatus = [this](int row, const QString& status) {
+        setStatus(row, status);
+    };
+    hooks.refreshCommands = [this] {
+        stopWhenIdle();
+    };
+    hooks.refuse = [](int) {
+    };
+    hooks.inform = [this](const QString& text) {
+        console_.error(text);
+    };
+    batch_ = std::make_unique<BatchControl>(*runner_, job_, hooks);
+
+    batch_->bt_startClick();
+    if (batch_->converting() || runner_->active())
+        loop_.exec();
+}
+
+int BatchRun::summary() {
+    int finished = 0, failed = 0, stopped = 0, notStarted = 0;
+    for (const QString& status : statuses_) {
+        if (status == Finish)
+            ++finished;
+        else if (status == Failed)
+            ++failed;
+        else if (status == Stop)
+            ++stopped;
+        else
+            ++notStarted;
+    }
+    QString text =
+        QStringLiteral("Finished %1, failed %2, stopped %3").arg(finished).arg(failed).arg(stopped);
+    if (refused_ > 0)
+        text += QStringLiteral(", refused %1").arg(refused_);
+    if (notStarted > 0)
+        text += QStringLiteral(", not converted %1").arg(notStarted);
+    console_.line(text + QStringLiteral(". Output folder: %1").arg(outputFolder_));
+
+    if (interrupted_)
+        return interruptStatus_;
+    return finished == statuses_.size() && refused_ == 0 ? ExitFinished : ExitFailed;
+}
+
+int BatchRun::exec() {
+    if (const int status = setUp(); status >= 0)
+        return status;
+    addInputs();
+    if (records_.rows() == 0 && !interrupted_) {
+        console_.error(QStringLiteral("No files to convert."));
+        summary();
+        return ExitFailed;
+    }
+    if (!interrupted_)
+        convert();
+    return summary();
+}
+
+void BatchRun::interrupt(int exitStatus) {
+    if (interrupted_) {
+        // Asked twice: leave now, taking the tool with us.
+        if (runner_)
+            runner_->Kill();
+        std::fflush(nullptr);
+        std::_Exit(exitStatus);
+    }
+    interrupted_ = true;
+    interruptStatus_ = exitStatus;
+    if (batch_ && batch_->converting()) {
+        console_.line(QStringLiteral("Stopping..."));
+        batch_->Bt_ConvertstopClick();
+    } else if (!batch_) {
+        console_.line(QStringLiteral("Stopping after the file being examined..."));
+    }
+}
+
+namespace {
+
+int signalPipe[2] = {-1, -1};
+
+void onSignal(int signal) {
+    const auto byte = static_cast<unsigned char>(signal);
+    [[maybe_unused]] const ssize_t written = ::write(signalPipe[1], &byte, 1);
+}
+
+} // namespace
+
+int runBatchMode(const BatchProgram& program, const QStringList& arguments) {
+    Console console(stdout, stderr);
+    const ParseResult parsed = parseArguments(arguments);
+    if (!parsed.ok()) {
+        console.error(
+            QStringLiteral("%1: %2\nTry '%1 --help'.").arg(program.fileName, parsed.error));
+        return ExitUsage;
+    }
+    const Options& options = parsed.options;
+    if (options.mode == Mode::Help) {
+        console.line(usageText(program.fileName).trimmed());
+        return ExitFinished;
+    }
+    if (options.mode == Mode::ListProfiles) {
+        const ProfileListing listing = listProfiles(profileDataPath(program.folder));
+        if (!listing.error.isEmpty()) {
+            console.error(QStringLiteral("%1: cannot read the profile data: %2")
+                              .arg(program.fileName, listing.error));
+            return ExitFailed;
+        }
+        for (const QString& line : listing.lines)
+            console.line(line);
+        return ExitFinished;
+    }
+
+    // A closed pipe on the output must not end the program with the tool left running.
+    std::signal(SIGPIPE, SIG_IGN);
+    if (::pipe2(signalPipe, O_CLOEXEC | O_NONBLOCK) != 0) {
+        console.error(QStringLiteral("%1: cannot set up Ctrl+C handling").arg(program.fileName));
+        return ExitFailed;
+    }
+    BatchRun run(program, options, console);
+    QSocketNotifier notifier(signalPipe[0], QSocketNotifier::Read);
+    QObject::connect(&notifier, &QSocketNotifier::activated, &run, [&run] {
+        unsigned char byte = 0;
+        while (::read(signalPipe[0], &byte, 1) == 1)
+            run.interrupt(128 + byte);
+    });
+    struct sigaction action {};
+    action.sa_handler = onSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP})
+        sigaction(signal, &action, nullptr);
+
+    return run.exec();
+}
+
+} // namespace vc::cli

@@ -1,0 +1,363 @@
+// Batch mode through the built program, as a user runs it: no display, a private settings
+// folder, real clips and the real converter tool.
+
+#include "TestSupport.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QDirIterator>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QThread>
+#include <csignal>
+#include <gtest/gtest.h>
+
+namespace vc {
+
+namespace {
+
+struct Outcome {
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+QString programPath() {
+    return QDir(test::programDir()).filePath("VideoConverter");
+}
+
+QStringList commandLines(const QString& output) {
+    QStringList lines;
+    for (const QString& line : output.split('\n'))
+        if (line.startsWith("Command: "))
+            lines << line;
+    return lines;
+}
+
+void writeFile(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(bytes);
+}
+
+QByteArray readFile(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// "codec_type=video", "width=320", "duration=2.000000"... of a converted file.
+QStringList probeFields(const QString& file) {
+    const test::ProcessResult r = test::runProcess(
+        "ffprobe", {"-v", "error", "-show_entries", "stream=codec_type,width,height,channels",
+                    "-show_entries", "format=duration", "-of", "default=nw=1", file});
+    return QString::fromUtf8(r.output).split('\n', Qt::SkipEmptyParts);
+}
+
+double durationOf(const QStringList& fields) {
+    for (const QString& f : fields)
+        if (f.startsWith("duration="))
+            return f.mid(9).toDouble();
+    return -1;
+}
+
+} // namespace
+
+class BatchModeTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(dir.isValid() && config.isValid()); }
+
+    QString path(const QString& relative) const { return QDir(dir.path()).filePath(relative); }
+    QString configFile(const QString& name) const { return QDir(config.path()).filePath(name); }
+
+    // The program as batch mode runs it: no display at all.
+    QProcessEnvironment environment() const {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove("DISPLAY");
+        env.remove("WAYLAND_DISPLAY");
+        env.remove("QT_QPA_PLATFORM");
+        env.insert("VIDEOCONVERTER_CONFIG_DIR", configDir);
+        for (auto it = extraEnvironment.begin(); it != extraEnvironment.end(); ++it)
+            env.insert(it.key(), it.value());
+        return env;
+    }
+
+    Outcome run(const QStringList& args, const QString& program = programPath()) const {
+        QProcess p;
+        p.setProcessEnvironment(environment());
+        p.setWorkingDirectory(dir.path());
+        p.start(program, args);
+        Outcome r;
+        if (!p.waitForStarted(10000) || !p.waitForFinished(120000)) {
+            p.kill();
+            p.waitForFinished();
+            return r;
+        }
+        r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+        r.out = QString::fromUtf8(p.readAllStandardOutput());
+        r.err = QString::fromUtf8(p.readAllStandardError());
+        return r;
+    }
+
+    QTemporaryDir dir;
+    QTemporaryDir config;
+    QString configDir = config.path();
+    QHash<QString, QString> extraEnvironment;
+};
+
+TEST_F(BatchModeTest, UsageErrorsExitTwoWithAMessageAndTouchNothing) {
+    const QString clip = test::makeClip(dir.path(), "clip.avi");
+    const QString out = path("out");
+    // Parsing is tested on its own; these are refused only once the profile is known.
+    const QList<QStringList> wrong = {
+        {"--convert", "--bogus", clip},
+        {"--convert", "--output", out, "--profile", "26", clip},
+        {"--convert", "--output", out, "--profile", "17", "--size", "0", clip},
+        {"--convert", "--output", out, "--profile", "102", "--size", "99", clip},
+        {"--convert", "--output", out, "--profile", "114", "--channels", "mono", clip},
+    };
+    for (const QStringList& args : wrong) {
+        const Outcome r = run(args);
+        const std::string shown = args.join(' ').toStdString();
+        EXPECT_EQ(r.exitCode, 2) << shown;
+        EXPECT_FALSE(r.err.trimmed().isEmpty()) << shown;
+        EXPECT_TRUE(r.out.isEmpty()) << shown << ": " << r.out.toStdString();
+    }
+    EXPECT_FALSE(QFileInfo::exists(out));
+    EXPECT_TRUE(QDir(config.path()).isEmpty());
+
+    const Outcome help = run({"--help"});
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_TRUE(help.out.contains("--convert [options] FILE-OR-FOLDER"));
+}
+
+TEST_F(BatchModeTest, ConvertsAFolderWithTheOptionsGiven) {
+    QDir().mkpath(path("in/sub.avi")); // a folder named like a video is tried, and refused
+    test::makeClip(path("in"), "one clip.mpg", {}, 2.0, "320x240");
+    test::makeClip(path("in"), "Two.MP4", {"-c:v", "mpeg4"}, 2.0, "160x120");
+    writeFile(path("in/notes.txt"), "not a video");
+    writeFile(path("in/sub.avi/inside.avi"), "");
+
+    // By name, with a size, mono; output folder relative to the current one, made on demand.
+    const Outcome avi = run({"--convert", "--profile", "AVI - H264 Movie(*.avi)", "--size", "1",
+                             "--channels", "mono", "--output", "out/avi", path("in")});
+    EXPECT_EQ(avi.exitCode, 1) << avi.out.toStdString() << avi.err.toStdString();
+    EXPECT_TRUE(avi.err.contains("sub.avi is not support!"));
+    EXPECT_TRUE(avi.out.contains("Added one clip: 320x240, 00:00:02, about "));
+    EXPECT_TRUE(avi.out.contains("[1/2] one clip  Finish"));
+    EXPECT_TRUE(avi.out.contains("[2/2] Two  Finish"));
+    EXPECT_TRUE(avi.out.contains("Finished 2, failed 0, stopped 0, refused 1. Output folder: " +
+                                 path("out/avi")));
+    EXPECT_FALSE(avi.out.contains('\r')); // no terminal: plain lines only
+    for (const QString name : {"one clip.avi", "Two.avi"}) {
+        const QStringList fields = probeFields(path("out/avi/" + name));
+        EXPECT_TRUE(fields.contains("width=480") && fields.contains("height=360") &&
+                    fields.contains("channels=1"))
+            << name.toStdString() << ": " << fields.join(' ').toStdString();
+        EXPECT_NEAR(durationOf(fields), 2.0, 0.3) << name.toStdString();
+    }
+
+    // Audio only, a cut, every file finished: exit 0.
+    const Outcome mp3 =
+        run({"--convert", "--profile=17", "--audio-quality", "Lower Quality", "--cut",
+             "00:00:01-00:00:02", "--output", path("out/mp3"), path("in/one clip.mpg")});
+    EXPECT_EQ(mp3.exitCode, 0) << mp3.out.toStdString() << mp3.err.toStdString();
+    EXPECT_TRUE(mp3.out.contains("Added one clip: 320x240, 00:00:01, about "));
+    EXPECT_TRUE(mp3.out.contains("cut 00:00:01-00:00:02"));
+    const QStringList fields = probeFields(path("out/mp3/one clip.mp3"));
+    EXPECT_EQ(fields.filter("codec_type=").join(' '), "codec_type=audio");
+    EXPECT_NEAR(durationOf(fields), 1.0, 0.3);
+}
+
+TEST_F(BatchModeTest, RefusedMissingAndFailedFilesExitOne) {
+    QDir().mkpath(path("in"));
+    test::makeClip(path("in"), "good.avi");
+    writeFile(path("in/broken.avi"), QByteArray(4096, 'x'));
+    const Outcome refused =
+        run({"--convert", "--profile", "17", "--output", path("out"), path("in"), "gone.avi"});
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_TRUE(refused.err.contains("broken.avi is not support!"));
+    EXPECT_TRUE(refused.err.contains("gone.avi: no such file or folder"));
+    EXPECT_TRUE(refused.out.contains("[1/1] good  Finish")) << refused.out.toStdString();
+    EXPECT_TRUE(refused.out.contains("refused 2"));
+
+    // The tool runs but its converter fails: the file ends "Failed", the batch goes on.
+    extraEnvironment.insert("VIDEOCONVERTER_FFMPEG", "/bin/false");
+    const Outcome failed = run({"--convert", "--profile", "17", "--output", path("failed"),
+                                path("in/good.avi"), path("in/good.avi")});
+    EXPECT_EQ(failed.exitCode, 1);
+    EXPECT_TRUE(failed.out.contains("[1/2] good  Failed"));
+    EXPECT_TRUE(failed.out.contains("[2/2] good  Failed"));
+    EXPECT_TRUE(failed.out.contains("Finished 0, failed 2, stopped 0"));
+    extraEnvironment.clear();
+
+    // Nothing to convert is no success either.
+    QDir().mkpath(path("empty"));
+    writeFile(path("empty/readme.txt"), "x");
+    const Outcome none = run({"--convert", "--output", path("out"), path("empty")});
+    EXPECT_EQ(none.exitCode, 1);
+    EXPECT_TRUE(none.err.contains("No files to convert."));
+}
+
+TEST_F(BatchModeTest, ReadsButNeverWritesTheSettings) {
+    test::makeClip(dir.path(), "clip.avi");
+    const QString remembered = path("remembered");
+    const QByteArray settings = "; kept as it is\n[output]\npath=" + remembered.toUtf8() +
+                                "\n[profiles]\nselcetsubindex=102\nFinishSelcet=1\n";
+    const QByteArray store = "[102]\nsize = 1\nvideo bitrate=2\naudio bitrate=1\nChannel=0\n"
+                             "[17]\naudio bitrate=3\n";
+    writeFile(configFile("VideoConverter.ini"), settings);
+    writeFile(configFile("pro VideoConverter.ini"), store);
+    const QDateTime past = QDateTime::currentDateTime().addYears(-3);
+    for (const char* name : {"VideoConverter.ini", "pro VideoConverter.ini"}) {
+        QFile f(configFile(name));
+        ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(f.setFileTime(past, QFileDevice::FileModificationTime));
+    }
+    const auto unchanged = [&] {
+        EXPECT_EQ(
+            QDir(config.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+            (QStringList{"pro VideoConverter.ini", "VideoConverter.ini"}));
+        EXPECT_EQ(readFile(configFile("VideoConverter.ini")), settings);
+        EXPECT_EQ(readFile(configFile("pro VideoConverter.ini")), store);
+        for (const char* name : {"VideoConverter.ini", "pro VideoConverter.ini"})
+            EXPECT_EQ(QFileInfo(configFile(name)).lastModified().toSecsSinceEpoch(),
+                      past.toSecsSinceEpoch())
+                << name;
+    };
+
+    // The remembered profile, its remembered boxes and the remembered output folder.
+    const Outcome defaults = run({"--convert", path("clip.avi")});
+    EXPECT_EQ(defaults.exitCode, 0) << defaults.err.toStdString();
+    EXPECT_TRUE(defaults.out.startsWith("Profile 102: AVI - H264 Movie(*.avi)\n"));
+    EXPECT_TRUE(defaults.out.contains("video Normal, audio High Quality, Mono"))
+        << defaults.out.toStdString();
+    EXPECT_TRUE(QFileInfo(remembered + "/clip.avi").size() > 0);
+    unchanged();
+
+    // Another profile and other choices: the window would write the choices back.
+    const Outcome other = run({"--convert", "--profile", "17", "--audio-quality", "0", "--channels",
+                               "stereo", "--output", path("other"), path("clip.avi")});
+    EXPECT_EQ(other.exitCode, 0) << other.err.toStdString();
+    unchanged();
+
+    // No settings at all: defaults, and still nothing written, not even the folder.
+    configDir = path("no config");
+    const Outcome fresh = run({"--convert", "--output", path("fresh"), path("clip.avi")});
+    EXPECT_EQ(fresh.exitCode, 0) << fresh.err.toStdString();
+    EXPECT_TRUE(fresh.out.startsWith("Profile 1: "));
+    EXPECT_FALSE(QFileInfo::exists(configDir));
+}
+
+TEST_F(BatchModeTest, AnotherProgramNameReadsItsOwnSettings) {
+    const QString clip = test::makeClip(dir.path(), "clip.avi");
+    const QString link = path("mp3 Converter");
+    ASSERT_TRUE(QFile::link(programPath(), link));
+    const Outcome byName = run({"--convert", "--output", path("a"), clip}, link);
+    EXPECT_EQ(byName.exitCode, 0) << byName.err.toStdString();
+    EXPECT_TRUE(byName.out.startsWith("Profile 17: ")) << byName.out.toStdString();
+
+    writeFile(configFile("mp3 Converter.ini"), "[profiles]\nselcetsubindex=20\n");
+    const Outcome remembered = run({"--convert", "--output", path("b"), clip}, link);
+    EXPECT_TRUE(remembered.out.startsWith("Profile 20: ")) << remembered.out.toStdString();
+    EXPECT_TRUE(QFileInfo(path("b/clip.wav")).size() > 0);
+}
+
+TEST_F(BatchModeTest, CtrlCStopsTheRunningFileAsStopDoes) {
+    test::makeClip(dir.path(), "long.mpg", {}, 120.0, "320x240");
+    test::makeClip(dir.path(), "next.avi");
+    QProcess p;
+    p.setProcessEnvironment(environment());
+    p.start(programPath(), {"--convert", "--profile", "102", "--size", "3", "--output", path("out"),
+                            path("long.mpg"), path("next.avi")});
+    ASSERT_TRUE(p.waitForStarted(10000));
+    QByteArray out;
+    QElapsedTimer t;
+    t.start();
+    while (!out.contains("[1/2] long ->") && t.elapsed() < 30000) {
+        p.waitForReadyRead(100);
+        out += p.readAllStandardOutput();
+    }
+    ASSERT_TRUE(out.contains("[1/2] long ->")) << out.toStdString();
+    QThread::msleep(700);
+    ASSERT_EQ(::kill(static_cast<pid_t>(p.processId()), SIGINT), 0);
+    ASSERT_TRUE(p.waitForFinished(20000));
+    out += p.readAllStandardOutput();
+    EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(p.exitCode(), 130);
+    EXPECT_TRUE(out.contains("[1/2] long  Stop")) << out.toStdString();
+    EXPECT_TRUE(out.contains("Finished 0, failed 0, stopped 1, not converted 1"));
+    EXPECT_TRUE(QFileInfo::exists(path("out/long.avi"))); // the partial output stays
+    EXPECT_FALSE(QFileInfo::exists(path("out/next.avi")));
+
+    // The tool and its ffmpeg went with the stop.
+    QThread::msleep(300);
+    QDirIterator procs("/proc", {}, QDir::Dirs | QDir::NoDotAndDotDot);
+    while (procs.hasNext()) {
+        const QByteArray cmd = readFile(procs.next() + "/cmdline");
+        EXPECT_FALSE(cmd.contains(path("out/long.avi").toUtf8()))
+            << "still running: " << procs.filePath().toStdString();
+    }
+}
+
+// The window, driven offscreen by a helper, and batch mode get the same remembered settings,
+// files and choices; every job they launch must be the same command line.
+TEST_F(BatchModeTest, BatchModeBuildsTheWindowsCommandLines) {
+    const QString one = test::makeClip(dir.path(), "one clip.mpg", {}, 3.0, "320x240");
+    const QString two = test::makeClip(dir.path(), "two.avi", {}, 3.0, "160x120");
+    const QString out = path("out");
+    struct Case {
+        QStringList batch;
+        QStringList window;
+    };
+    const QList<Case> cases = {
+        {{}, {}}, // what the settings remember
+        {{"--profile", "70", "--size", "1", "--video-quality", "Low Quality", "--audio-quality",
+          "Higher Quality", "--cut", "00:00:01-00:00:02"},
+         {"profile=70", "size=1", "video=3", "audio=0", "cut=1-2"}},
+        {{"--profile", "DVD - MPEG2 PS Format(*.vob)", "--size", "NTSC"},
+         {"profile=114", "size=1"}},
+        {{"--profile", "120", "--size", "2", "--video-quality", "0", "--channels", "mono"},
+         {"profile=120", "size=2", "video=0", "channel=0"}},
+    };
+    for (const Case& c : cases) {
+        const std::string shown = c.batch.join(' ').toStdString();
+        writeFile(configFile("VideoConverter.ini"), "[profiles]\nselcetsubindex=102\n");
+        writeFile(configFile("pro VideoConverter.ini"),
+                  "[102]\nsize=1\nvideo bitrate=2\naudio bitrate=1\nChannel=0\n");
+
+        const Outcome batch = run(QStringList{"--convert", "--verbose", "--output", out} + c.batch +
+                                  QStringList{one, two});
+        EXPECT_EQ(batch.exitCode, 0) << shown << batch.err.toStdString();
+        ASSERT_TRUE(QDir(out).removeRecursively());
+
+        const Outcome window = run(QStringList{"program=" + test::programDir(), "output=" + out} +
+                                       c.window + QStringList{one, two},
+                                   VC_TEST_WINDOW_JOB);
+        EXPECT_EQ(window.exitCode, 0) << shown << window.out.toStdString();
+        ASSERT_TRUE(QDir(out).removeRecursively());
+
+        EXPECT_EQ(commandLines(batch.out).size(), 2) << shown << batch.out.toStdString();
+        EXPECT_EQ(commandLines(batch.out), commandLines(window.out)) << shown;
+    }
+}
+
+// The installed layout: the launcher in bin/ finds the program folder in lib/videoconverter/,
+// also when it is reached through a link.
+TEST_F(BatchModeTest, TheLauncherStartsTheProgramFolderBesideIt) {
+    QDir().mkpath(path("prefix/bin"));
+    QDir().mkpath(path("prefix/lib"));
+    ASSERT_TRUE(QFile::copy(VC_TEST_SOURCE_DIR "/../packaging/videoconverter",
+                            path("prefix/bin/videoconverter")));
+    ASSERT_TRUE(QFile::link(test::programDir(), path("prefix/lib/videoconverter")));
+    ASSERT_TRUE(QFile::link(path("prefix/bin/videoconverter"), path("on path")));
+
+    const Outcome list = run({"--list-profiles"}, path("on path"));
+    EXPECT_EQ(list.exitCode, 0) << list.err.toStdString();
+    EXPECT_EQ(list.out.count('\n'), 120);
+    const Outcome wrong = run({"--convert", "--bogus", "x"}, path("on path"));
+    EXPECT_EQ(wrong.exitCode, 2); // the status comes through the launcher
+}
+
+} // namespace vc
