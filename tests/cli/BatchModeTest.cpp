@@ -280,7 +280,12 @@ TEST_F(BatchModeTest, CtrlCStopsTheRunningFileAsStopDoes) {
         out += p.readAllStandardOutput();
     }
     ASSERT_TRUE(out.contains("[1/2] long ->")) << out.toStdString();
-    QThread::msleep(700);
+    // Stop once the output has been started, however busy the machine is.
+    while (!QFileInfo::exists(path("out/long.avi")) && t.elapsed() < 60000) {
+        p.waitForReadyRead(50);
+        out += p.readAllStandardOutput();
+    }
+    ASSERT_TRUE(QFileInfo::exists(path("out/long.avi"))) << out.toStdString();
     ASSERT_EQ(::kill(static_cast<pid_t>(p.processId()), SIGINT), 0);
     ASSERT_TRUE(p.waitForFinished(20000));
     out += p.readAllStandardOutput();
