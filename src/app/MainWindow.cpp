@@ -546,8 +546,13 @@ QString Tfm_main::takeOutputFolder() {
     outputFolder_ = folderText;
     if (!folderText.isEmpty() && !QDir(folderText).exists())
         QDir().mkdir(folderText);
-    jobFolder_ = jobFolder(folderText);
-    return folderText;
+    // The tool runs in the program folder: a relative folder must reach it as the one made
+    // here, or its name checks and its writes would concern different files.
+    const QString folder = folderText.isEmpty() || QDir::isAbsolutePath(folderText)
+                               ? folderText
+                               : QDir::current().absoluteFilePath(folderText);
+    jobFolder_ = jobFolder(folder);
+    return folder;
 }
 
 ConversionInputs Tfm_main::conversionInputs(int row, const QString& folderText) const {
@@ -796,8 +801,10 @@ void Tfm_main::closePicker() {
 void Tfm_main::selectProfile(int number) {
     if (!selector_)
         return;
-    selector_->select(number);
-    selectedProfile_ = selector_->selected();
+    // Until some profile is in force the stored choice stands, so that a start on an unreadable
+    // data file does not write "no profile" over it.
+    if (selector_->select(number) || selector_->selected() != 0)
+        selectedProfile_ = selector_->selected();
 }
 
 void Tfm_main::showProfile(int profile) {

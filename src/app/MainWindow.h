@@ -162,7 +162,8 @@ private:
     void createSourceList();
     void createBatch();
     bool prepareJob(int row, intputrec& job);
-    // The output field's text as the folder in force; created when missing.
+    // The output field's text as the folder in force, created when missing; absolute when
+    // not empty.
     QString takeOutputFolder();
     ConversionInputs conversionInputs(int row, const QString& folderText) const;
     void createPreview(PreviewLibrary* library);

@@ -2,6 +2,7 @@
 
 #include "convert/Progress.h"
 
+#include <QDir>
 #include <csignal>
 #include <sched.h>
 #include <sys/resource.h>
@@ -132,6 +133,11 @@ void ConvertRunner::handleLine(std::string_view line) {
 void ConvertRunner::onFinished(int exitCode, QProcess::ExitStatus status) {
     if (!process_)
         return;
+    // A tool that died early may leave its ffmpeg behind in the group, still writing the
+    // output; the run is over, so is everything it started. Only the group is signalled: the
+    // tool's own pid may already belong to another process.
+    if (pid_ > 0)
+        ::kill(-static_cast<pid_t>(pid_), SIGKILL);
     onReadyRead();
     assembler_->finish();
     RunEnd end;
@@ -148,7 +154,9 @@ void ConvertRunner::onError(QProcess::ProcessError error) {
     if (error != QProcess::FailedToStart || !process_)
         return;
     RunEnd end;
-    end.error = process_->errorString();
+    // The system's reason alone ("No such file or directory") would not say what is missing.
+    end.error =
+        QDir::toNativeSeparators(job_.toolpath) + QStringLiteral(": ") + process_->errorString();
     finishRun(end);
 }
 

@@ -22,6 +22,10 @@ TtimeClientWaitThread::TtimeClientWaitThread(const QString& toolPath, const QStr
     connect(&limit_, &QTimer::timeout, this, &TtimeClientWaitThread::onLimit);
     connect(&process_, &QProcess::finished, this, [this] {
         limit_.stop();
+        // Nothing the tool started may outlive the probe; only the group is signalled, as
+        // the tool's own pid may already be reused.
+        if (pid_ > 0)
+            ::kill(-static_cast<pid_t>(pid_), SIGKILL);
         if (!std::exchange(reported_, true))
             emit ended(true);
     });
@@ -43,8 +47,10 @@ TtimeClientWaitThread::~TtimeClientWaitThread() {
 void TtimeClientWaitThread::start(const QStringList& arguments) {
     process_.setArguments(arguments);
     process_.start(QIODevice::ReadOnly);
-    if (process_.state() != QProcess::NotRunning)
+    if (process_.state() != QProcess::NotRunning) {
+        pid_ = process_.processId();
         limit_.start();
+    }
 }
 
 void TtimeClientWaitThread::onLimit() {

@@ -40,6 +40,7 @@ private:
     void onLimit();
 
     QProcess process_;
+    qint64 pid_ = 0;
     QTimer limit_;
     bool timedOut_ = false;
     bool reported_ = false;

@@ -60,9 +60,11 @@ bool writeParameters(IniFile& store, int profile, const StoredParameters& values
     const StoredParameters keys = defaultParameters(profile);
     const QString section = QString::number(profile);
     bool ok = true;
+    // A box without a selection holds no choice: the stored one may name an entry that a
+    // damaged or changed data file lacks, and is kept for when the entry is back.
     const auto write = [&](const char* key, const std::optional<int>& has,
                            const std::optional<int>& value) {
-        if (has && value)
+        if (has && value && *value >= 0)
             ok = store.writeInt(section, QLatin1String(key), *value) && ok;
     };
     write(SizeKey, keys.size, values.size);

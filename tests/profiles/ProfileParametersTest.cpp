@@ -164,9 +164,12 @@ TEST_F(Selection, StoredIndicesOutOfRangeSelectNothing) {
     EXPECT_EQ(boxes.video.current, -1);
     EXPECT_EQ(boxes.audio.current, -1);
     EXPECT_EQ(boxes.channel.current, -1);
-    // Nothing selected is remembered as -1 and comes back as nothing selected.
+    // Nothing selected overwrites no stored choice, which again selects nothing.
     ASSERT_TRUE(select(28));
-    EXPECT_EQ(store->readInt(QStringLiteral("27"), QStringLiteral("size"), 0), -1);
+    EXPECT_EQ(store->readInt(QStringLiteral("27"), QStringLiteral("size"), 0), 3);
+    EXPECT_EQ(store->readInt(QStringLiteral("27"), QStringLiteral("video bitrate"), 0), -1);
+    ASSERT_TRUE(select(27));
+    EXPECT_EQ(boxes.size.current, -1);
     // A text that is not a number reads as the default.
     store->writeString(QStringLiteral("28"), QStringLiteral("size"), QStringLiteral("big"));
     ASSERT_TRUE(select(28));

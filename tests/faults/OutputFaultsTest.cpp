@@ -1,0 +1,123 @@
+// Sources that vanish, output folders that cannot take a file, settings that cannot be
+// written.
+#include "FaultFixture.h"
+
+#include "common/SkinFacets.h"
+
+#include <QLineEdit>
+
+using namespace vc;
+
+TEST_F(FaultTest, ASourceRemovedAfterAddingFailsOnlyItsOwnRow) {
+    Tfm_main& main = open();
+    add(main, {clip("a.mpg"), clip("b.mpg"), clip("c.mpg")});
+    ASSERT_EQ(main.sources()->rows(), 3);
+    ASSERT_TRUE(QFile::remove(QDir(media).filePath("b.mpg")));
+    ASSERT_TRUE(convert(main));
+    EXPECT_EQ(statuses(main), (QStringList{"Finish", "Failed", "Finish"}));
+    EXPECT_EQ(QDir(out).entryList(QDir::Files), (QStringList{"a.asf", "c.asf"}));
+    main.close();
+    expectSettingsKept();
+}
+
+TEST_F(FaultTest, OutputFoldersThatCannotTakeTheFileFailTheRowAndStayAsTheyWere) {
+    Tfm_main& main = open();
+    add(main, {clip("a.mpg")});
+    ASSERT_EQ(main.sources()->rows(), 1);
+    const QString file = QDir(out).filePath("a file");
+    ASSERT_TRUE(test::writeBytes(file, "not a folder\n"));
+    const auto before = test::digests(config.path());
+
+    // Only one missing level is made; a missing parent is not.
+    for (const QString& bad : {QDir(out).filePath("gone/deeper"), file}) {
+        main.ed_output()->setText(bad);
+        ASSERT_TRUE(convert(main)) << bad.toStdString();
+        EXPECT_EQ(status(main, 0), "Failed") << bad.toStdString();
+        EXPECT_FALSE(main.elements().hint->text().isEmpty()) << bad.toStdString();
+        EXPECT_EQ(test::digests(config.path()), before) << bad.toStdString();
+        EXPECT_FALSE(QFileInfo::exists(QDir(out).filePath("gone")));
+    }
+
+    main.ed_output()->setText(out);
+    ASSERT_TRUE(convert(main));
+    EXPECT_EQ(status(main, 0), "Finish");
+    EXPECT_EQ(test::readBytes(file), "not a folder\n");
+    main.close();
+    expectSettingsKept();
+}
+
+TEST_F(FaultTest, AReadOnlyOutputFolderFailsTheRow) {
+    if (test::runningAsRoot())
+        GTEST_SKIP() << "permissions are not enforced for this user";
+    const QString locked = QDir(out).filePath("locked");
+    ASSERT_TRUE(QDir().mkpath(locked));
+    ASSERT_TRUE(test::writeBytes(QDir(locked).filePath("a.asf"), "mine\n"));
+    ASSERT_TRUE(QFile::setPermissions(locked, QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+    Tfm_main& main = open();
+    add(main, {clip("a.mpg")});
+    main.ed_output()->setText(locked);
+    const bool ended = convert(main);
+    QFile::setPermissions(locked,
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    ASSERT_TRUE(ended);
+    EXPECT_EQ(status(main, 0), "Failed");
+    EXPECT_EQ(QDir(locked).entryList(QDir::Files), QStringList{"a.asf"});
+    EXPECT_EQ(test::readBytes(QDir(locked).filePath("a.asf")), "mine\n");
+}
+
+TEST_F(FaultTest, SettingsThatCannotBeWrittenAreReportedAndTheProgramGoesOn) {
+    // A folder below a regular file cannot be made or written, whoever runs the test.
+    const QString blocker = QDir(config.path()).filePath("blocker");
+    ASSERT_TRUE(test::writeBytes(blocker, "a file\n"));
+    qputenv("VIDEOCONVERTER_CONFIG_DIR", QDir(blocker).filePath("settings").toLocal8Bit());
+    Tfm_main& main = open();
+    EXPECT_TRUE(dialogs.shown.isEmpty()) << dialogs.texts().join('|').toStdString();
+    EXPECT_TRUE(main.settingsLoaded());
+    main.selectProfile(8); // remembers the old profile's choice, which fails quietly
+    EXPECT_EQ(main.selectedProfile(), 8);
+    add(main, {clip("a.mpg")});
+    main.ed_output()->setText(out);
+    ASSERT_TRUE(convert(main));
+    EXPECT_EQ(status(main, 0), "Finish");
+    main.close();
+    EXPECT_FALSE(main.isVisible());
+    ASSERT_FALSE(dialogs.shown.isEmpty());
+    EXPECT_TRUE(dialogs.texts().last().contains("could not be saved"))
+        << dialogs.texts().last().toStdString();
+    EXPECT_EQ(test::readBytes(blocker), "a file\n");
+    program.reset();
+
+    // A settings folder the user may not write keeps what it held.
+    if (test::runningAsRoot())
+        return; // permissions are not enforced for this user
+    qputenv("VIDEOCONVERTER_CONFIG_DIR", config.path().toLocal8Bit());
+    ASSERT_TRUE(
+        QFile::setPermissions(config.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+    dialogs.shown.clear();
+    Tfm_main& again = open();
+    again.selectProfile(8);
+    again.close();
+    QFile::setPermissions(config.path(),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    ASSERT_FALSE(dialogs.shown.isEmpty());
+    EXPECT_TRUE(dialogs.texts().last().contains("could not be saved"));
+    expectSettingsKept();
+}
+
+TEST_F(FaultTest, ARelativeOutputFolderIsTheOneMadeAndWrittenWhateverTheToolsFolder) {
+    // The program is not started from its own folder, and that folder has the same name in it.
+    const QString before = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(config.path()));
+    const QString theirs = QDir(folder.path()).filePath("rel out");
+    ASSERT_TRUE(QDir().mkpath(theirs));
+    ASSERT_TRUE(test::writeBytes(QDir(theirs).filePath("a.asf"), "not to be overwritten\n"));
+    Tfm_main& main = open();
+    add(main, {clip("a.mpg")});
+    main.ed_output()->setText("rel out");
+    const bool ended = convert(main);
+    QDir::setCurrent(before);
+    ASSERT_TRUE(ended);
+    EXPECT_EQ(status(main, 0), "Finish");
+    EXPECT_GT(QFileInfo(QDir(config.path()).filePath("rel out/a.asf")).size(), 0);
+    EXPECT_EQ(test::readBytes(QDir(theirs).filePath("a.asf")), "not to be overwritten\n");
+}

@@ -1,0 +1,194 @@
+// The converter tool missing, killed mid-run, hanging in a probe or a conversion, and a disk
+// that fills up under it.
+#include "FaultFixture.h"
+
+#include "common/SkinFacets.h"
+
+#include <QSignalSpy>
+#include <QTimer>
+#include <algorithm>
+#include <csignal>
+
+using namespace vc;
+using namespace std::chrono_literals;
+
+namespace {
+
+QList<pid_t> pidsIn(const QString& path) {
+    QList<pid_t> pids;
+    for (const QByteArray& line : test::readBytes(path).split('\n'))
+        if (!line.trimmed().isEmpty())
+            pids << line.trimmed().toInt();
+    return pids;
+}
+
+bool allEnded(const QList<pid_t>& pids) {
+    return test::waitFor([&] { return std::none_of(pids.begin(), pids.end(), test::alive); }, 5000);
+}
+
+} // namespace
+
+TEST_F(FaultTest, AMissingToolRefusesNewFilesAndFailsTheRunWithTheReason) {
+    Tfm_main& main = open();
+    add(main, {clip("a.mpg")});
+    ASSERT_EQ(main.sources()->rows(), 1);
+    keepInOutput("a.asf");
+    const auto before = test::digests(config.path());
+
+    ASSERT_TRUE(QFile::remove(toolFile()));
+    add(main, {clip("b.mpg")});
+    EXPECT_EQ(main.sources()->rows(), 1);
+    EXPECT_EQ(dialogs.texts().last(), "b.mpg is not support!");
+
+    dialogs.shown.clear();
+    ASSERT_TRUE(convert(main, 10000)) << "a run that never started left the batch converting";
+    EXPECT_EQ(status(main, 0), "Failed");
+    ASSERT_EQ(dialogs.shown.size(), 1);
+    EXPECT_TRUE(dialogs.shown[0].text.startsWith(toolFile() + ": "))
+        << dialogs.shown[0].text.toStdString();
+    EXPECT_TRUE(main.button("bt_start")->isEnabled());
+    auto after = test::digests(config.path());
+    after.remove("media/b.mpg");
+    EXPECT_EQ(after, before);
+
+    main.close();
+    expectSettingsKept();
+}
+
+TEST_F(FaultTest, AToolKilledMidRunFailsItsRowAndLeavesNothingOfItsOwnRunning) {
+    Tfm_main& main = open();
+    add(main, {clip("a.mpg"), clip("b.mpg")});
+    ASSERT_EQ(main.sources()->rows(), 2);
+    keepInOutput("a.asf");
+    keepInOutput("b.asf");
+    const auto before = test::digests(out);
+
+    // Each run starts a helper of its own, as the real tool starts ffmpeg, reports some
+    // progress and dies: by SIGKILL the first time, by SIGSEGV the second.
+    replaceTool(
+        "sleep 600 &\n"
+        "echo $! >> helpers.pid\n"
+        "printf 'frame=   10 fps=0.0 q=2.0 size=      16kB time=0.40 bitrate= 327.7kbits/s\\r'\n"
+        "sleep 0.2\n"
+        "if [ -e killed ]; then kill -SEGV $$; else touch killed; kill -KILL $$; fi\n");
+    ASSERT_TRUE(convert(main));
+    EXPECT_EQ(statuses(main), (QStringList{"Failed", "Failed"}));
+    // What the tool said last stays in view, so the user can tell what went wrong.
+    EXPECT_TRUE(main.elements().hint->text().contains("time=0.40"))
+        << main.elements().hint->text().toStdString();
+    const QList<pid_t> helpers = pidsIn(QDir(folder.path()).filePath("helpers.pid"));
+    EXPECT_EQ(helpers.size(), 2);
+    EXPECT_TRUE(allEnded(helpers)) << "a dead tool's helper went on running";
+    auto after = test::digests(out);
+    // The partial outputs of the failed runs may stay; the user's own files are untouched.
+    for (auto it = after.begin(); it != after.end();)
+        it = before.contains(it.key()) ? std::next(it) : after.erase(it);
+    EXPECT_EQ(after, before);
+
+    main.close();
+    expectSettingsKept();
+}
+
+TEST_F(FaultTest, AProbeThatHangsIsEndedWithItsGroupAndTheFileRefused) {
+    Tfm_main& main = open();
+    auto* probe = main.findChild<MediaProbe*>();
+    ASSERT_NE(probe, nullptr);
+    probe->setTimeLimit(400ms);
+    const QString file = clip("stuck.mpg");
+
+    // A probe that dies says nothing and leaves nothing behind.
+    replaceTool("sleep 600 &\n"
+                "echo $! >> left.pid\n"
+                "kill -KILL $$\n");
+    add(main, {file});
+    EXPECT_EQ(main.sources()->rows(), 0);
+    EXPECT_EQ(dialogs.texts().last(), "stuck.mpg is not support!");
+    const QList<pid_t> left = pidsIn(QDir(folder.path()).filePath("left.pid"));
+    EXPECT_EQ(left.size(), 2);
+    EXPECT_TRUE(allEnded(left)) << "a dead probe's helper went on running";
+
+    replaceTool("echo $$ >> probes.pid\n"
+                "sleep 600 &\n"
+                "echo $! >> probes.pid\n"
+                "wait\n");
+    // The window keeps handling events while it waits.
+    int ticks = 0;
+    QTimer ticker;
+    QObject::connect(&ticker, &QTimer::timeout, [&] { ++ticks; });
+    ticker.start(50);
+    QElapsedTimer t;
+    t.start();
+    add(main, {file});
+    EXPECT_LT(t.elapsed(), 10000);
+    EXPECT_GT(ticks, 5);
+    EXPECT_EQ(main.sources()->rows(), 0);
+    EXPECT_EQ(dialogs.texts().last(), "stuck.mpg is not support!");
+    const QList<pid_t> pids = pidsIn(QDir(folder.path()).filePath("probes.pid"));
+    EXPECT_EQ(pids.size(), 4); // two attempts, each a tool and its helper
+    EXPECT_TRUE(allEnded(pids));
+    main.close();
+    expectSettingsKept();
+}
+
+TEST_F(FaultTest, StopEndsAHangingConversionAndEverythingItStarted) {
+    Tfm_main& main = open();
+    add(main, {clip("a.mpg", 2.0), clip("b.mpg")});
+    ASSERT_EQ(main.sources()->rows(), 2);
+    replaceTool(
+        "echo $$ > tool.pid\n"
+        "sleep 600 &\n"
+        "printf 'frame=   25 fps=0.0 q=2.0 size=      16kB time=1.00 bitrate= 131.1kbits/s\\r'\n"
+        "wait\n");
+    main.button("bt_start")->click();
+    const QString pidFile = QDir(folder.path()).filePath("tool.pid");
+    ASSERT_TRUE(test::waitFor([&] { return status(main, 0) == "50.00%"; }, 20000))
+        << status(main, 0).toStdString();
+    const QList<pid_t> tool = pidsIn(pidFile);
+    ASSERT_EQ(tool.size(), 1);
+    EXPECT_GE(test::liveMembers(tool[0]).size(), 2);
+
+    // Paused first: a stopped group must still die.
+    main.button("bt_pause")->click();
+    auto* runner = main.findChild<ConvertRunner*>();
+    ASSERT_TRUE(runner);
+    QSignalSpy ended(runner, &ConvertRunner::ended);
+    main.button("Bt_Convertstop")->click();
+    EXPECT_FALSE(main.converting());
+    EXPECT_EQ(statuses(main), (QStringList{"Stop", "Status"}));
+    ASSERT_TRUE(ended.wait(5000)) << "the stopped tool never ended";
+    EXPECT_TRUE(test::waitFor([&] { return test::liveMembers(tool[0]).isEmpty(); }, 5000))
+        << "left running: " << test::liveMembers(tool[0]).size();
+    QTest::qWait(100);
+    EXPECT_EQ(statuses(main), (QStringList{"Stop", "Status"})); // the late end changes nothing
+    EXPECT_TRUE(main.button("bt_start")->isEnabled());
+    main.close();
+    expectSettingsKept();
+}
+
+TEST_F(FaultTest, AFullDiskFailsTheRunAndDamagesNothingElse) {
+    Tfm_main& main = open();
+    add(main, {clip("a.mpg", 3.0), clip("b.mpg", 3.0)});
+    ASSERT_EQ(main.sources()->rows(), 2);
+    keepInOutput("a.asf");
+    const QByteArray mine = test::readBytes(QDir(out).filePath("a.asf"));
+    const auto sources = test::digests(media);
+
+    // The real tool, allowed files of at most 16 blocks of 512 bytes, as on a full disk.
+    ASSERT_TRUE(QFile::rename(toolFile(), QDir(folder.path()).filePath("register.real")));
+    replaceTool("ulimit -f 16\nexec \"$(dirname \"$0\")/register.real\" \"$@\"\n");
+    ASSERT_TRUE(convert(main));
+    EXPECT_EQ(statuses(main), (QStringList{"Failed", "Failed"}));
+    EXPECT_EQ(test::readBytes(QDir(out).filePath("a.asf")), mine);
+    for (const char* name : {"a_1.asf", "b.asf"})
+        EXPECT_LE(QFileInfo(QDir(out).filePath(name)).size(), 16 * 512) << name;
+    EXPECT_EQ(test::digests(media), sources);
+
+    // With room again, the same rows convert.
+    ASSERT_TRUE(QFile::remove(toolFile()));
+    ASSERT_TRUE(QFile::rename(QDir(folder.path()).filePath("register.real"), toolFile()));
+    ASSERT_TRUE(convert(main));
+    EXPECT_EQ(statuses(main), (QStringList{"Finish", "Finish"}));
+    EXPECT_EQ(test::readBytes(QDir(out).filePath("a.asf")), mine);
+    main.close();
+    expectSettingsKept();
+}
