@@ -1,9 +1,9 @@
 // Adding a folder of short clips through the source list, against probing the same files
 // with the converter tool one after another in a shell loop. The ratio shows what the
 // program adds to the tool's own time.
+#include "BenchSupport.h"
 #include "media/MediaProbe.h"
 #include "media/SourceList.h"
-#include "shell/Dialogs.h"
 #include "shell/LanguageTable.h"
 
 #include <QApplication>
@@ -15,20 +15,7 @@
 #include <QTreeWidget>
 #include <cstdio>
 
-namespace {
-
-class SilentDialogs : public vc::Dialogs {
-public:
-    void information(QWidget*, const QString&, const QString&) override {}
-    void warning(QWidget*, const QString&, const QString&) override {}
-    bool question(QWidget*, const QString&, const QString&) override { return false; }
-    QStringList openFiles(QWidget*, const QString&, const QString&, const QString&) override {
-        return {};
-    }
-    QString chooseFolder(QWidget*, const QString&, const QString&) override { return {}; }
-};
-
-} // namespace
+using vc::bench::SilentDialogs;
 
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");

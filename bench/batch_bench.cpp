@@ -3,10 +3,7 @@
 // after another. The commands are captured from the tool itself, so both sides do the same
 // work; the ratio is what the program adds.
 // Usage: bench_batch_bench [clips=20] [seconds per clip=10] [rounds=3]
-#include "common/IniFile.h"
-#include "convert/BatchControl.h"
-#include "convert/ConversionLine.h"
-#include "convert/ConvertRunner.h"
+#include "BenchSupport.h"
 #include "media/MediaProbe.h"
 #include "media/SourceRecords.h"
 #include "profiles/Catalogue.h"
@@ -26,13 +23,9 @@
 #include <vector>
 
 using namespace vc;
+using namespace vc::bench;
 
 namespace {
-
-struct Source {
-    QString title;
-    SourceItem item;
-};
 
 double seconds(const QElapsedTimer& t) {
     return static_cast<double>(t.nsecsElapsed()) / 1e9;
@@ -53,66 +46,6 @@ std::pair<double, double> cpuSeconds() {
 double median(std::vector<double> values) {
     std::sort(values.begin(), values.end());
     return values[values.size() / 2];
-}
-
-// Converts every source through batch control; returns the wall time, or -1 when a row did
-// not end "Finish".
-double runBatch(const QString& programDir, const std::vector<Source>& sources,
-                const ProfileState& profile, const ParameterBoxStates& boxes,
-                const QString& output) {
-    ConvertRunner runner;
-    intputrec job;
-    job.toolpath = QDir(programDir).filePath(QStringLiteral("register.dat"));
-    job.workdir = programDir;
-    QStringList statuses(static_cast<qsizetype>(sources.size()));
-    BatchControl::Hooks h;
-    h.previewPlaying = [] {
-        return false;
-    };
-    h.rows = [&] {
-        return static_cast<int>(sources.size());
-    };
-    h.ticked = [](int) {
-        return true;
-    };
-    h.prepare = [&](int row, intputrec& j) {
-        const Source& s = sources[static_cast<std::size_t>(row)];
-        ConversionInputs in;
-        in.outputFolder = output;
-        in.title = s.title;
-        in.path = s.item.info.path;
-        in.source = {s.item.info.duration, s.item.info.resolution, s.item.info.videobit,
-                     s.item.info.audiobit};
-        in.profile = profile;
-        in.choice = choiceOf(boxes);
-        in.sizeEnabled = boxes.size.enabled;
-        fillJob(j, in, [](const QString& f) { return QFileInfo::exists(f); });
-        return true;
-    };
-    h.setStatus = [&](int row, const QString& text) {
-        statuses[row] = text;
-    };
-    h.refreshCommands = [] {
-    };
-    h.refuse = [](int) {
-    };
-    h.inform = [](const QString& text) {
-        std::fprintf(stderr, "%s\n", qPrintable(text));
-    };
-    QEventLoop loop;
-    h.batchFinished = [&] {
-        loop.quit();
-    };
-    BatchControl batch(runner, job, h);
-    QElapsedTimer timer;
-    timer.start();
-    batch.bt_startClick();
-    loop.exec();
-    const double elapsed = seconds(timer);
-    for (const QString& status : statuses)
-        if (status != QLatin1String("Finish"))
-            return -1;
-    return elapsed;
 }
 
 // The ffmpeg commands the tool ran, in order, as the capturing wrapper wrote them.
@@ -163,15 +96,11 @@ int main(int argc, char** argv) {
     QTemporaryDir dir;
     qputenv("VIDEOCONVERTER_CONFIG_DIR", dir.path().toLocal8Bit());
     const QString clip = dir.filePath(QStringLiteral("clip.mpg"));
-    if (QProcess::execute(
-            QStringLiteral("ffmpeg"),
-            {"-hide_banner", "-loglevel", "error", "-f", "lavfi", "-i",
-             QStringLiteral("testsrc=size=320x240:rate=25:duration=%1").arg(clipSeconds), "-f",
-             "lavfi", "-i", QStringLiteral("sine=duration=%1").arg(clipSeconds), clip}) != 0)
+    if (!makeClip(clip, QStringLiteral("320x240"), clipSeconds))
         return 1;
 
     MediaProbe probe(tool, programDir);
-    std::vector<Source> sources;
+    std::vector<BatchSource> sources;
     for (int i = 0; i < clips; ++i) {
         const QString copy = dir.filePath(QStringLiteral("clip %1.mpg").arg(i));
         QFile::copy(clip, copy);
@@ -180,7 +109,7 @@ int main(int argc, char** argv) {
         const std::optional<SourceItem> item = makeSourceItem(copy, probe.result());
         if (!item)
             return 1;
-        sources.push_back({sourceTitle(copy), *item});
+        sources.push_back({copy, item->info});
     }
 
     // The program's own default profile at its default levels.
@@ -212,7 +141,7 @@ int main(int argc, char** argv) {
         w.setPermissions(w.permissions() | QFileDevice::ExeOwner);
     }
     qputenv("VIDEOCONVERTER_FFMPEG", wrapper.toLocal8Bit());
-    if (runBatch(programDir, sources, profile, boxes, output) < 0)
+    if (!runBatch(programDir, sources, profile, boxes, output).allFinished())
         return 1;
     qunsetenv("VIDEOCONVERTER_FFMPEG");
     const std::vector<QStringList> commands = capturedCommands(capture);
@@ -224,7 +153,8 @@ int main(int argc, char** argv) {
     for (int round = 0; round < rounds; ++round) {
         clearOutput();
         const auto before = cpuSeconds();
-        program.push_back(runBatch(programDir, sources, profile, boxes, output));
+        const BatchOutcome batch = runBatch(programDir, sources, profile, boxes, output);
+        program.push_back(batch.allFinished() ? batch.seconds : -1);
         const auto after = cpuSeconds();
         ownCpu += after.first - before.first;
         toolCpu += after.second - before.second;

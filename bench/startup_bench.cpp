@@ -1,8 +1,8 @@
 // Start-up of the window as the program does it: the windows made in order, the first
 // showing with skin, layout, product links and settings, until the window is ready; then the
 // resident memory. Usage: bench_startup_bench [rounds=5]
+#include "BenchSupport.h"
 #include "app/Program.h"
-#include "shell/Dialogs.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -14,20 +14,9 @@
 #include <cstdio>
 #include <vector>
 
-namespace {
+using vc::bench::SilentDialogs;
 
-class SilentDialogs : public vc::Dialogs {
-public:
-    void information(QWidget*, const QString&, const QString&) override {}
-    void warning(QWidget*, const QString&, const QString& text) override {
-        std::fprintf(stderr, "warning: %s\n", qPrintable(text));
-    }
-    bool question(QWidget*, const QString&, const QString&) override { return false; }
-    QStringList openFiles(QWidget*, const QString&, const QString&, const QString&) override {
-        return {};
-    }
-    QString chooseFolder(QWidget*, const QString&, const QString&) override { return {}; }
-};
+namespace {
 
 class NoShell : public vc::ShellActions {
 public:
@@ -35,17 +24,6 @@ public:
     bool openUrl(const QString&) override { return true; }
     bool powerOff() override { return true; }
 };
-
-// Resident set size in KiB, from /proc.
-long residentKiB() {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLong();
-    return -1;
-}
 
 } // namespace
 
@@ -63,7 +41,7 @@ int main(int argc, char** argv) {
     NoShell shell;
 
     std::vector<double> times;
-    long firstRss = 0;
+    double firstRss = 0;
     for (int round = 0; round < rounds; ++round) {
         QElapsedTimer timer;
         timer.start();
@@ -79,7 +57,7 @@ int main(int argc, char** argv) {
         QApplication::processEvents();
         times.push_back(static_cast<double>(timer.nsecsElapsed()) / 1e6);
         if (round == 0) {
-            firstRss = residentKiB();
+            firstRss = vc::bench::residentKiB();
             std::printf("first window ready %.1f ms after the program began\n",
                         static_cast<double>(sinceStart.nsecsElapsed()) / 1e6);
         }
@@ -89,7 +67,6 @@ int main(int argc, char** argv) {
     std::sort(times.begin(), times.end());
     std::printf("window start-up: %.1f ms (median of %d; the first took %.1f ms)\n",
                 times[times.size() / 2], rounds, first);
-    std::printf("resident memory with the window up: %.1f MiB\n",
-                static_cast<double>(firstRss) / 1024.0);
+    std::printf("resident memory with the window up: %.1f MiB\n", firstRss / 1024.0);
     return 0;
 }

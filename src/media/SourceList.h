@@ -78,6 +78,8 @@ private:
     void refresh();
 
     QTreeWidget* lv_;
+    // Filtered events still arrive while lv_ is being destroyed and is no longer a tree widget.
+    QWidget* viewport_;
     MediaProbe& probe_;
     Dialogs& dialogs_;
     LanguageTable& language_;

@@ -58,7 +58,11 @@ bool ProfileSelector::keepChoice() {
 }
 
 ParameterChoice ProfileSelector::choice() const {
-    return choiceOf(read());
+    // Read for every row of an estimate refresh: only the selections, never the whole lists.
+    return {boxes_.size->currentIndex(),         boxes_.size->currentText(),
+            boxes_.videoBitrate->currentIndex(), boxes_.videoBitrate->currentText(),
+            boxes_.audioBitrate->currentIndex(), boxes_.audioBitrate->currentText(),
+            boxes_.channel->currentIndex()};
 }
 
 ParameterBoxStates ProfileSelector::read() const {

@@ -1,0 +1,136 @@
+// What several benchmarks set up the same way: a made clip, a dialog seam that only reports
+// warnings, and a batch driven through the program's batch control.
+#pragma once
+
+#include "ResidentMemory.h"
+#include "common/IniFile.h"
+#include "convert/BatchControl.h"
+#include "convert/ConversionLine.h"
+#include "convert/ConvertRunner.h"
+#include "media/SourceRecords.h"
+#include "profiles/ProfileParameters.h"
+#include "shell/Dialogs.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFileInfo>
+#include <QProcess>
+#include <cstdio>
+#include <functional>
+#include <vector>
+
+namespace vc::bench {
+
+using test::residentKiB;
+using test::slope;
+
+class SilentDialogs : public Dialogs {
+public:
+    void information(QWidget*, const QString&, const QString&) override {}
+    void warning(QWidget*, const QString&, const QString& text) override {
+        std::fprintf(stderr, "warning: %s\n", qPrintable(text));
+    }
+    bool question(QWidget*, const QString&, const QString&) override { return false; }
+    QStringList openFiles(QWidget*, const QString&, const QString&, const QString&) override {
+        return {};
+    }
+    QString chooseFolder(QWidget*, const QString&, const QString&) override { return {}; }
+};
+
+// A test picture with a tone, made by ffmpeg; false when ffmpeg could not make it.
+inline bool makeClip(const QString& path, const QString& size, double seconds) {
+    const QString length = QString::number(seconds);
+    const bool made =
+        QProcess::execute(QStringLiteral("ffmpeg"),
+                          {"-hide_banner", "-loglevel", "error", "-y", "-f", "lavfi", "-i",
+                           QStringLiteral("testsrc=size=%1:rate=25:duration=%2").arg(size, length),
+                           "-f", "lavfi", "-i", QStringLiteral("sine=duration=%1").arg(length),
+                           path}) == 0;
+    if (!made)
+        std::fprintf(stderr, "ffmpeg could not make %s\n", qPrintable(path));
+    return made;
+}
+
+struct BatchSource {
+    QString path;
+    Toriginalinfo info;
+};
+
+struct BatchOutcome {
+    QStringList statuses;
+    double seconds = 0;
+    bool allFinished() const {
+        for (const QString& status : statuses)
+            if (status != QLatin1String("Finish"))
+                return false;
+        return true;
+    }
+};
+
+// Converts every source through batch control and register.dat, as the window does.
+// afterEachRun is called once per run, after the batch has handled its end.
+inline BatchOutcome runBatch(const QString& programDir, const std::vector<BatchSource>& sources,
+                             const ProfileState& profile, const ParameterBoxStates& boxes,
+                             const QString& output,
+                             const std::function<void()>& afterEachRun = {}) {
+    ConvertRunner runner;
+    intputrec job;
+    job.toolpath = QDir(programDir).filePath(QStringLiteral("register.dat"));
+    job.workdir = programDir;
+    BatchOutcome outcome;
+    outcome.statuses = QStringList(static_cast<qsizetype>(sources.size()));
+    BatchControl::Hooks h;
+    h.previewPlaying = [] {
+        return false;
+    };
+    h.rows = [&] {
+        return static_cast<int>(sources.size());
+    };
+    h.ticked = [](int) {
+        return true;
+    };
+    h.prepare = [&](int row, intputrec& j) {
+        const BatchSource& s = sources[static_cast<std::size_t>(row)];
+        ConversionInputs in;
+        in.outputFolder = output;
+        in.title = sourceTitle(s.path);
+        in.path = s.path;
+        in.source = {s.info.duration, s.info.resolution, s.info.videobit, s.info.audiobit};
+        in.profile = profile;
+        in.choice = choiceOf(boxes);
+        in.sizeEnabled = boxes.size.enabled;
+        fillJob(j, in, [](const QString& f) { return QFileInfo::exists(f); });
+        return true;
+    };
+    h.setStatus = [&](int row, const QString& text) {
+        outcome.statuses[row] = text;
+    };
+    h.refreshCommands = [] {
+    };
+    h.refuse = [](int) {
+    };
+    h.inform = [](const QString& text) {
+        std::fprintf(stderr, "%s\n", qPrintable(text));
+    };
+    QEventLoop loop;
+    h.batchFinished = [&] {
+        loop.quit();
+    };
+    BatchControl batch(runner, job, h);
+    if (afterEachRun)
+        // Queued, so each call follows the batch's own handling of the end and the release of
+        // the run's process object.
+        QObject::connect(&runner, &ConvertRunner::ended, &runner, afterEachRun,
+                         Qt::QueuedConnection);
+    QElapsedTimer timer;
+    timer.start();
+    batch.bt_startClick();
+    loop.exec();
+    outcome.seconds = static_cast<double>(timer.nsecsElapsed()) / 1e9;
+    QCoreApplication::processEvents();
+    return outcome;
+}
+
+} // namespace vc::bench
