@@ -5,6 +5,7 @@
 #include "profiles/Catalogue.h"
 
 #include <QLocale>
+#include <limits>
 
 namespace vc {
 
@@ -18,9 +19,16 @@ bool levelSelected(int index) {
     return index >= 0 && index < QualityLevelCount;
 }
 
+// Rates and heights are 32-bit integers: a longer number reads as no number at all, which also
+// keeps the products and sums made of them far from overflowing.
+bool parseRateNumber(QStringView text, std::int64_t& value) {
+    return parseInteger(text, value) && value >= std::numeric_limits<std::int32_t>::min() &&
+           value <= std::numeric_limits<std::int32_t>::max();
+}
+
 RateResult integerRate(const QString& text) {
     std::int64_t value = 0;
-    if (!parseInteger(text, value))
+    if (!parseRateNumber(text, value))
         return {std::nullopt, notAnIntegerError(text)};
     return {value, {}};
 }
@@ -39,7 +47,7 @@ RateResult frameHeight(const ParameterChoice& choice, const SourceInfo& source) 
     if (bracket >= 0)
         height.truncate(bracket);
     std::int64_t value = 0;
-    return {parseInteger(height, value) ? value : 0, {}};
+    return {parseRateNumber(height, value) ? value : 0, {}};
 }
 
 } // namespace

@@ -66,7 +66,7 @@ struct SourceInfo {
 };
 
 // A rate, none when the profile has none or no level is selected, or an error: a text that
-// had to be a decimal integer was not (then value is empty).
+// had to be a decimal integer was not, or lay outside the 32-bit range (then value is empty).
 struct RateResult {
     std::optional<std::int64_t> value;
     QString error;
@@ -77,7 +77,7 @@ struct RateResult {
 QString notAnIntegerError(const QString& text);
 
 // Video rate in kbit/s. None for the disc targets and without a selected level. A size
-// entry with no "x" or a height that is not a decimal integer counts 0.
+// entry with no "x" or a height that is not a 32-bit decimal integer counts 0.
 RateResult videoRate(const ProfileState& profile, const ParameterChoice& choice,
                      const SourceInfo& source);
 

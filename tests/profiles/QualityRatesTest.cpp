@@ -189,3 +189,33 @@ TEST_F(QualityRates, RefreshStopsAtTheFirstUnreadableRow) {
     EXPECT_FALSE(estimate(profile(1), levels(QString::fromLatin1(OriginalSizeEntry), 2, 2), noSize)
                      .error.isEmpty());
 }
+
+TEST_F(QualityRates, NumbersBeyondThirtyTwoBitsAreNoRates) {
+    // A data-file slot: the largest 32-bit value still counts, one more is unreadable.
+    const ProfileState largest = profile(27, {"2147483647", "", "", "", ""});
+    EXPECT_EQ(video(largest, levels("320x240", 0, 2)), 2147483647);
+    const ProfileState huge = profile(27, {"9223372036854775807", "", "", "", ""});
+    EXPECT_FALSE(videoRate(huge, levels("320x240", 0, 2), Source).ok());
+    EXPECT_TRUE(estimate(huge, levels("320x240", 0, 2), Source)
+                    .error.contains(QStringLiteral("'9223372036854775807'")));
+
+    // A size entry's height: like any other unreadable height it counts 0.
+    EXPECT_EQ(video(profile(1), levels("1x2147483648", 0, 2)), 0);
+    EXPECT_EQ(video(profile(1), levels("1x9223372036854775807", 0, 2)), 0);
+    EXPECT_EQ(estimate(profile(1), levels("1x9223372036854775807", 0, 2), Source).text,
+              estimateText(128, 600));
+
+    // The source's own height and rates.
+    SourceInfo big = Source;
+    big.resolution = QStringLiteral("1x99999999999");
+    big.videobit = QStringLiteral("9223372036854775807");
+    big.audiobit = QStringLiteral("-9223372036854775808");
+    ParameterChoice keep = levels(QString::fromLatin1(OriginalSizeEntry), 0, 5);
+    keep.audioText = QString::fromLatin1(OriginalAudioEntry);
+    EXPECT_FALSE(videoRate(profile(1), keep, big).ok());
+    keep.videoIndex = 5;
+    keep.videoText = QString::fromLatin1(OriginalVideoEntry);
+    EXPECT_FALSE(videoRate(profile(1), keep, big).ok());
+    EXPECT_FALSE(audioRate(profile(1), keep, big).ok());
+    EXPECT_FALSE(estimate(profile(1), keep, big).error.isEmpty());
+}
