@@ -107,22 +107,14 @@ void PreviewPlayer::setPanelVisible(QWidget* panel, bool visible) {
 }
 
 void PreviewPlayer::bt_playClick() {
-    const int row = hooks_.selectedRow ? hooks_.selectedRow() : -1;
-    if (row < 0 || row >= rowCount())
-        return;
-    if (converting()) {
-        if (hooks_.warn)
-            hooks_.warn(ConversionRunningText);
-        return;
-    }
-    if (paused_)
-        pauseToggle();
-    if (playing())
-        return;
-    startPlayback(row, mainPanel_, true);
+    playRow(hooks_.selectedRow ? hooks_.selectedRow() : -1, mainPanel_, true);
 }
 
 void PreviewPlayer::cutterPlay(int row, QWidget* panel) {
+    playRow(row, panel, false);
+}
+
+void PreviewPlayer::playRow(int row, QWidget* panel, bool fromMain) {
     if (row < 0 || row >= rowCount())
         return;
     if (converting()) {
@@ -134,7 +126,7 @@ void PreviewPlayer::cutterPlay(int row, QWidget* panel) {
         pauseToggle();
     if (playing())
         return;
-    startPlayback(row, panel, false);
+    startPlayback(row, panel, fromMain);
 }
 
 void PreviewPlayer::startPlayback(int row, QWidget* panel, bool fromMain) {

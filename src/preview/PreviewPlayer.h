@@ -138,6 +138,7 @@ public:
     QString playTimeText() const;
 
 private:
+    void playRow(int row, QWidget* panel, bool fromMain);
     void startPlayback(int row, QWidget* panel, bool fromMain);
     void step(int delta);
     void onPlayReturned(quint64 session);
