@@ -12,6 +12,7 @@
 #include <QCryptographicHash>
 #include <QElapsedTimer>
 #include <QMap>
+#include <QProcess>
 #include <QTest>
 #include <QTreeWidget>
 #include <functional>
@@ -79,6 +80,31 @@ inline bool alive(pid_t pid) {
 
 inline bool runningAsRoot() {
     return ::geteuid() == 0;
+}
+
+inline void unlockFolder(const QString& dir) {
+    if (runningAsRoot())
+        QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("-i"), dir});
+    QFile::setPermissions(dir,
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+}
+
+// Makes a folder refuse new entries whoever runs the test: root ignores the permission bits but
+// not the immutable attribute. False where neither takes effect.
+inline bool lockFolder(const QString& dir) {
+    QFile::setPermissions(dir, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    if (runningAsRoot() &&
+        QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("+i"), dir}) != 0) {
+        unlockFolder(dir);
+        return false;
+    }
+    QFile probe(QDir(dir).filePath(QStringLiteral(".probe")));
+    if (probe.open(QIODevice::WriteOnly)) {
+        probe.remove();
+        unlockFolder(dir);
+        return false;
+    }
+    return true;
 }
 
 } // namespace vc::test

@@ -1,10 +1,10 @@
 // Sources that vanish, output folders that cannot take a file, settings that cannot be
 // written.
 #include "FaultFixture.h"
-
 #include "common/SkinFacets.h"
 
 #include <QLineEdit>
+#include <QScopeGuard>
 
 using namespace vc;
 
@@ -47,18 +47,17 @@ TEST_F(FaultTest, OutputFoldersThatCannotTakeTheFileFailTheRowAndStayAsTheyWere)
 }
 
 TEST_F(FaultTest, AReadOnlyOutputFolderFailsTheRow) {
-    if (test::runningAsRoot())
-        GTEST_SKIP() << "permissions are not enforced for this user";
     const QString locked = QDir(out).filePath("locked");
     ASSERT_TRUE(QDir().mkpath(locked));
     ASSERT_TRUE(test::writeBytes(QDir(locked).filePath("a.asf"), "mine\n"));
-    ASSERT_TRUE(QFile::setPermissions(locked, QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+    const auto unlock = qScopeGuard([&] { test::unlockFolder(locked); });
+    if (!test::lockFolder(locked))
+        GTEST_SKIP() << "no way to make a folder read-only for this user here";
     Tfm_main& main = open();
     add(main, {clip("a.mpg")});
     main.ed_output()->setText(locked);
     const bool ended = convert(main);
-    QFile::setPermissions(locked,
-                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    test::unlockFolder(locked);
     ASSERT_TRUE(ended);
     EXPECT_EQ(status(main, 0), "Failed");
     EXPECT_EQ(QDir(locked).entryList(QDir::Files), QStringList{"a.asf"});
@@ -88,17 +87,15 @@ TEST_F(FaultTest, SettingsThatCannotBeWrittenAreReportedAndTheProgramGoesOn) {
     program.reset();
 
     // A settings folder the user may not write keeps what it held.
-    if (test::runningAsRoot())
-        return; // permissions are not enforced for this user
     qputenv("VIDEOCONVERTER_CONFIG_DIR", config.path().toLocal8Bit());
-    ASSERT_TRUE(
-        QFile::setPermissions(config.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+    const auto unlock = qScopeGuard([&] { test::unlockFolder(config.path()); });
+    if (!test::lockFolder(config.path()))
+        return; // no way to make a folder read-only for this user here
     dialogs.shown.clear();
     Tfm_main& again = open();
     again.selectProfile(8);
     again.close();
-    QFile::setPermissions(config.path(),
-                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    test::unlockFolder(config.path());
     ASSERT_FALSE(dialogs.shown.isEmpty());
     EXPECT_TRUE(dialogs.texts().last().contains("could not be saved"));
     expectSettingsKept();
