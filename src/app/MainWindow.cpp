@@ -542,13 +542,19 @@ void Tfm_main::createBatch() {
 }
 
 QString Tfm_main::takeOutputFolder() {
-    const QString folderText = ed_output_->text();
+    QString folderText = ed_output_->text();
+    // With the separator appended, an empty field would name the root folder; the default
+    // folder is what a first start and batch mode give as well.
+    if (folderText.trimmed().isEmpty()) {
+        folderText = SettingsStore::defaultOutputFolder();
+        ed_output_->setText(folderText);
+    }
     outputFolder_ = folderText;
-    if (!folderText.isEmpty() && !QDir(folderText).exists())
+    if (!QDir(folderText).exists())
         QDir().mkdir(folderText);
     // The tool runs in the program folder: a relative folder must reach it as the one made
     // here, or its name checks and its writes would concern different files.
-    const QString folder = folderText.isEmpty() || QDir::isAbsolutePath(folderText)
+    const QString folder = QDir::isAbsolutePath(folderText)
                                ? folderText
                                : QDir::current().absoluteFilePath(folderText);
     jobFolder_ = jobFolder(folder);

@@ -118,3 +118,19 @@ TEST_F(FaultTest, ARelativeOutputFolderIsTheOneMadeAndWrittenWhateverTheToolsFol
     EXPECT_GT(QFileInfo(QDir(config.path()).filePath("rel out/a.asf")).size(), 0);
     EXPECT_EQ(test::readBytes(QDir(theirs).filePath("a.asf")), "not to be overwritten\n");
 }
+
+TEST_F(FaultTest, AnEmptyOutputFieldConvertsIntoTheDefaultFolderNotTheRoot) {
+    ASSERT_TRUE(QDir().mkpath(QString::fromLocal8Bit(qgetenv("HOME"))));
+    const QString expected = SettingsStore::defaultOutputFolder();
+    ASSERT_TRUE(expected.startsWith(QDir(config.path()).filePath("home")))
+        << expected.toStdString();
+    const bool rootHadOne = QFileInfo::exists("/a.asf");
+    Tfm_main& main = open();
+    add(main, {clip("a.mpg")});
+    main.ed_output()->setText("  ");
+    ASSERT_TRUE(convert(main));
+    EXPECT_EQ(status(main, 0), "Finish");
+    EXPECT_EQ(main.ed_output()->text(), expected);
+    EXPECT_GT(QFileInfo(QDir(expected).filePath("a.asf")).size(), 0);
+    EXPECT_EQ(QFileInfo::exists("/a.asf"), rootHadOne);
+}
