@@ -45,7 +45,8 @@ TEST_F(FaultTest, UnusualButSoundMediaAndNamesConvertUnderTheirOwnNames) {
                                "odd.mpg",
                                "-lead.mpg",
                                "cost $HOME `id`.mpg",
-                               "say \"hi\" it's.mpg"};
+                               "say \"hi\" it's.mpg",
+                               "Grüße – 日本.mpg"};
     const QStringList files = {
         test::makeClip(media, names[0], {}, 1.0, "160x120", false, true),
         test::makeClip(media, names[1], {}, 1.0, "160x120", true, false),
@@ -54,6 +55,7 @@ TEST_F(FaultTest, UnusualButSoundMediaAndNamesConvertUnderTheirOwnNames) {
         clip(names[4]),
         clip(names[5]),
         clip(names[6]),
+        clip(names[7]),
     };
     const auto sources = test::digests(media);
     const auto programFolder = test::digests(folder.path());
