@@ -8,6 +8,8 @@
 #include "convert/ConversionLine.h"
 #include "convert/ConvertRunner.h"
 #include "media/SourceRecords.h"
+#include "profiles/Catalogue.h"
+#include "profiles/ProfileData.h"
 #include "profiles/ProfileParameters.h"
 #include "shell/Dialogs.h"
 
@@ -19,6 +21,7 @@
 #include <QProcess>
 #include <cstdio>
 #include <functional>
+#include <optional>
 #include <vector>
 
 namespace vc::bench {
@@ -51,6 +54,25 @@ inline bool makeClip(const QString& path, const QString& size, double seconds) {
     if (!made)
         std::fprintf(stderr, "ffmpeg could not make %s\n", qPrintable(path));
     return made;
+}
+
+// The program's own default profile at its default levels, as a first start selects it.
+struct DefaultProfile {
+    int number = 0;
+    ParameterBoxStates boxes = initialBoxStates();
+    ProfileState profile;
+};
+
+inline std::optional<DefaultProfile> selectDefaultProfile(const QString& programDir,
+                                                          const QString& storePath) {
+    DefaultProfile chosen;
+    chosen.number = defaultProfileFor(QStringLiteral("VideoConverter"));
+    IniFile store(storePath);
+    if (!selectProfile(chosen.number, chosen.boxes, chosen.profile, store,
+                       profileDataPath(programDir))
+             .selected)
+        return std::nullopt;
+    return chosen;
 }
 
 struct BatchSource {

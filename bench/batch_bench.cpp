@@ -112,13 +112,11 @@ int main(int argc, char** argv) {
         sources.push_back({copy, item->info});
     }
 
-    // The program's own default profile at its default levels.
-    const int number = defaultProfileFor(QStringLiteral("VideoConverter"));
-    IniFile store(dir.filePath(QStringLiteral("parameters.ini")));
-    ParameterBoxStates boxes = initialBoxStates();
-    ProfileState profile;
-    if (!selectProfile(number, boxes, profile, store, profileDataPath(programDir)).selected)
+    const std::optional<DefaultProfile> chosen =
+        selectDefaultProfile(programDir, dir.filePath(QStringLiteral("parameters.ini")));
+    if (!chosen)
         return 1;
+    const auto& [number, boxes, profile] = *chosen;
 
     const QString output = dir.filePath(QStringLiteral("out"));
     QDir().mkpath(output);
