@@ -3,6 +3,7 @@
 #include "TestSupport.h"
 #include "common/Quote.h"
 
+#include <QScopeGuard>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
@@ -214,6 +215,27 @@ TEST_F(FakeToolProbe, AToolThatNeverEndsIsEndedWithItsGroup) {
     const pid_t grandchild = f.readAll().trimmed().toInt();
     ASSERT_GT(grandchild, 0);
     EXPECT_TRUE(processGone(grandchild));
+}
+
+TEST_F(FakeToolProbe, TheEnvironmentCanShortenTheLimitButNotRemoveIt) {
+    script(classicScript + "sleep 600000\n");
+    const auto restore = qScopeGuard([] { qunsetenv("VIDEOCONVERTER_PROBE_LIMIT_MS"); });
+    qputenv("VIDEOCONVERTER_PROBE_LIMIT_MS", "300");
+    MediaProbe shortened(QStringLiteral(VC_TEST_FAKE_TOOL), dir.path());
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_FALSE(probeAndWait(shortened, "in.avi"));
+    EXPECT_LT(clock.elapsed(), 10000);
+    EXPECT_EQ(shortened.end(), ProbeEnd::TimedOut);
+
+    // Values that are no positive number of milliseconds leave the minute in force.
+    for (const char* value : {"0", "-5", "soon", ""}) {
+        qputenv("VIDEOCONVERTER_PROBE_LIMIT_MS", value);
+        MediaProbe kept(QStringLiteral(VC_TEST_FAKE_TOOL), dir.path());
+        script("sleep 500\n" + classicScript);
+        EXPECT_TRUE(probeAndWait(kept, "in.avi")) << value;
+        EXPECT_EQ(kept.end(), ProbeEnd::Ended) << value;
+    }
 }
 
 TEST_F(FakeToolProbe, DestroyingABusyProbeEndsTheTool) {
