@@ -297,6 +297,12 @@ int BatchRun::summary() {
 int BatchRun::exec() {
     if (const int status = setUp(); status >= 0)
         return status;
+    // Without the tool every file would be refused as "not support"; name what is missing.
+    if (!QFileInfo(program_.toolPath).isExecutable()) {
+        console_.error(QStringLiteral("Cannot start the converter tool %1.")
+                           .arg(QDir::toNativeSeparators(program_.toolPath)));
+        return ExitFailed;
+    }
     addInputs();
     if (records_.rows() == 0 && !interrupted_) {
         console_.error(QStringLiteral("No files to convert."));

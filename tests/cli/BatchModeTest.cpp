@@ -200,6 +200,24 @@ TEST_F(BatchModeTest, RefusedMissingAndFailedFilesExitOne) {
     EXPECT_TRUE(none.err.contains("No files to convert."));
 }
 
+TEST_F(BatchModeTest, AMissingToolIsNamedInsteadOfRefusingEveryFile) {
+    const QString clip = test::makeClip(dir.path(), "clip.avi");
+    const QString copy = path("program");
+    ASSERT_TRUE(QDir().mkpath(copy));
+    for (const QFileInfo& entry : QDir(test::programDir()).entryInfoList(QDir::Files))
+        if (entry.fileName() != "register.dat") {
+            ASSERT_TRUE(QFile::copy(entry.filePath(), QDir(copy).filePath(entry.fileName())));
+        }
+    const QString tool = QDir(copy).filePath("register.dat");
+    const Outcome missing =
+        run({"--convert", "--output", path("out"), clip}, QDir(copy).filePath("VideoConverter"));
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_TRUE(missing.err.contains("Cannot start the converter tool " + tool + "."))
+        << missing.err.toStdString();
+    EXPECT_FALSE(missing.err.contains("not support"));
+    EXPECT_FALSE(QFileInfo::exists(path("out/clip.asf")));
+}
+
 TEST_F(BatchModeTest, ReadsButNeverWritesTheSettings) {
     test::makeClip(dir.path(), "clip.avi");
     const QString remembered = path("remembered");
