@@ -3,10 +3,10 @@
 #include "TestSupport.h"
 #include "common/Quote.h"
 
-#include <QScopeGuard>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QTimer>
