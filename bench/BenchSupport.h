@@ -123,7 +123,8 @@ inline BatchOutcome runBatch(const QString& programDir, const std::vector<BatchS
         in.profile = profile;
         in.choice = choiceOf(boxes);
         in.sizeEnabled = boxes.size.enabled;
-        fillJob(j, in, [](const QString& f) { return QFileInfo::exists(f); });
+        in.toEnd = true;
+        fillJob(j, in, claimOnDisk);
         return true;
     };
     h.setStatus = [&](int row, const QString& text) {

@@ -572,8 +572,7 @@ bool Tfm_main::prepareJob(int row, intputrec& job) {
     if (!selector_ || row < 0 || row >= sources_->rows())
         return false;
     const QString folderText = takeOutputFolder();
-    fillJob(job, conversionInputs(row, folderText),
-            [](const QString& file) { return QFileInfo::exists(file); });
+    fillJob(job, conversionInputs(row, folderText), claimOnDisk);
     return true;
 }
 

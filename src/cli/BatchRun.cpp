@@ -188,7 +188,7 @@ bool BatchRun::prepare(int row, intputrec& job) {
     fillJob(job,
             rowConversionInputs(outputFolder_, titles_[row], records_.info(row), records_.cut(row),
                                 profile_, choiceOf(boxes_), boxes_.size.enabled),
-            [](const QString& file) { return QFileInfo::exists(file); });
+            claimOnDisk);
     lastMessage_.clear();
     shownTenth_ = 0;
     console_.line(QStringLiteral("%1 -> %2").arg(rowLabel(row), job.outfile));

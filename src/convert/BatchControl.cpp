@@ -1,8 +1,20 @@
 #include "convert/BatchControl.h"
 
+#include <QFile>
 #include <QFileInfo>
 
 namespace vc {
+
+bool discardFailedOutput(const RunEnd& end, const intputrec& job) {
+    // A run counts only when the tool says so and left a file behind.
+    const QFileInfo output(job.outfile);
+    const bool failed =
+        !end.started || end.crashed || end.exitCode != 0 || !output.exists() || output.size() == 0;
+    // Broken, and ours: left there it would only push the next run to name_1.
+    if (failed && job.ownsOutput)
+        QFile::remove(job.outfile);
+    return failed;
+}
 
 BatchControl::BatchControl(ConvertRunner& runner, intputrec& job, Hooks hooks, QObject* parent)
     : QObject(parent), runner_(runner), job_(job), hooks_(std::move(hooks)) {
@@ -93,10 +105,7 @@ void BatchControl::onEnded(const RunEnd& end) {
         startFailureShown_ = true; // once per batch, not once per row
         hooks_.inform(end.error);
     }
-    // A run counts only when the tool says so and left a file behind.
-    const QFileInfo output(job_.outfile);
-    const bool failed =
-        !end.started || end.crashed || end.exitCode != 0 || !output.exists() || output.size() == 0;
+    const bool failed = discardFailedOutput(end, job_);
     hooks_.setStatus(current_, failed ? QStringLiteral("Failed") : QStringLiteral("Finish"));
     if (failed && !lastMessage_.isEmpty())
         runner_.ShowHint(lastMessage_);

@@ -7,6 +7,9 @@
 
 namespace vc {
 
+// Whether a run failed; a failed run's output file goes when the run created it.
+bool discardFailedOutput(const RunEnd& end, const intputrec& job);
+
 // Walks the ticked rows through the converter one after another, with pause, continue and
 // stop, and writes each row's status.
 class BatchControl : public QObject {

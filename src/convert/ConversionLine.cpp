@@ -4,7 +4,12 @@
 #include "profiles/Catalogue.h"
 
 #include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+#include <cerrno>
 #include <cmath>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace vc {
 
@@ -12,6 +17,29 @@ namespace {
 
 bool narrowBand(const QString& extension) {
     return extension == QLatin1String(".3gp") || extension == QLatin1String(".amr");
+}
+
+bool isClockText(const QString& text) {
+    static const QRegularExpression clock(QStringLiteral("^\\d{2}:\\d{2}:\\d{2}$"));
+    return clock.match(text).hasMatch();
+}
+
+// The length is in whole seconds, the source is not: a part that runs to the end asks for a
+// second more, so its last fraction of a second is kept (the tool stops at the end anyway),
+// and progress counts against that length. A length that cannot be read at all asks for
+// no limit rather than for nothing.
+void setLength(intputrec& job, const ConversionInputs& in) {
+    const std::int64_t seconds = clockToSeconds(in.source.duration);
+    if (!in.toEnd) {
+        job.length = QStringLiteral(" -t ") + in.source.duration;
+        job.seconds = static_cast<int>(seconds);
+    } else if (isClockText(in.source.duration)) {
+        job.length = QStringLiteral(" -t ") + secondsToClock(seconds + 1);
+        job.seconds = static_cast<int>(seconds + 1);
+    } else {
+        job.length.clear();
+        job.seconds = 0;
+    }
 }
 
 } // namespace
@@ -23,8 +51,19 @@ QString jobFolder(const QString& outputFolderText) {
     return folder;
 }
 
+NameClaim claimOnDisk(const QString& path) {
+    const QByteArray name = QFile::encodeName(path);
+    // O_EXCL never follows a link: a link of that name, dangling or not, is EEXIST.
+    const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd >= 0) {
+        ::close(fd);
+        return NameClaim::Ours;
+    }
+    return errno == EEXIST ? NameClaim::Taken : NameClaim::Refused;
+}
+
 QString outputFileName(const QString& folder, const QString& title, const QString& extension,
-                       const std::function<bool(const QString&)>& exists) {
+                       const ClaimName& claim, bool* ours) {
     // A title must never lead the output out of its folder.
     QString safe = title;
     safe.replace(u'/', u'_').replace(u'\\', u'_');
@@ -32,8 +71,11 @@ QString outputFileName(const QString& folder, const QString& title, const QStrin
         safe.replace(u'.', u'_');
     const qsizetype dot = safe.lastIndexOf(u'.');
     QString name = folder + (dot < 0 ? safe : safe.left(dot)) + extension;
-    for (int n = 1; exists(name); ++n)
+    NameClaim result;
+    for (int n = 1; (result = claim(name)) == NameClaim::Taken; ++n)
         name = folder + safe + u'_' + QString::number(n) + extension;
+    if (ours)
+        *ours = result == NameClaim::Ours;
     return name;
 }
 
@@ -53,15 +95,14 @@ QString aspectText(const QString& size) {
     return QString::number(ratio, 'f', decimals);
 }
 
-void fillJob(intputrec& job, const ConversionInputs& in,
-             const std::function<bool(const QString&)>& exists) {
+void fillJob(intputrec& job, const ConversionInputs& in, const ClaimName& claim) {
     const int number = in.profile.number;
     const QString& ext = in.profile.extension;
     const bool disc = isDiscTarget(number);
     const QString folder = jobFolder(in.outputFolder);
 
     job.infile = in.path;
-    job.outfile = outputFileName(folder, in.title, ext, exists);
+    job.outfile = outputFileName(folder, in.title, ext, claim, &job.ownsOutput);
 
     job.size.clear();
     if (in.sizeEnabled && !disc) {
@@ -103,8 +144,6 @@ void fillJob(intputrec& job, const ConversionInputs& in,
         }
     }
 
-    job.seconds = static_cast<int>(clockToSeconds(in.source.duration));
-
     job.arate.clear();
     if (!job.abitrate.isEmpty() && !disc) {
         if (narrowBand(ext))
@@ -121,7 +160,7 @@ void fillJob(intputrec& job, const ConversionInputs& in,
                                     : QStringLiteral(" -ac ") +
                                           QString::number(std::max(in.choice.channelIndex, 0) + 1);
     job.start = QStringLiteral(" -ss ") + secondsToClock(in.cutbegin);
-    job.length = QStringLiteral(" -t ") + in.source.duration;
+    setLength(job, in);
 
     job.extra = in.profile.options;
     if (disc) {

@@ -18,21 +18,37 @@ struct ConversionInputs {
     ProfileState profile;
     ParameterChoice choice;
     bool sizeEnabled = true;
+    // The part converted runs to the source's end (no cut, or a cut ending at the end).
+    bool toEnd = false;
 };
+
+// What became of an attempt to take an output name.
+enum class NameClaim {
+    Taken,   // some directory entry has it: try the next candidate
+    Ours,    // created empty and exclusively for this run
+    Refused, // the folder will not take it; the run fails on it and the tool says why
+};
+using ClaimName = std::function<NameClaim(const QString& path)>;
+
+// Takes a name on disk. Any entry makes it taken, a dangling link included; otherwise it is
+// created exclusively, so a concurrent run cannot pick it and nothing is written through a
+// link that appears later.
+NameClaim claimOnDisk(const QString& path);
 
 // The output folder as the job uses it: with one trailing separator.
 QString jobFolder(const QString& outputFolderText);
 
 // The first free output name: the title with the profile's extension, then title_1, title_2...
+// `ours` tells whether the name was created for this run.
 QString outputFileName(const QString& folder, const QString& title, const QString& extension,
-                       const std::function<bool(const QString&)>& exists);
+                       const ClaimName& claim, bool* ours = nullptr);
 
 // "1.3333": width over height with four decimals and at most five significant digits, "."
 // whatever the locale. Empty when the size has no usable width and height.
 QString aspectText(const QString& size);
 
-// Fills every option field of the job; toolpath and workdir stay as they are.
-void fillJob(intputrec& job, const ConversionInputs& in,
-             const std::function<bool(const QString&)>& exists);
+// Fills every option field of the job and claims its output name; toolpath and workdir stay
+// as they are.
+void fillJob(intputrec& job, const ConversionInputs& in, const ClaimName& claim);
 
 } // namespace vc

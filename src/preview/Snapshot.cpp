@@ -2,23 +2,22 @@
 
 namespace vc {
 
-QString snapshotFileName(const QString& folder, const QString& title,
-                         const std::function<bool(const QString&)>& exists) {
+QString snapshotFileName(const QString& folder, const QString& title, const ClaimName& claim,
+                         bool* ours) {
     qsizetype first = 0;
     while (first < title.size() && title.at(first).isSpace())
         ++first;
-    return outputFileName(folder, title.mid(first), QStringLiteral(".bmp"), exists);
+    return outputFileName(folder, title.mid(first), QStringLiteral(".bmp"), claim, ours);
 }
 
-void fillSnapshotJob(intputrec& job, const SnapshotInputs& in,
-                     const std::function<bool(const QString&)>& exists) {
+void fillSnapshotJob(intputrec& job, const SnapshotInputs& in, const ClaimName& claim) {
     // The size option follows the conversion's own rule, so take it from a conversion job.
     intputrec conversion;
-    fillJob(conversion, in.conversion, [](const QString&) { return false; });
+    fillJob(conversion, in.conversion, [](const QString&) { return NameClaim::Refused; });
 
     job.infile = in.conversion.path;
-    job.outfile =
-        snapshotFileName(jobFolder(in.conversion.outputFolder), in.conversion.title, exists);
+    job.outfile = snapshotFileName(jobFolder(in.conversion.outputFolder), in.conversion.title,
+                                   claim, &job.ownsOutput);
     job.size = conversion.size;
     job.aspect.clear();
     job.vbitrate.clear();

@@ -16,12 +16,11 @@ struct SnapshotInputs {
 };
 
 // The first free bitmap name in folder for a title: title.bmp, then title_1.bmp, title_2.bmp.
-QString snapshotFileName(const QString& folder, const QString& title,
-                         const std::function<bool(const QString&)>& exists);
+QString snapshotFileName(const QString& folder, const QString& title, const ClaimName& claim,
+                         bool* ours = nullptr);
 
 // Fills the job for one still frame at the displayed position. toolpath, workdir and seconds
 // stay as they are.
-void fillSnapshotJob(intputrec& job, const SnapshotInputs& in,
-                     const std::function<bool(const QString&)>& exists);
+void fillSnapshotJob(intputrec& job, const SnapshotInputs& in, const ClaimName& claim);
 
 } // namespace vc

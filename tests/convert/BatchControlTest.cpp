@@ -4,6 +4,7 @@
 
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QMap>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -40,6 +41,7 @@ protected:
             j.infile = QString::number(row);
             j.outfile = dir.filePath(QStringLiteral("out%1").arg(row));
             j.seconds = 2;
+            j.ownsOutput = ownsOutput;
             // The stand-in tool writes nothing; the output stands ready unless a test says not.
             if (writeOutput) {
                 QFile out(j.outfile);
@@ -86,6 +88,7 @@ protected:
     QStringList informed;
     bool playing = false;
     bool writeOutput = true;
+    bool ownsOutput = false;
     int refreshes = 0;
     int finished = 0;
 };
@@ -192,4 +195,35 @@ TEST_F(BatchTest, ARunThatFailsOrLeavesNoFileIsMarkedFailed) {
     batch->bt_startClick();
     ASSERT_TRUE(waitIdle());
     EXPECT_EQ(status.value(0), "Failed"); // exit 0 but no output file
+}
+
+TEST_F(BatchTest, AFailedRunRemovesTheOutputItClaimedAndAStoppedOneKeepsIt) {
+    QFile f(dir.filePath("script"));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("out Error while opening encoder\n\nexit 1\n");
+    f.close();
+    ownsOutput = true;
+    batch->bt_startClick();
+    ASSERT_TRUE(waitIdle());
+    EXPECT_EQ(status.value(0), "Failed");
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath("out0")));
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath("out2")));
+
+    // A name the run could not claim may be someone else's file: it stays.
+    ownsOutput = false;
+    batch->bt_startClick();
+    ASSERT_TRUE(waitIdle());
+    EXPECT_EQ(status.value(0), "Failed");
+    EXPECT_TRUE(QFileInfo::exists(dir.filePath("out0")));
+
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write("sleep 5000\nexit 0\n");
+    f.close();
+    ownsOutput = true;
+    batch->bt_startClick();
+    QTest::qWait(300);
+    batch->Bt_ConvertstopClick();
+    QTest::qWait(300);
+    EXPECT_EQ(status.value(0), "Stop");
+    EXPECT_TRUE(QFileInfo::exists(dir.filePath("out0")));
 }

@@ -1,7 +1,13 @@
 #include "convert/ConversionLine.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QSet>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
+
+#include <thread>
 
 using namespace vc;
 
@@ -21,7 +27,7 @@ ConversionInputs aviInputs() {
 }
 
 const auto none = [](const QString&) {
-    return false;
+    return NameClaim::Ours;
 };
 
 } // namespace
@@ -40,7 +46,7 @@ TEST(ConversionLine, TheWorkedExampleGivesTheExactLine) {
 TEST(ConversionLine, OutputNamesAvoidExistingFiles) {
     QSet<QString> taken{"/o/holiday.mp4"};
     const auto exists = [&](const QString& f) {
-        return taken.contains(f);
+        return taken.contains(f) ? NameClaim::Taken : NameClaim::Ours;
     };
     EXPECT_EQ(outputFileName("/o/", "holiday.part1", ".mp4", exists), "/o/holiday.part1_1.mp4");
     taken << "/o/holiday.part1_1.mp4";
@@ -130,4 +136,59 @@ TEST(ConversionLine, SizeBoxRules) {
     fillJob(job, in, none);
     EXPECT_TRUE(job.size.isEmpty());
     EXPECT_TRUE(job.aspect.isEmpty());
+}
+
+TEST(ConversionLine, APartRunningToTheEndKeepsItsLastFraction) {
+    ConversionInputs in = aviInputs();
+    in.toEnd = true;
+    intputrec job;
+    fillJob(job, in, none);
+    EXPECT_EQ(job.length, " -t 00:01:31");
+    EXPECT_EQ(job.seconds, 91);
+    in.source.duration = "00:00:00"; // under a second
+    fillJob(job, in, none);
+    EXPECT_EQ(job.length, " -t 00:00:01");
+    EXPECT_EQ(job.seconds, 1);
+    in.source.duration = "N/A, sta"; // no known length: no limit rather than none at all
+    fillJob(job, in, none);
+    EXPECT_EQ(job.length, "");
+    EXPECT_EQ(job.seconds, 0);
+    // A cut that ends before the end keeps its whole seconds.
+    in.toEnd = false;
+    in.source.duration = "00:00:50";
+    fillJob(job, in, none);
+    EXPECT_EQ(job.length, " -t 00:00:50");
+    EXPECT_EQ(job.seconds, 50);
+}
+
+TEST(ConversionLine, OutputNamesAreClaimedOnDiskAndNeverTwice) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString folder = jobFolder(dir.path());
+    const QString elsewhere = dir.filePath("elsewhere");
+    ASSERT_TRUE(QDir().mkdir(elsewhere));
+    // Entries of every kind take their names, a dangling link most of all.
+    ASSERT_TRUE(QFile::link(elsewhere + "/target.avi", folder + "clip.avi"));
+    ASSERT_TRUE(QDir().mkdir(folder + "clip_1.avi"));
+    bool ours = false;
+    EXPECT_EQ(outputFileName(folder, "clip", ".avi", claimOnDisk, &ours), folder + "clip_2.avi");
+    EXPECT_TRUE(ours);
+    EXPECT_TRUE(QFileInfo(folder + "clip_2.avi").isFile());
+    EXPECT_FALSE(QFileInfo::exists(elsewhere + "/target.avi"));
+
+    // Runs started at the same moment each get a name of their own.
+    std::vector<QString> names(8);
+    std::vector<std::thread> runs;
+    for (std::size_t i = 0; i < names.size(); ++i)
+        runs.emplace_back(
+            [&, i] { names[i] = outputFileName(folder, "same", ".mp4", claimOnDisk); });
+    for (std::thread& run : runs)
+        run.join();
+    EXPECT_EQ(QSet<QString>(names.begin(), names.end()).size(), 8);
+
+    // A folder that takes nothing: the first name, not ours, and nothing made.
+    EXPECT_EQ(outputFileName(folder + "gone/", "clip", ".avi", claimOnDisk, &ours),
+              folder + "gone/clip.avi");
+    EXPECT_FALSE(ours);
+    EXPECT_FALSE(QFileInfo::exists(folder + "gone"));
 }

@@ -138,7 +138,8 @@ public:
             in.profile = row.profile;
             in.choice = choiceOf(row.boxes);
             in.sizeEnabled = row.boxes.size.enabled;
-            fillJob(job, in, [](const QString& f) { return QFileInfo::exists(f); });
+            in.toEnd = true;
+            fillJob(job, in, claimOnDisk);
             row.outfile = job.outfile;
             return true;
         };
