@@ -45,7 +45,11 @@ StoredParameters defaultParameters(int profile) {
 }
 
 StoredParameters readParameters(const IniFile& store, int profile) {
-    const StoredParameters defaults = defaultParameters(profile);
+    return readParameters(store, profile, defaultParameters(profile));
+}
+
+StoredParameters readParameters(const IniFile& store, int profile,
+                                const StoredParameters& defaults) {
     const QString section = QString::number(profile);
     const auto read = [&](const char* key, const std::optional<int>& def) -> std::optional<int> {
         if (!def)

@@ -30,6 +30,9 @@ StoredParameters defaultParameters(int profile);
 // The parameter store ("pro " + program name + ".ini"): one section per named profile,
 // named by its number.
 StoredParameters readParameters(const IniFile& store, int profile);
+// The same with the indices a missing key takes; keys the defaults lack are not read.
+StoredParameters readParameters(const IniFile& store, int profile,
+                                const StoredParameters& defaults);
 // Writes the keys the profile has; false when the file could not be written. Numbers without
 // a profile write nothing.
 bool writeParameters(IniFile& store, int profile, const StoredParameters& values);

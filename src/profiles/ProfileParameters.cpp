@@ -2,6 +2,8 @@
 
 #include "profiles/Catalogue.h"
 
+#include <algorithm>
+
 namespace vc {
 
 namespace {
@@ -131,6 +133,20 @@ void applyStoredParameters(const StoredParameters& values, ParameterBoxStates& b
     select(boxes.channel, values.channel);
 }
 
+StoredParameters fittedDefaults(const StoredParameters& defaults, const ParameterBoxStates& boxes) {
+    const auto fit = [](const BoxState& box, std::optional<int> index, int fallback) {
+        const auto count = static_cast<int>(box.items.size());
+        if (index && box.enabled && count > 0 && (*index < 0 || *index >= count))
+            index = std::clamp(fallback, 0, count - 1);
+        return index;
+    };
+    constexpr int Normal = 2;
+    const auto last = static_cast<int>(boxes.size.items.size()) - 1;
+    return {fit(boxes.size, defaults.size, last), fit(boxes.video, defaults.videoBitrate, Normal),
+            fit(boxes.audio, defaults.audioBitrate, Normal),
+            fit(boxes.channel, defaults.channel, 1)};
+}
+
 SelectionOutcome selectProfile(int profile, ParameterBoxStates& boxes, ProfileState& state,
                                IniFile& store, const QString& dataFile) {
     if (hasProfile(state.number))
@@ -142,7 +158,8 @@ SelectionOutcome selectProfile(int profile, ParameterBoxStates& boxes, ProfileSt
     if (read.status == ProfileGroupRead::Status::Ok)
         applyProfileGroup(profile, read.group, boxes, state);
 
-    applyStoredParameters(readParameters(store, profile), boxes);
+    applyStoredParameters(
+        readParameters(store, profile, fittedDefaults(defaultParameters(profile), boxes)), boxes);
     state.number = profile;
     state.extension = profileExtension(profile);
     return {true, {}};

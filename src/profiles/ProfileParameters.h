@@ -42,6 +42,11 @@ void applyProfileGroup(int profile, const ProfileGroup& group, ParameterBoxState
 // Selects the remembered indices; an index outside a list leaves that box with no selection.
 void applyStoredParameters(const StoredParameters& values, ParameterBoxStates& boxes);
 
+// The default indices made to select something in every enabled box: a default naming an
+// entry the box lacks (a keep-source entry of a profile that offers none) takes "Normal" in
+// the quality boxes and the last entry of the size box.
+StoredParameters fittedDefaults(const StoredParameters& defaults, const ParameterBoxStates& boxes);
+
 struct SelectionOutcome {
     bool selected = false;
     QString error; // profiles.pop could not be read

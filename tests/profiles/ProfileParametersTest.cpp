@@ -1,5 +1,6 @@
 #include "profiles/ProfileParameters.h"
 #include "TestSupport.h"
+#include "convert/ConversionLine.h"
 #include "profiles/Catalogue.h"
 
 #include <QFile>
@@ -65,6 +66,65 @@ TEST_F(Selection, EverySelectableProfileStartsWithValidChoices) {
         EXPECT_EQ(boxes.audio.items.contains(OriginalAudio), keep) << n;
         EXPECT_EQ(boxes.video.items.contains(OriginalVideo), keep) << n;
         EXPECT_EQ(boxes.video.items.count(NoVideo), isAudioOnly(n) ? 1 : 0) << n;
+    }
+}
+
+TEST_F(Selection, EveryProfileChosenFirstHasItsRatesAndAnEstimate) {
+    const SourceInfo source{"00:01:00", "640x480", "900", "96"};
+    for (int n = 1; n <= ProfileCount; ++n) {
+        if (!hasProfile(n)) // openers too: batch mode and stored settings can name them
+            continue;
+        QTemporaryDir fresh;
+        IniFile freshStore(fresh.filePath(QStringLiteral("pro Fresh.ini")));
+        boxes = initialBoxStates();
+        state = ProfileState{};
+        ASSERT_TRUE(selectProfile(n, boxes, state, freshStore, dataFile).selected) << n;
+        for (const BoxState* box : {&boxes.size, &boxes.video, &boxes.audio, &boxes.channel})
+            EXPECT_TRUE(!box->enabled || box->current >= 0) << n;
+
+        ConversionInputs in;
+        in.outputFolder = QStringLiteral("/o");
+        in.title = QStringLiteral("t");
+        in.source = source;
+        in.profile = state;
+        in.choice = choiceOf(boxes);
+        in.sizeEnabled = boxes.size.enabled;
+        intputrec job;
+        fillJob(job, in, [](const QString&) { return NameClaim::Ours; });
+        if (!isDiscTarget(n)) {
+            EXPECT_FALSE(job.abitrate.isEmpty() || job.arate.isEmpty()) << n;
+            EXPECT_EQ(job.vbitrate.isEmpty(), isAudioOnly(n)) << n;
+        }
+        const EstimateResult size = estimate(state, in.choice, source);
+        EXPECT_TRUE(size.error.isEmpty()) << n;
+        EXPECT_NE(size.text, QStringLiteral("0.00MB")) << n;
+    }
+}
+
+// The options a box puts on the line; set again by the option string, which comes later,
+// they would quietly undo the user's choice.
+TEST_F(Selection, NoOptionStringSetsAgainWhatABoxSets) {
+    const QStringList sizeOptions{"-s", "-s:v", "-aspect", "-vf", "-filter:v", "-video_size"};
+    const QStringList videoOptions{"-b", "-b:v", "-vb", "-r", "-r:v"};
+    const QStringList audioOptions{"-ab", "-b:a", "-ar", "-ar:a"};
+    const QStringList channelOptions{"-ac", "-ac:a", "-channel_layout", "-ch_layout"};
+    for (int n = 1; n <= ProfileCount; ++n) {
+        if (!hasProfile(n)) // openers too: batch mode and stored settings can name them
+            continue;
+        ASSERT_TRUE(select(n)) << n;
+        const QStringList words = splitOptions(state.options);
+        const auto setsAgain = [&](const BoxState& box, const QStringList& options) {
+            if (!box.enabled)
+                return QString();
+            for (const QString& word : words)
+                if (options.contains(word))
+                    return word;
+            return QString();
+        };
+        EXPECT_EQ(setsAgain(boxes.size, sizeOptions), QString()) << n;
+        EXPECT_EQ(setsAgain(boxes.video, videoOptions), QString()) << n;
+        EXPECT_EQ(setsAgain(boxes.audio, audioOptions), QString()) << n;
+        EXPECT_EQ(setsAgain(boxes.channel, channelOptions), QString()) << n;
     }
 }
 
