@@ -58,9 +58,12 @@ std::optional<SourceItem> makeSourceItem(const QString& path, const ProbeResult&
             return std::nullopt;
         audio = QString::number(*total - *v);
     }
-    // No audio rate left over (or less than none) means it was never known.
+    // No rate left over (or less than none) means it was never known: a total under 1 kb/s
+    // or a stream claiming more than the total.
     if (const auto a = integer(audio); a && *a <= 0)
         audio = QStringLiteral("128");
+    if (const auto v = integer(video); v && *v <= 0)
+        video = QStringLiteral("768");
 
     SourceItem item;
     item.title = sourceTitle(path);

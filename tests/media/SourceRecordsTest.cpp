@@ -47,6 +47,17 @@ TEST(SourceItem, MissingRatesComeFromTheTotal) {
     EXPECT_EQ(item->info.audiobit, "128");
 }
 
+TEST(SourceItem, ASparseFileOrAnOversizedStreamRateFallsBackInsteadOfGoingToZero) {
+    auto item = makeSourceItem("/v/long.mkv", probe("0", "", ""));
+    ASSERT_TRUE(item);
+    EXPECT_EQ(item->info.videobit, "768");
+    EXPECT_EQ(item->info.audiobit, "128");
+    item = makeSourceItem("/v/a.avi", probe("1000", "", "1200"));
+    ASSERT_TRUE(item);
+    EXPECT_EQ(item->info.videobit, "768");
+    EXPECT_EQ(item->info.audiobit, "1200");
+}
+
 TEST(SourceItem, UnsupportedWithoutAnIntegerTotalOrFillIn) {
     EXPECT_FALSE(makeSourceItem("/v/a.avi", probe("", "100", "100")));
     EXPECT_FALSE(makeSourceItem("/v/a.avi", probe("N/A", "100", "100")));
