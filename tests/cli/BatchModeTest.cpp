@@ -8,6 +8,7 @@
 #include <QDirIterator>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
@@ -168,6 +169,40 @@ TEST_F(BatchModeTest, ConvertsAFolderWithTheOptionsGiven) {
     const QStringList fields = probeFields(path("out/mp3/one clip.mp3"));
     EXPECT_EQ(fields.filter("codec_type=").join(' '), "codec_type=audio");
     EXPECT_NEAR(durationOf(fields), 1.0, 0.3);
+}
+
+TEST_F(BatchModeTest, WholeFilesKeepTheirEndAndRunsAtOnceNeverShareAName) {
+    QDir().mkpath(path("in"));
+    const QString longer = test::makeClip(path("in"), "long.mp4", {}, 3.92);
+    const QString shorter = test::makeClip(path("in"), "short.mp4", {}, 0.5);
+    QDir().mkpath(path("out"));
+    QDir().mkpath(path("elsewhere"));
+    // A dangling link named like an output must neither be written through nor replaced.
+    ASSERT_TRUE(QFile::link(path("elsewhere/planted.avi"), path("out/long.avi")));
+
+    std::vector<std::unique_ptr<QProcess>> runs;
+    for (int i = 0; i < 2; ++i) {
+        auto p = std::make_unique<QProcess>();
+        p->setProcessEnvironment(environment());
+        p->setWorkingDirectory(dir.path());
+        p->start(programPath(),
+                 {"--convert", "--profile", "102", "--output", path("out"), longer, shorter});
+        runs.push_back(std::move(p));
+    }
+    for (auto& p : runs) {
+        ASSERT_TRUE(p->waitForFinished(120000));
+        EXPECT_EQ(p->exitCode(), 0) << p->readAll().toStdString();
+    }
+    EXPECT_FALSE(QFileInfo::exists(path("elsewhere/planted.avi")));
+    EXPECT_TRUE(QFileInfo(path("out/long.avi")).isSymLink());
+    QStringList written = QDir(path("out")).entryList(QDir::Files | QDir::NoSymLinks);
+    written.sort();
+    EXPECT_EQ(written, (QStringList{"long_1.avi", "long_2.avi", "short.avi", "short_1.avi"}));
+    for (const QString& name : written) {
+        const double source = durationOf(probeFields(name.startsWith("long") ? longer : shorter));
+        EXPECT_NEAR(durationOf(probeFields(path("out/" + name))), source, 0.1)
+            << name.toStdString();
+    }
 }
 
 TEST_F(BatchModeTest, RefusedMissingAndFailedFilesExitOne) {
