@@ -86,6 +86,10 @@ void BatchControl::Bt_ConvertstopClick() {
     if (!converting_)
         return;
     runner_.Kill();
+    // What was written stays; a name claimed and never written would only push the next run
+    // of the same title to name_1.
+    if (job_.ownsOutput && QFileInfo(job_.outfile).size() == 0)
+        QFile::remove(job_.outfile);
     if (current_ >= 0 && current_ < hooks_.rows())
         hooks_.setStatus(current_, QStringLiteral("Stop"));
     runner_.ShowBar(0);

@@ -43,10 +43,10 @@ protected:
             j.seconds = 2;
             j.ownsOutput = ownsOutput;
             // The stand-in tool writes nothing; the output stands ready unless a test says not.
-            if (writeOutput) {
+            if (writeOutput || ownsOutput) {
                 QFile out(j.outfile);
                 out.open(QIODevice::WriteOnly);
-                out.write("data");
+                out.write(writeOutput ? "data" : "");
             }
             return true;
         };
@@ -226,4 +226,10 @@ TEST_F(BatchTest, AFailedRunRemovesTheOutputItClaimedAndAStoppedOneKeepsIt) {
     QTest::qWait(300);
     EXPECT_EQ(status.value(0), "Stop");
     EXPECT_TRUE(QFileInfo::exists(dir.filePath("out0")));
+    // Claimed and never written: nothing worth keeping.
+    writeOutput = false;
+    batch->bt_startClick();
+    QTest::qWait(300);
+    batch->Bt_ConvertstopClick();
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath("out0")));
 }
