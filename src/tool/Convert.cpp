@@ -35,18 +35,17 @@ std::optional<double> lengthOption(const std::string& text) {
     return std::nullopt;
 }
 
-// ffmpeg's last time is where its last packet starts, up to a frame short of the length it
-// was asked for. A run that ended well that close to it has reached it, so it says so and the
-// progress reaches 100%; a source that ran out earlier is left as ffmpeg saw it.
+// ffmpeg's last time is where its last packet starts, short of the length it was asked for,
+// and the caller asks for a whole item as its whole seconds plus one, so that no fraction is
+// cut. A run that ended well has converted all it was asked for: it says so, and the progress
+// counted against that length reaches 100%.
 void reportWholeLength(StatusWriter& writer, const ProgressReader& reader,
                        const ConvertCall& call) {
     const std::optional<std::string> t = optionValue(call, {"-t"});
     if (!reader.last() || !t)
         return;
     const std::optional<double> asked = lengthOption(*t);
-    constexpr double LongestFrame = 1.0;
-    if (!asked || *asked <= reader.last()->seconds ||
-        *asked - reader.last()->seconds >= LongestFrame)
+    if (!asked || *asked <= reader.last()->seconds)
         return;
     Status status = *reader.last();
     status.seconds = *asked;

@@ -56,7 +56,7 @@ TEST_F(ConvertTest, ClassicCallConvertsAndReportsProgress) {
                  "-ab", "64000",    "-ac", "2",       "-aspect", "1.3333", "-ss", "00:00:00",
                  "-t",  "00:01:30", "-s",  "176x144", "-ar",     "22050",  "-sn", out});
     EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
-    expectStatusLines(run, 2.0);
+    expectStatusLines(run, 90.0); // a finished run has done all it was asked for
     EXPECT_GE(reportedTimes(run.out.toStdString()).size(), 3u) << run.out.toStdString();
     EXPECT_EQ(run.out.toStdString().find("time=00:"), std::string::npos);
 
@@ -85,6 +85,14 @@ TEST_F(ConvertTest, AFinishedRunReportsTheWholeLengthAskedFor) {
                                  "128000", "-ar", "44100", path("cut.asf")});
     EXPECT_EQ(cut.exitCode, 0) << cut.err.toStdString();
     EXPECT_DOUBLE_EQ(reportedTimes(cut.out.toStdString()).back(), 4.0) << cut.out.toStdString();
+
+    // The caller asks for a whole item as its whole seconds plus one and counts against that,
+    // also when the sound it takes ends a second before the picture does.
+    const QString uneven = makeClip(
+        dir.path(), "uneven.avi", {"-c:v", "mpeg4", "-c:a", "libmp3lame", "-af", "atrim=0:1"}, 2.0);
+    const ToolRun item = runTool({"-y", "-i", uneven, "-t", "3", "-vn", path("item.mp3")});
+    EXPECT_EQ(item.exitCode, 0) << item.err.toStdString();
+    EXPECT_DOUBLE_EQ(reportedTimes(item.out.toStdString()).back(), 3.0) << item.out.toStdString();
 
     // Without a length ffmpeg's own last time stands.
     const ToolRun whole = runTool({"-y", "-i", in, "-an", path("whole.avi")});
