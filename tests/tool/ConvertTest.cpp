@@ -30,6 +30,28 @@ protected:
         return readProbe(run.out.toStdString());
     }
 
+    // A clip of one flat colour from a lavfi source, so that bars can be told from picture.
+    QString solid(const QString& name, const QString& source) {
+        return makeClip(dir.path(), name, {"-f", "lavfi", "-i", source, "-t", "0.4"}, 0.4, {},
+                        false, false);
+    }
+
+    // "320,240,4:3" for the first video stream.
+    static std::string frameShape(const QString& file) {
+        const ProcessResult r =
+            runProcess("ffprobe", {"-v", "error", "-select_streams", "v:0", "-show_entries",
+                                   "stream=width,height,display_aspect_ratio", "-of",
+                                   "default=nw=1:nk=1", file});
+        return r.output.trimmed().replace('\n', ',').toStdString();
+    }
+
+    // The first frame's brightness, one byte a pixel, rows of `width`.
+    static QByteArray grayFrame(const QString& file) {
+        return runProcess("ffmpeg", {"-v", "error", "-i", file, "-frames:v", "1", "-f", "rawvideo",
+                                     "-pix_fmt", "gray", "-"})
+            .output;
+    }
+
     static void expectStatusLines(const ToolRun& run, double length) {
         const std::string out = run.out.toStdString();
         const std::vector<double> times = reportedTimes(out);
@@ -187,6 +209,83 @@ TEST_F(ConvertTest, ThreeGppGetsEncodersThatExistAndFitTheSize) {
     const ToolRun chosen = runTool({"-y", "-i", in, "-s", "176x144", "-ar", "8000", "-ac", "1",
                                     "-acodec", "libopencore_amrnb", path("chosen.3gp")});
     EXPECT_NE(chosen.exitCode, 0);
+}
+
+TEST_F(ConvertTest, PictureKeepsItsProportionsInTheFrame) {
+    struct Point {
+        int x, y;
+        bool bar;
+    };
+    const auto expectPicture = [](const QString& file, int width, const std::vector<Point>& at) {
+        const QByteArray gray = grayFrame(file);
+        for (const Point& p : at) {
+            const qsizetype i = static_cast<qsizetype>(p.y) * width + p.x;
+            ASSERT_LT(i, gray.size()) << file.toStdString();
+            const int value = static_cast<unsigned char>(gray[i]);
+            if (p.bar) {
+                EXPECT_LT(value, 40) << file.toStdString() << " at " << p.x << "," << p.y;
+            } else {
+                EXPECT_GT(value, 200) << file.toStdString() << " at " << p.x << "," << p.y;
+            }
+        }
+    };
+
+    // Portrait into a 4:3 frame: a 136-pixel-wide picture between bars on either side.
+    const QString portrait = solid("portrait.avi", "color=white:size=90x160");
+    ToolRun run = runTool(
+        {"-y", "-i", portrait, "-s", "320x240", "-aspect", "1.3333", path("portrait-out.avi")});
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(frameShape(path("portrait-out.avi")), "320,240,4:3");
+    expectPicture(path("portrait-out.avi"), 320,
+                  {{5, 120, true},
+                   {85, 120, true},
+                   {100, 120, false},
+                   {160, 5, false},
+                   {220, 120, false},
+                   {235, 120, true},
+                   {315, 120, true}});
+
+    // 16:9 into 4:3: 180 rows of picture between bars above and below. The caller's own
+    // filters come first: a crop to the left half makes the picture tall instead.
+    const QString wide = solid("wide.mkv", "color=white:size=160x90");
+    run = runTool({"-y", "-i", wide, "-s", "320x240", path("wide-out.avi")});
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(frameShape(path("wide-out.avi")), "320,240,4:3");
+    expectPicture(path("wide-out.avi"), 320,
+                  {{160, 5, true},
+                   {160, 25, true},
+                   {160, 35, false},
+                   {5, 120, false},
+                   {160, 205, false},
+                   {160, 215, true},
+                   {160, 235, true}});
+    run = runTool(
+        {"-y", "-i", wide, "-vf", "crop=iw/2:ih:0:0", "-s", "320x240", path("cropped.avi")});
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    expectPicture(path("cropped.avi"), 320, {{20, 120, true}, {160, 5, false}, {300, 120, true}});
+
+    // Non-square pixels are judged by what is shown: 90x90 at 4:3 pixels fills a 4:3 frame.
+    // An odd frame is made even for the encoder.
+    const QString anamorphic = solid("anamorphic.mkv", "color=white:size=90x90,setsar=4/3");
+    run = runTool({"-y", "-i", anamorphic, "-s", "321x241", path("anamorphic-out.avi")});
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(frameShape(path("anamorphic-out.avi")), "320,240,4:3");
+    expectPicture(path("anamorphic-out.avi"), 320,
+                  {{2, 2, false}, {317, 2, false}, {2, 237, false}, {317, 237, false}});
+
+    // A disc frame is shown 4:3 whatever its pixel count: 16:9 gets 72 rows of bar each side.
+    run = runTool({"-y", "-i", wide, "-target", "pal-dvd", path("disc.mpg")});
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(frameShape(path("disc.mpg")), "720,576,4:3");
+    expectPicture(path("disc.mpg"), 720,
+                  {{360, 10, true},
+                   {360, 66, true},
+                   {360, 80, false},
+                   {5, 288, false},
+                   {715, 288, false},
+                   {360, 496, false},
+                   {360, 510, true},
+                   {360, 570, true}});
 }
 
 // Storage-format size of one 20 ms frame per mode, header byte included.
