@@ -147,6 +147,24 @@ std::optional<std::string> outputOptionValue(const ConvertCall& call,
     return value;
 }
 
+ConvertCall withOutputOption(const ConvertCall& call, const std::vector<std::string>& names,
+                             const std::string& value) {
+    if (!call.input || !call.output)
+        return call;
+    Args args = call.args;
+    bool found = false;
+    for (std::size_t i = *call.input + 1; i + 1 < *call.output; ++i) {
+        if (std::find(names.begin(), names.end(), args[i]) != names.end()) {
+            args[++i] = value;
+            found = true;
+        }
+    }
+    if (!found)
+        args.insert(args.begin() + static_cast<std::ptrdiff_t>(*call.output),
+                    {names.front(), value});
+    return parseCall(args);
+}
+
 std::string literalPath(const std::string& path) {
     return "file:" + path;
 }

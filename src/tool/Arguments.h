@@ -34,6 +34,11 @@ std::optional<std::string> optionValue(const ConvertCall& call,
 std::optional<std::string> outputOptionValue(const ConvertCall& call,
                                              const std::vector<std::string>& names);
 
+// The call with every output-side occurrence of the named options set to `value`, or with
+// `names.front()` and `value` added before the output when none occurs.
+ConvertCall withOutputOption(const ConvertCall& call, const std::vector<std::string>& names,
+                             const std::string& value);
+
 // A path as ffmpeg must see it so that no name is ever read as an option or a protocol.
 std::string literalPath(const std::string& path);
 

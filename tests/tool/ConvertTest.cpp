@@ -52,6 +52,11 @@ protected:
             .output;
     }
 
+    static std::string lastLine(const QByteArray& out) {
+        const QList<QByteArray> lines = out.trimmed().split('\n');
+        return lines.isEmpty() ? std::string() : lines.back().trimmed().toStdString();
+    }
+
     static void expectStatusLines(const ToolRun& run, double length) {
         const std::string out = run.out.toStdString();
         const std::vector<double> times = reportedTimes(out);
@@ -286,6 +291,52 @@ TEST_F(ConvertTest, PictureKeepsItsProportionsInTheFrame) {
                    {360, 496, false},
                    {360, 510, true},
                    {360, 570, true}});
+}
+
+TEST_F(ConvertTest, AudioSettingsTheFormatRefusesAreBroughtToTheNearestItTakes) {
+    const QString phone =
+        makeClip(dir.path(), "phone.avi",
+                 {"-c:v", "mpeg4", "-c:a", "libmp3lame", "-ar", "8000", "-ac", "1", "-b:a", "12k"});
+    struct Case {
+        QStringList options;
+        const char* sample;
+    };
+    // Too low a rate for wmav2, a sample rate AC-3 lacks, one the FLV muxer takes not for MP3.
+    for (const Case& c : {Case{{"-vcodec", "msmpeg4", "-acodec", "wmav2", "-ab", "12000", "-ar",
+                                "22050", "-ac", "2", "-s", "320x240", path("out.asf")},
+                               " 22050 Hz"},
+                          Case{{"-vcodec", "mpeg4", "-acodec", "ac3", "-ab", "64000", "-ar",
+                                "22050", path("out.avi")},
+                               " 32000 Hz"},
+                          Case{{"-vcodec", "flv", "-acodec", "libmp3lame", "-ar", "8000", "-ac",
+                                "2", path("out.flv")},
+                               " 11025 Hz"}}) {
+        const ToolRun run = runTool(QStringList{"-i", phone} + c.options);
+        EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+        const ProbeReading r = probe(c.options.back());
+        EXPECT_EQ(r.sample, c.sample) << c.options.back().toStdString();
+        EXPECT_TRUE(r.hasVideo);
+    }
+    EXPECT_GE(std::stoi(probe(path("out.asf")).audioBitrate), 24);
+
+    // What no setting of the tool's can mend is left to the user, naming the box to change.
+    struct Refusal {
+        QStringList options;
+        const char* sentence;
+    };
+    for (const Refusal& c :
+         {Refusal{{"-acodec", "g722", "-ac", "2", path("stereo.wav")},
+                  "The number of channels does not suit this format: choose other Channels."},
+          Refusal{{"-acodec", "wmav2", "-ab", "4000", path("thin.wma")},
+                  "The audio quality is too low for this format: choose another Audio Quality."},
+          Refusal{{"-vcodec", "h263", "-s", "160x120", path("h263.avi")},
+                  "The frame size or video quality does not suit this format: choose another "
+                  "Frame Size or Video Quality."}}) {
+        const ToolRun run = runTool(QStringList{"-y", "-i", phone} + c.options);
+        EXPECT_NE(run.exitCode, 0);
+        EXPECT_EQ(lastLine(run.out), c.sentence) << run.out.toStdString();
+        EXPECT_NE(run.err.indexOf("Error"), -1) << run.err.toStdString(); // ffmpeg's own words
+    }
 }
 
 // Storage-format size of one 20 ms frame per mode, header byte included.
