@@ -1,5 +1,7 @@
 #include "Arguments.h"
 
+#include "PictureFit.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
@@ -104,17 +106,6 @@ Args withoutOutput(const ConvertCall& call, const std::vector<std::string>& drop
     return result;
 }
 
-std::optional<std::string> outputOptionValue(const ConvertCall& call, const std::string& name) {
-    if (!call.input || !call.output)
-        return std::nullopt;
-    std::optional<std::string> value;
-    for (std::size_t i = *call.input + 1; i + 1 < *call.output; ++i) {
-        if (call.args[i] == name)
-            value = call.args[i + 1];
-    }
-    return value;
-}
-
 } // namespace
 
 bool hasOption(const ConvertCall& call, const std::vector<std::string>& names,
@@ -144,6 +135,36 @@ std::optional<std::string> optionValue(const ConvertCall& call,
     return value;
 }
 
+std::optional<std::string> outputOptionValue(const ConvertCall& call,
+                                             const std::vector<std::string>& names) {
+    if (!call.input || !call.output)
+        return std::nullopt;
+    std::optional<std::string> value;
+    for (std::size_t i = *call.input + 1; i + 1 < *call.output; ++i) {
+        if (std::find(names.begin(), names.end(), call.args[i]) != names.end())
+            value = call.args[++i];
+    }
+    return value;
+}
+
+ConvertCall withOutputOption(const ConvertCall& call, const std::vector<std::string>& names,
+                             const std::string& value) {
+    if (!call.input || !call.output)
+        return call;
+    Args args = call.args;
+    bool found = false;
+    for (std::size_t i = *call.input + 1; i + 1 < *call.output; ++i) {
+        if (std::find(names.begin(), names.end(), args[i]) != names.end()) {
+            args[++i] = value;
+            found = true;
+        }
+    }
+    if (!found)
+        args.insert(args.begin() + static_cast<std::ptrdiff_t>(*call.output),
+                    {names.front(), value});
+    return parseCall(args);
+}
+
 std::string literalPath(const std::string& path) {
     return "file:" + path;
 }
@@ -169,7 +190,8 @@ std::optional<long> parseRate(const std::string& text) {
 }
 
 Args ffmpegConvertArgs(const ConvertCall& call, int progressFd) {
-    Args result = withoutOutput(call);
+    const std::optional<PictureFit> picture = fitPicture(call);
+    Args result = withoutOutput(call, picture ? picture->dropped : Args{});
     result.insert(result.begin(), {"-progress", "pipe:" + std::to_string(progressFd)});
     if (!call.output)
         return result;
@@ -177,7 +199,7 @@ Args ffmpegConvertArgs(const ConvertCall& call, int progressFd) {
 
     // A single picture written under a fixed name; without this ffmpeg refuses the
     // second frame instead of stopping after the first.
-    if (outputOptionValue(call, "-f") == "image2")
+    if (outputOptionValue(call, {"-f"}) == "image2")
         result.insert(result.end(), {"-frames:v", "1", "-update", "1"});
 
     const std::string ext = extensionOf(output);
@@ -189,13 +211,15 @@ Args ffmpegConvertArgs(const ConvertCall& call, int progressFd) {
         static const std::vector<std::string> h263Sizes{
             "128x96", "176x144", "352x288", "704x576", "1408x1152",
             "sqcif",  "qcif",    "cif",     "4cif",    "16cif"};
-        const std::optional<std::string> size = outputOptionValue(call, "-s");
+        const std::optional<std::string> size = outputOptionValue(call, {"-s"});
         const bool h263Size =
             size && std::find(h263Sizes.begin(), h263Sizes.end(), *size) != h263Sizes.end();
         if (!h263Size && !hasOption(call, {"-vcodec", "-c", "-codec", "-vn"}, {"-c:v", "-codec:v"}))
             result.insert(result.end(), {"-c:v", "mpeg4"});
     }
 
+    if (picture)
+        result.insert(result.end(), picture->added.begin(), picture->added.end());
     result.push_back(literalPath(output));
     return result;
 }

@@ -30,6 +30,15 @@ bool hasOption(const ConvertCall& call, const std::vector<std::string>& names,
 std::optional<std::string> optionValue(const ConvertCall& call,
                                        const std::vector<std::string>& names);
 
+// Value of the last occurrence of any of the named options among the output options.
+std::optional<std::string> outputOptionValue(const ConvertCall& call,
+                                             const std::vector<std::string>& names);
+
+// The call with every output-side occurrence of the named options set to `value`, or with
+// `names.front()` and `value` added before the output when none occurs.
+ConvertCall withOutputOption(const ConvertCall& call, const std::vector<std::string>& names,
+                             const std::string& value);
+
 // A path as ffmpeg must see it so that no name is ever read as an option or a protocol.
 std::string literalPath(const std::string& path);
 
@@ -39,7 +48,8 @@ std::optional<long> parseRate(const std::string& text);
 // The ffmpeg argument list for an ordinary conversion: the caller's arguments with the
 // paths made literal, an output-side "-ss" moved before the input so that ffmpeg seeks
 // instead of decoding everything before the start point, the defaults Debian's ffmpeg
-// lacks filled in, and `progressFd` receiving the machine-readable progress.
+// lacks filled in, a sized picture fitted into its frame (see fitPicture), and `progressFd`
+// receiving the machine-readable progress.
 Args ffmpegConvertArgs(const ConvertCall& call, int progressFd);
 
 // The ffmpeg argument list that decodes the call's input to raw 8000 Hz mono s16le on

@@ -1,6 +1,7 @@
 #include "Child.h"
 
 #include <cerrno>
+#include <climits>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
@@ -14,10 +15,12 @@ namespace vc::tool {
 namespace {
 
 volatile sig_atomic_t runningChild = 0;
+volatile sig_atomic_t stopAsked = 0;
 
 // A polite stop asked of us is passed on, so ffmpeg can close its output properly; we
 // then end with ffmpeg's status like on any other run.
 void forwardSignal(int signal) {
+    stopAsked = 1;
     if (runningChild > 0)
         ::kill(static_cast<pid_t>(runningChild), signal);
 }
@@ -62,6 +65,19 @@ void installForwarding() {
 std::string ffmpegProgram() {
     const char* custom = std::getenv("VIDEOCONVERTER_FFMPEG");
     return custom && *custom ? custom : "ffmpeg";
+}
+
+std::string besideUs(const std::string& name) {
+    char self[PATH_MAX];
+    const ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
+    if (n <= 0)
+        return name;
+    const std::string exe(self, static_cast<std::size_t>(n));
+    return exe.substr(0, exe.rfind('/') + 1) + name;
+}
+
+bool stopRequested() {
+    return stopAsked != 0;
 }
 
 bool writeAll(int fd, const char* data, std::size_t size) {

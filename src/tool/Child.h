@@ -33,6 +33,12 @@ private:
     pid_t pid_ = -1;
 };
 
+// A program in the folder of the running one.
+std::string besideUs(const std::string& name);
+
+// True once we were asked to stop; nothing more is to be started then.
+bool stopRequested();
+
 // One line on standard error, in the tool's name.
 void complain(const std::string& text);
 

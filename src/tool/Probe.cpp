@@ -55,10 +55,13 @@ std::int64_t streamBitRate(const AVStream* stream) {
     return 0;
 }
 
-void addBitRate(Text& text, const AVStream* stream) {
-    const std::int64_t kbits = streamBitRate(stream) / 1000;
-    if (kbits > 0)
-        text.add(", %" PRId64 " kb/s", kbits);
+// A stream cannot take more than the whole file, nor anything like a million kb/s: such a
+// figure is a broken header or tag, and the reader falls back to the total when none is given.
+void addBitRate(Text& text, const AVStream* stream, std::int64_t total) {
+    constexpr std::int64_t Impossible = std::int64_t{1000000} * 1000;
+    const std::int64_t rate = streamBitRate(stream);
+    if (rate > 0 && rate <= Impossible && (total <= 0 || rate <= total))
+        text.add(", %" PRId64 " kb/s", rate / 1000);
 }
 
 std::string channelLayout(const AVCodecParameters* par) {
@@ -74,7 +77,7 @@ std::string channelLayout(const AVCodecParameters* par) {
     return noCommas(name);
 }
 
-void describeStream(Text& text, const AVStream* stream) {
+void describeStream(Text& text, const AVStream* stream, std::int64_t total) {
     const AVCodecParameters* par = stream->codecpar;
     const std::string codec = upperX(avcodec_get_name(par->codec_id));
     text.add("    Stream #0.%d: ", stream->index);
@@ -88,7 +91,7 @@ void describeStream(Text& text, const AVStream* stream) {
         const auto format = static_cast<AVPixelFormat>(par->format);
         const std::string pixels = upperX(av_get_pix_fmt_name(format));
         text.add("Video: %s, %s, %dx%d", codec.c_str(), pixels.c_str(), par->width, par->height);
-        addBitRate(text, stream);
+        addBitRate(text, stream, total);
         AVRational rate = stream->avg_frame_rate;
         if (rate.num <= 0 || rate.den <= 0)
             rate = stream->r_frame_rate;
@@ -99,7 +102,7 @@ void describeStream(Text& text, const AVStream* stream) {
     case AVMEDIA_TYPE_AUDIO:
         text.add("Audio: %s, %d Hz, %s", codec.c_str(), par->sample_rate,
                  channelLayout(par).c_str());
-        addBitRate(text, stream);
+        addBitRate(text, stream, total);
         break;
     case AVMEDIA_TYPE_SUBTITLE:
         text.add("Subtitle: %s", codec.c_str());
@@ -141,13 +144,14 @@ std::string describe(const AVFormatContext* context) {
         text.add(", start: %s%" PRId64 ".%06" PRId64, start < 0 ? "-" : "",
                  whole < 0 ? -whole : whole, micros < 0 ? -micros : micros);
     }
-    if (context->bit_rate / 1000 > 0)
+    // A long sparse file is under 1 kb/s, which is still a known rate.
+    if (context->bit_rate > 0)
         text.add(", bitrate: %" PRId64 " kb/s", context->bit_rate / 1000);
     else
         text.add(", bitrate: N/A");
     text.endLine();
     for (unsigned i = 0; i < context->nb_streams; ++i)
-        describeStream(text, context->streams[i]);
+        describeStream(text, context->streams[i], context->bit_rate);
     return text.str();
 }
 

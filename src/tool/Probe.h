@@ -1,11 +1,19 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace vc::tool {
 
 // Prints the classic description of a media file on standard output, every line ended by
 // CR LF. A file that is not readable media gets one error line and a non-zero status.
 int runProbe(const std::string& path);
+
+// For register.dat after a failed conversion, with the arguments INPUT OUTPUT FORMAT ENCODER
+// BITRATE SAMPLERATE CHANNELS (empty or 0 when the call leaves them to ffmpeg): tries the
+// encoder and the muxer and prints one line, "fit BITRATE SAMPLERATE CHANNELS" for the
+// nearest setting that works with the channel count, "channels" when only another count
+// works, "none" when nothing does, "silent" when the input has no sound to encode.
+int runFitAudio(const std::vector<std::string>& args);
 
 } // namespace vc::tool

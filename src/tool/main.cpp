@@ -5,7 +5,6 @@
 #include "Convert.h"
 
 #include <cerrno>
-#include <climits>
 #include <cstring>
 #include <string>
 #include <unistd.h>
@@ -15,13 +14,7 @@ namespace {
 // Probing needs the media libraries, whose loading costs more than a short conversion's
 // start; they live in probe.dat beside this program, so conversions never load them.
 int execProbe(const std::string& path) {
-    char self[PATH_MAX];
-    const ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
-    std::string probe = "probe.dat";
-    if (n > 0) {
-        const std::string exe(self, static_cast<std::size_t>(n));
-        probe = exe.substr(0, exe.rfind('/') + 1) + probe;
-    }
+    const std::string probe = vc::tool::besideUs("probe.dat");
     const char* argv[] = {probe.c_str(), "-i", path.c_str(), nullptr};
     execv(probe.c_str(), const_cast<char* const*>(argv));
     vc::tool::complain("cannot run " + probe + ": " + std::strerror(errno));

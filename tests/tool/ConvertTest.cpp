@@ -30,6 +30,33 @@ protected:
         return readProbe(run.out.toStdString());
     }
 
+    // A clip of one flat colour from a lavfi source, so that bars can be told from picture.
+    QString solid(const QString& name, const QString& source) {
+        return makeClip(dir.path(), name, {"-f", "lavfi", "-i", source, "-t", "0.4"}, 0.4, {},
+                        false, false);
+    }
+
+    // "320,240,4:3" for the first video stream.
+    static std::string frameShape(const QString& file) {
+        const ProcessResult r =
+            runProcess("ffprobe", {"-v", "error", "-select_streams", "v:0", "-show_entries",
+                                   "stream=width,height,display_aspect_ratio", "-of",
+                                   "default=nw=1:nk=1", file});
+        return r.output.trimmed().replace('\n', ',').toStdString();
+    }
+
+    // The first frame's brightness, one byte a pixel, rows of `width`.
+    static QByteArray grayFrame(const QString& file) {
+        return runProcess("ffmpeg", {"-v", "error", "-i", file, "-frames:v", "1", "-f", "rawvideo",
+                                     "-pix_fmt", "gray", "-"})
+            .output;
+    }
+
+    static std::string lastLine(const QByteArray& out) {
+        const QList<QByteArray> lines = out.trimmed().split('\n');
+        return lines.isEmpty() ? std::string() : lines.back().trimmed().toStdString();
+    }
+
     static void expectStatusLines(const ToolRun& run, double length) {
         const std::string out = run.out.toStdString();
         const std::vector<double> times = reportedTimes(out);
@@ -56,7 +83,7 @@ TEST_F(ConvertTest, ClassicCallConvertsAndReportsProgress) {
                  "-ab", "64000",    "-ac", "2",       "-aspect", "1.3333", "-ss", "00:00:00",
                  "-t",  "00:01:30", "-s",  "176x144", "-ar",     "22050",  "-sn", out});
     EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
-    expectStatusLines(run, 2.0);
+    expectStatusLines(run, 90.0); // a finished run has done all it was asked for
     EXPECT_GE(reportedTimes(run.out.toStdString()).size(), 3u) << run.out.toStdString();
     EXPECT_EQ(run.out.toStdString().find("time=00:"), std::string::npos);
 
@@ -85,6 +112,14 @@ TEST_F(ConvertTest, AFinishedRunReportsTheWholeLengthAskedFor) {
                                  "128000", "-ar", "44100", path("cut.asf")});
     EXPECT_EQ(cut.exitCode, 0) << cut.err.toStdString();
     EXPECT_DOUBLE_EQ(reportedTimes(cut.out.toStdString()).back(), 4.0) << cut.out.toStdString();
+
+    // The caller asks for a whole item as its whole seconds plus one and counts against that,
+    // also when the sound it takes ends a second before the picture does.
+    const QString uneven = makeClip(
+        dir.path(), "uneven.avi", {"-c:v", "mpeg4", "-c:a", "libmp3lame", "-af", "atrim=0:1"}, 2.0);
+    const ToolRun item = runTool({"-y", "-i", uneven, "-t", "3", "-vn", path("item.mp3")});
+    EXPECT_EQ(item.exitCode, 0) << item.err.toStdString();
+    EXPECT_DOUBLE_EQ(reportedTimes(item.out.toStdString()).back(), 3.0) << item.out.toStdString();
 
     // Without a length ffmpeg's own last time stands.
     const ToolRun whole = runTool({"-y", "-i", in, "-an", path("whole.avi")});
@@ -179,6 +214,129 @@ TEST_F(ConvertTest, ThreeGppGetsEncodersThatExistAndFitTheSize) {
     const ToolRun chosen = runTool({"-y", "-i", in, "-s", "176x144", "-ar", "8000", "-ac", "1",
                                     "-acodec", "libopencore_amrnb", path("chosen.3gp")});
     EXPECT_NE(chosen.exitCode, 0);
+}
+
+TEST_F(ConvertTest, PictureKeepsItsProportionsInTheFrame) {
+    struct Point {
+        int x, y;
+        bool bar;
+    };
+    const auto expectPicture = [](const QString& file, int width, const std::vector<Point>& at) {
+        const QByteArray gray = grayFrame(file);
+        for (const Point& p : at) {
+            const qsizetype i = static_cast<qsizetype>(p.y) * width + p.x;
+            ASSERT_LT(i, gray.size()) << file.toStdString();
+            const int value = static_cast<unsigned char>(gray[i]);
+            if (p.bar) {
+                EXPECT_LT(value, 40) << file.toStdString() << " at " << p.x << "," << p.y;
+            } else {
+                EXPECT_GT(value, 200) << file.toStdString() << " at " << p.x << "," << p.y;
+            }
+        }
+    };
+
+    // Portrait into a 4:3 frame: a 136-pixel-wide picture between bars on either side.
+    const QString portrait = solid("portrait.avi", "color=white:size=90x160");
+    ToolRun run = runTool(
+        {"-y", "-i", portrait, "-s", "320x240", "-aspect", "1.3333", path("portrait-out.avi")});
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(frameShape(path("portrait-out.avi")), "320,240,4:3");
+    expectPicture(path("portrait-out.avi"), 320,
+                  {{5, 120, true},
+                   {85, 120, true},
+                   {100, 120, false},
+                   {160, 5, false},
+                   {220, 120, false},
+                   {235, 120, true},
+                   {315, 120, true}});
+
+    // 16:9 into 4:3: 180 rows of picture between bars above and below. The caller's own
+    // filters come first: a crop to the left half makes the picture tall instead.
+    const QString wide = solid("wide.mkv", "color=white:size=160x90");
+    run = runTool({"-y", "-i", wide, "-s", "320x240", path("wide-out.avi")});
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(frameShape(path("wide-out.avi")), "320,240,4:3");
+    expectPicture(path("wide-out.avi"), 320,
+                  {{160, 5, true},
+                   {160, 25, true},
+                   {160, 35, false},
+                   {5, 120, false},
+                   {160, 205, false},
+                   {160, 215, true},
+                   {160, 235, true}});
+    run = runTool(
+        {"-y", "-i", wide, "-vf", "crop=iw/2:ih:0:0", "-s", "320x240", path("cropped.avi")});
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    expectPicture(path("cropped.avi"), 320, {{20, 120, true}, {160, 5, false}, {300, 120, true}});
+
+    // Non-square pixels are judged by what is shown: 90x90 at 4:3 pixels fills a 4:3 frame.
+    // An odd frame is made even for the encoder.
+    const QString anamorphic = solid("anamorphic.mkv", "color=white:size=90x90,setsar=4/3");
+    run = runTool({"-y", "-i", anamorphic, "-s", "321x241", path("anamorphic-out.avi")});
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(frameShape(path("anamorphic-out.avi")), "320,240,4:3");
+    expectPicture(path("anamorphic-out.avi"), 320,
+                  {{2, 2, false}, {317, 2, false}, {2, 237, false}, {317, 237, false}});
+
+    // A disc frame is shown 4:3 whatever its pixel count: 16:9 gets 72 rows of bar each side.
+    run = runTool({"-y", "-i", wide, "-target", "pal-dvd", path("disc.mpg")});
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(frameShape(path("disc.mpg")), "720,576,4:3");
+    expectPicture(path("disc.mpg"), 720,
+                  {{360, 10, true},
+                   {360, 66, true},
+                   {360, 80, false},
+                   {5, 288, false},
+                   {715, 288, false},
+                   {360, 496, false},
+                   {360, 510, true},
+                   {360, 570, true}});
+}
+
+TEST_F(ConvertTest, AudioSettingsTheFormatRefusesAreBroughtToTheNearestItTakes) {
+    const QString phone =
+        makeClip(dir.path(), "phone.avi",
+                 {"-c:v", "mpeg4", "-c:a", "libmp3lame", "-ar", "8000", "-ac", "1", "-b:a", "12k"});
+    struct Case {
+        QStringList options;
+        const char* sample;
+    };
+    // Too low a rate for wmav2, a sample rate AC-3 lacks, one the FLV muxer takes not for MP3.
+    for (const Case& c : {Case{{"-vcodec", "msmpeg4", "-acodec", "wmav2", "-ab", "12000", "-ar",
+                                "22050", "-ac", "2", "-s", "320x240", path("out.asf")},
+                               " 22050 Hz"},
+                          Case{{"-vcodec", "mpeg4", "-acodec", "ac3", "-ab", "64000", "-ar",
+                                "22050", path("out.avi")},
+                               " 32000 Hz"},
+                          Case{{"-vcodec", "flv", "-acodec", "libmp3lame", "-ar", "8000", "-ac",
+                                "2", path("out.flv")},
+                               " 11025 Hz"}}) {
+        const ToolRun run = runTool(QStringList{"-i", phone} + c.options);
+        EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+        const ProbeReading r = probe(c.options.back());
+        EXPECT_EQ(r.sample, c.sample) << c.options.back().toStdString();
+        EXPECT_TRUE(r.hasVideo);
+    }
+    EXPECT_GE(std::stoi(probe(path("out.asf")).audioBitrate), 24);
+
+    // What no setting of the tool's can mend is left to the user, naming the box to change.
+    struct Refusal {
+        QStringList options;
+        const char* sentence;
+    };
+    for (const Refusal& c :
+         {Refusal{{"-acodec", "g722", "-ac", "2", path("stereo.wav")},
+                  "The number of channels does not suit this format: choose other Channels."},
+          Refusal{{"-acodec", "wmav2", "-ab", "4000", path("thin.wma")},
+                  "The audio quality is too low for this format: choose another Audio Quality."},
+          Refusal{{"-vcodec", "h263", "-s", "160x120", path("h263.avi")},
+                  "The frame size or video quality does not suit this format: choose another "
+                  "Frame Size or Video Quality."}}) {
+        const ToolRun run = runTool(QStringList{"-y", "-i", phone} + c.options);
+        EXPECT_NE(run.exitCode, 0);
+        EXPECT_EQ(lastLine(run.out), c.sentence) << run.out.toStdString();
+        EXPECT_NE(run.err.indexOf("Error"), -1) << run.err.toStdString(); // ffmpeg's own words
+    }
 }
 
 // Storage-format size of one 20 ms frame per mode, header byte included.

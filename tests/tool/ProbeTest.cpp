@@ -96,11 +96,32 @@ TEST_F(ProbeTest, StreamWithoutKnownRateKeepsTheOtherFieldsInPlace) {
 
 TEST_F(ProbeTest, MatroskaTrackStatisticsGiveTheStreamRate) {
     const QString path =
-        clip("tagged.mkv", {"-c:v", "libx264", "-c:a", "libvorbis", "-metadata:s:v", "BPS=345678",
-                            "-metadata:s:a", "BPS-eng=96000"});
+        clip("tagged.mkv", {"-c:v", "libx264", "-c:a", "libvorbis", "-metadata:s:v", "BPS=45678",
+                            "-metadata:s:a", "BPS-eng=36000"});
     const ProbeReading r = probe(path);
-    EXPECT_EQ(r.videoBitrate, "345");
-    EXPECT_EQ(r.audioBitrate, "96");
+    EXPECT_EQ(r.videoBitrate, "45");
+    EXPECT_EQ(r.audioBitrate, "36");
+}
+
+TEST_F(ProbeTest, RatesUnderAKilobitAreKnownAndImpossibleOnesAreNot) {
+    // Ten minutes of one tiny frame a minute: a few bytes a second.
+    const QString sparse = makeClip(
+        dir.path(), "sparse.mkv",
+        {"-f", "lavfi", "-i", "color=black:size=16x16:rate=1/60:duration=600", "-c:v", "libx264"},
+        600, {}, false, false);
+    std::string text;
+    ProbeReading r = probe(sparse, &text);
+    EXPECT_EQ(r.duration, "00:10:00");
+    EXPECT_EQ(r.bitrate, "0") << text;
+
+    // Tags claiming more than the whole file carries, or more than any file could.
+    const QString tagged =
+        clip("bragging.mkv", {"-c:v", "libx264", "-c:a", "libvorbis", "-metadata:s:v", "BPS=500000",
+                              "-metadata:s:a", "BPS=9223372036854775807"});
+    r = probe(tagged, &text);
+    EXPECT_LT(std::stoi(r.bitrate), 500) << text;
+    EXPECT_EQ(r.videoBitrate, "") << text;
+    EXPECT_EQ(r.audioBitrate, "") << text;
 }
 
 TEST_F(ProbeTest, MpegProgramStreamHidesTheVariableRateMarker) {
