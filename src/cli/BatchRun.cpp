@@ -190,6 +190,7 @@ bool BatchRun::prepare(int row, intputrec& job) {
                                 profile_, choiceOf(boxes_), boxes_.size.enabled),
             claimOnDisk);
     lastMessage_.clear();
+    ffmpegMessage_.clear();
     shownTenth_ = 0;
     console_.line(QStringLiteral("%1 -> %2").arg(rowLabel(row), job.outfile));
     if (options_.verbose)
@@ -205,6 +206,10 @@ void BatchRun::setStatus(int row, const QString& status) {
         console_.line(QStringLiteral("%1  %2").arg(rowLabel(row), status));
         if (status == Failed && !lastMessage_.isEmpty())
             console_.error(QStringLiteral("%1: %2").arg(titles_[row], lastMessage_));
+        // Advice on a box ends the tool's words; what ffmpeg itself said stands before it.
+        if (status == Failed && lastMessage_.contains(QLatin1String(": choose ")) &&
+            !ffmpegMessage_.isEmpty())
+            console_.error(QStringLiteral("%1: %2").arg(titles_[row], ffmpegMessage_));
         return;
     }
     if (console_.isTerminal()) {
@@ -232,8 +237,10 @@ void BatchRun::convert() {
     // lowers it, since the tool inherits the priority.
     runner_->setIdlePriority(false);
     connect(runner_.get(), &ConvertRunner::lineDelivered, this, [this](const QByteArray& line) {
-        if (!line.trimmed().isEmpty())
-            lastMessage_ = QString::fromLocal8Bit(line).trimmed();
+        if (line.trimmed().isEmpty())
+            return;
+        ffmpegMessage_ = lastMessage_;
+        lastMessage_ = QString::fromLocal8Bit(line).trimmed();
     });
     job_.toolpath = program_.toolPath;
     job_.workdir = program_.folder;

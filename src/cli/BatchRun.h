@@ -72,8 +72,9 @@ private:
     std::unique_ptr<BatchControl> batch_;
     intputrec job_;
     QEventLoop loop_;
-    QString lastMessage_; // the tool's last words in the current run
-    int shownTenth_ = 0;  // progress steps already written as plain lines
+    QString lastMessage_;   // the tool's last words in the current run
+    QString ffmpegMessage_; // the words before them
+    int shownTenth_ = 0;    // progress steps already written as plain lines
 
     bool interrupted_ = false;
     int interruptStatus_ = ExitInterrupted;
