@@ -390,7 +390,8 @@ void Tfm_main::closeEvent(QCloseEvent* event) {
     if (playing())
         player_->stopSequence();
     if (converting()) {
-        if (!dialogs_.question(
+        if (!closeConfirmed_ &&
+            !dialogs_.question(
                 this, Caption,
                 QStringLiteral("The convertion is processing, are you sure to quit?"))) {
             event->ignore();
@@ -398,12 +399,20 @@ void Tfm_main::closeEvent(QCloseEvent* event) {
         }
         emit stopConversionRequested();
     }
-    if (!saveSettings())
+    sources_->cancelAdding();
+    if (!saveSettings() && !closeConfirmed_)
         dialogs_.warning(this, Caption,
                          QStringLiteral("Your settings could not be saved to %1.")
                              .arg(QDir::toNativeSeparators(settings_->settingsFile().path())));
     tray_->hide();
     event->accept();
+}
+
+void Tfm_main::closeOnSignal() {
+    closeConfirmed_ = true;
+    close();
+    // Also ends the loops of a modal window or an add under way.
+    QCoreApplication::quit();
 }
 
 bool Tfm_main::eventFilter(QObject* watched, QEvent* event) {
@@ -769,6 +778,7 @@ void Tfm_main::refreshCommandState() {
     state.rowSelected = !lv_->selectedItems().isEmpty();
     state.previewPlaying = playing();
     state.converting = converting();
+    state.adding = sources_->adding();
     const QHash<QString, bool> enabled = commandState(state);
     for (auto it = enabled.begin(); it != enabled.end(); ++it) {
         if (ImageButton* button = buttons_.value(it.key()))

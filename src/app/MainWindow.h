@@ -85,6 +85,10 @@ public:
     int category() const;
     bool settingsLoaded() const { return settingsLoaded_; }
 
+    // Ends the program as a confirmed close does: stops a conversion or an add under way,
+    // saves the settings, quits, and asks nothing, as nobody may be there to answer.
+    void closeOnSignal();
+
     // Commands.
     void RunBackground1Click();
     bool inBackground() const;
@@ -204,6 +208,7 @@ private:
 
     // Remembered choices.
     bool settingsLoaded_ = false;
+    bool closeConfirmed_ = false;
     bool videoFirstPage_ = true;
     bool audioFirstPage_ = true;
     QString outputFolder_;

@@ -178,10 +178,7 @@ bool Tfm_main::playing() const {
 }
 
 int Tfm_main::selectedRow() const {
-    for (int row = 0; row < lv_->topLevelItemCount() && row < sources_->rows(); ++row)
-        if (lv_->topLevelItem(row)->isSelected())
-            return row;
-    return -1;
+    return sources_->firstSelectedRow();
 }
 
 void Tfm_main::warn(int textId) {

@@ -1,3 +1,4 @@
+#include "app/CloseSignals.h"
 #include "app/Program.h"
 #include "cli/BatchRun.h"
 #include "shell/Dialogs.h"
@@ -40,6 +41,7 @@ int main(int argc, char** argv) {
     vc::QtDialogs dialogs;
     vc::QtShellActions shell;
     vc::Program program(info, dialogs, shell);
+    const vc::CloseSignals closeSignals([&program] { program.main().closeOnSignal(); });
     program.main().show();
     return QApplication::exec();
 }

@@ -38,6 +38,9 @@ QHash<QString, bool> commandState(const RunState& state) {
             if (name)
                 out.insert(QLatin1String(name), on);
     }
+    if (state.adding)
+        for (const char* name : Rows[0].names)
+            out.insert(QLatin1String(name), false);
     return out;
 }
 

@@ -11,6 +11,7 @@ struct RunState {
     bool rowSelected = false;
     bool previewPlaying = false;
     bool converting = false;
+    bool adding = false; // files are being added: the add commands wait
 };
 
 // Which commands are available, by control name: menu entries (AddFiles2, Remove1, ...),

@@ -5,15 +5,28 @@
 #include <QDir>
 #include <csignal>
 #include <sched.h>
+#include <sys/prctl.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
 namespace vc {
 
+namespace {
+
+// Runs between fork and exec: only async-signal-safe calls. A child in a group of its own
+// gets no hangup from the terminal and no kill of ours, so it is tied to our life instead;
+// a parent already gone before the tie is seen through getppid.
+void ownGroupDyingWithUs(pid_t parent) {
+    setpgid(0, 0);
+    if (prctl(PR_SET_PDEATHSIG, SIGKILL) != 0 || getppid() != parent)
+        _exit(127);
+}
+
+} // namespace
+
 void startInOwnIdleGroup(QProcess& process) {
-    process.setChildProcessModifier([] {
-        // Runs between fork and exec: only async-signal-safe calls here.
-        setpgid(0, 0);
+    process.setChildProcessModifier([parent = getpid()] {
+        ownGroupDyingWithUs(parent);
         setpriority(PRIO_PROCESS, 0, 19);
         sched_param param{};
         sched_setscheduler(0, SCHED_IDLE, &param);
@@ -21,7 +34,7 @@ void startInOwnIdleGroup(QProcess& process) {
 }
 
 void startInOwnGroup(QProcess& process) {
-    process.setChildProcessModifier([] { setpgid(0, 0); });
+    process.setChildProcessModifier([parent = getpid()] { ownGroupDyingWithUs(parent); });
 }
 
 void signalProcessGroup(qint64 pid, int signal) {

@@ -86,7 +86,8 @@ private:
     ProgressMarker bar_;
 };
 
-// Starts children in a new process group at the lowest CPU priority.
+// Starts children in a new process group at the lowest CPU priority. Children started either
+// way die with the program, however it ends.
 void startInOwnIdleGroup(QProcess& process);
 
 // Starts children in a new process group at the usual priority, for runs the user waits on.

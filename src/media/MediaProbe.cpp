@@ -58,6 +58,13 @@ void TtimeClientWaitThread::onLimit() {
     signalProcessGroup(process_.processId(), SIGKILL);
 }
 
+void TtimeClientWaitThread::abort() {
+    if (process_.state() == QProcess::NotRunning)
+        return;
+    aborted_ = true;
+    signalProcessGroup(process_.processId(), SIGKILL);
+}
+
 MediaProbe::MediaProbe(QString toolPath, QString workDir, QObject* parent)
     : QObject(parent), toolPath_(std::move(toolPath)), workDir_(std::move(workDir)) {
     // Lets a test of the built program see the limit act without waiting a minute per file.
@@ -74,6 +81,7 @@ bool MediaProbe::start(const QString& path) {
         return false;
     reader_.clear();
     busy_ = true;
+    ++serial_;
     end_ = ProbeEnd::Running;
     commandLine_ = Q(toolPath_) + QStringLiteral(" -i ") + Q(path);
 
@@ -100,7 +108,9 @@ void MediaProbe::onEnded(bool started) {
         // The process has ended; what it wrote last is still buffered and must be parsed
         // before the values count as final.
         readChunks();
-        end_ = waiter_->timedOut() ? ProbeEnd::TimedOut : ProbeEnd::Ended;
+        end_ = waiter_->aborted()    ? ProbeEnd::Aborted
+               : waiter_->timedOut() ? ProbeEnd::TimedOut
+                                     : ProbeEnd::Ended;
     } else {
         end_ = ProbeEnd::NotStarted;
     }
@@ -110,14 +120,27 @@ void MediaProbe::onEnded(bool started) {
     emit finished();
 }
 
+void MediaProbe::abort() {
+    if (!busy_ || !waiter_)
+        return;
+    waiter_->abort();
+    // The end is reported from here, so a caller may rely on it without an event loop.
+    waiter_->process().waitForFinished(3000);
+}
+
 bool probeAndWait(MediaProbe& probe, const QString& path) {
     QEventLoop loop;
     QObject::connect(&probe, &MediaProbe::finished, &loop, &QEventLoop::quit);
     if (!probe.start(path))
         return false;
+    const quint64 mine = probe.serial();
     if (probe.busy())
         loop.exec();
-    return probe.end() == ProbeEnd::Ended;
+    // Still busy: the loop was ended from outside, as the program quits, and a probe left
+    // running would outlive it.
+    if (probe.busy())
+        probe.abort();
+    return probe.serial() == mine && !probe.busy() && probe.end() == ProbeEnd::Ended;
 }
 
 } // namespace vc

@@ -17,6 +17,7 @@ enum class ProbeEnd {
     Ended,      // the tool ran to its end and all its output was read
     NotStarted, // the tool could not be started; every value is empty
     TimedOut,   // the tool outlived the time limit and was ended with its whole group
+    Aborted,    // ended with its whole group on the caller's request
 };
 
 // The process side of a probe: runs the tool in a process group of its own and reports its
@@ -31,6 +32,9 @@ public:
     void start(const QStringList& arguments);
     QProcess& process() { return process_; }
     bool timedOut() const { return timedOut_; }
+    // Ends the tool and everything it started now.
+    void abort();
+    bool aborted() const { return aborted_; }
 
 signals:
     // The process has ended, or never started (started false).
@@ -43,6 +47,7 @@ private:
     qint64 pid_ = 0;
     QTimer limit_;
     bool timedOut_ = false;
+    bool aborted_ = false;
     bool reported_ = false;
 };
 
@@ -63,8 +68,13 @@ public:
     // probe is busy. A tool that cannot be started ends the probe before this returns.
     bool start(const QString& path);
 
+    // Ends a running probe at once, with everything it started; its values do not count.
+    void abort();
+
     bool busy() const { return busy_; }
     ProbeEnd end() const { return end_; }
+    // Counts the probes started, so a caller can tell that the values are of its own.
+    quint64 serial() const { return serial_; }
     const ProbeResult& result() const { return reader_.result(); }
     // The run as one text, for display.
     const QString& commandLine() const { return commandLine_; }
@@ -85,11 +95,13 @@ private:
     std::unique_ptr<TtimeClientWaitThread> waiter_;
     bool busy_ = false;
     ProbeEnd end_ = ProbeEnd::Running;
+    quint64 serial_ = 0;
 };
 
 // Runs a probe of path while the event loop keeps running, so the window stays responsive.
 // True when the tool ran to its end; false when it could not start, outlived the time limit,
-// or a probe was already busy (the values then describe no complete run of this file).
+// was aborted, or a probe was already busy or started meanwhile (the values then describe no
+// complete run of this file).
 bool probeAndWait(MediaProbe& probe, const QString& path);
 
 } // namespace vc

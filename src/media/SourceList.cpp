@@ -67,6 +67,33 @@ bool SourceList::refused(bool checkPreview) {
     return false;
 }
 
+void SourceList::adding(const std::function<void()>& add) {
+    adding_ = true;
+    cancelled_ = false;
+    refresh();
+    add();
+    while (!cancelled_ && !pendingDrops_.isEmpty())
+        addPaths(pendingDrops_.takeFirst());
+    pendingDrops_.clear();
+    adding_ = false;
+    refresh();
+}
+
+void SourceList::cancelAdding() {
+    if (!adding_)
+        return;
+    cancelled_ = true;
+    pendingDrops_.clear();
+    probe_.abort();
+}
+
+int SourceList::firstSelectedRow() const {
+    for (int row = 0; row < lv_->topLevelItemCount() && row < records_.rows(); ++row)
+        if (lv_->topLevelItem(row)->isSelected())
+            return row;
+    return -1;
+}
+
 void SourceList::refresh() {
     if (hooks_.refreshCommands)
         hooks_.refreshCommands();
@@ -92,7 +119,11 @@ bool SourceList::addOneFile(const QString& path) {
 }
 
 void SourceList::addWithRetry(const QString& path, const QString& shownName) {
-    if (addOneFile(path) || addOneFile(path))
+    // Twice, as a busy machine can make a sound file fail once; an ended add tries nothing.
+    for (int attempt = 0; attempt < 2; ++attempt)
+        if (cancelled_ || addOneFile(path))
+            return;
+    if (cancelled_)
         return;
     dialogs_.information(lv_->window(), Caption, shownName + QStringLiteral(" is not support!"));
 }
@@ -105,53 +136,67 @@ void SourceList::selectFirstWhenNoneSelected() {
 }
 
 void SourceList::addFiles() {
-    if (refused(false))
+    if (adding_ || refused(false))
         return;
     const QStringList files =
         dialogs_.openFiles(lv_->window(), QString(), QString(), openFileFilter());
-    if (!files.isEmpty()) {
-        lv_->show();
-        for (const QString& file : files)
-            addWithRetry(file, QFileInfo(file).fileName());
-    }
+    adding([&] {
+        if (!files.isEmpty()) {
+            lv_->show();
+            for (const QString& file : files)
+                addWithRetry(file, QFileInfo(file).fileName());
+        }
+    });
     selectFirstWhenNoneSelected();
     rowClick();
     refresh();
 }
 
 void SourceList::addFolder() {
-    if (refused(false))
+    if (adding_ || refused(false))
         return;
     const QString folder = hooks_.chooseFolder ? hooks_.chooseFolder() : QString();
     if (folder.isEmpty())
         return;
-    lv_->show();
-    for (const QString& name : scannedEntries(folder)) {
-        if (!isScannedExtension(name))
-            continue;
-        // Keep the window alive between files of a long scan.
-        QCoreApplication::processEvents();
-        QCoreApplication::processEvents();
-        addWithRetry(QDir(folder).filePath(name), name);
-    }
+    adding([&] {
+        lv_->show();
+        for (const QString& name : scannedEntries(folder)) {
+            if (cancelled_)
+                break;
+            if (!isScannedExtension(name))
+                continue;
+            // Keep the window alive between files of a long scan.
+            QCoreApplication::processEvents();
+            QCoreApplication::processEvents();
+            addWithRetry(QDir(folder).filePath(name), name);
+        }
+    });
     selectFirstWhenNoneSelected();
     refresh();
 }
 
-void SourceList::addDropped(const QStringList& paths) {
-    if (refused(false))
-        return;
+void SourceList::addPaths(const QStringList& paths) {
     lv_->show();
     for (const QString& path : paths) {
         const QFileInfo info(path);
         if (info.isDir()) {
             for (const QString& name : scannedEntries(path))
-                if (isScannedExtension(name))
+                if (!cancelled_ && isScannedExtension(name))
                     addWithRetry(QDir(path).filePath(name), name);
         } else {
             addWithRetry(path, info.fileName());
         }
     }
+}
+
+void SourceList::addDropped(const QStringList& paths) {
+    if (adding_) {
+        pendingDrops_ << paths; // dropped while adding: added right after, in turn
+        return;
+    }
+    if (refused(false))
+        return;
+    adding([&] { addPaths(paths); });
     selectFirstWhenNoneSelected();
     rowClick();
     refresh();
@@ -231,11 +276,9 @@ void SourceList::rowClick() {
         (hooks_.previewPlaying && hooks_.previewPlaying()))
         return;
     refresh();
-    const QList<QTreeWidgetItem*> selected = lv_->selectedItems();
-    if (selected.isEmpty())
-        return;
-    const int row = lv_->indexOfTopLevelItem(selected.first());
-    if (hooks_.rowShown && row >= 0 && row < records_.rows())
+    // List order, as Play takes it: selectedItems() would give the order of selecting.
+    const int row = firstSelectedRow();
+    if (hooks_.rowShown && row >= 0)
         hooks_.rowShown(row);
 }
 

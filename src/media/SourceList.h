@@ -55,6 +55,14 @@ public:
     // One file, probed and appended; false when the tool cannot describe it.
     bool addOneFile(const QString& path);
 
+    // An add or a folder scan is under way. Rows are added one probe at a time while the
+    // window stays responsive, so every other add waits: commands are refused, drops queued.
+    bool adding() const { return adding_; }
+    // Ends an add under way after nothing more than its running probe, which ends at once.
+    void cancelAdding();
+    // The first selected row in list order, -1 when none is.
+    int firstSelectedRow() const;
+
     int rows() const { return records_.rows(); }
     int currentItem() const { return currentItem_; }
     const SourceRecords& records() const { return records_; }
@@ -72,7 +80,10 @@ protected:
 
 private:
     bool refused(bool checkPreview);
+    // Runs one add with the list marked busy, then the drops that arrived meanwhile.
+    void adding(const std::function<void()>& add);
     void addWithRetry(const QString& path, const QString& shownName);
+    void addPaths(const QStringList& paths);
     void selectFirstWhenNoneSelected();
     void commitRename();
     void refresh();
@@ -89,6 +100,9 @@ private:
     bool checkBoxes_ = false;
     QLineEdit* edt_tit_;
     int renameRow_ = -1;
+    bool adding_ = false;
+    bool cancelled_ = false;
+    QList<QStringList> pendingDrops_;
 };
 
 } // namespace vc

@@ -193,3 +193,61 @@ TEST_F(FaultTest, AFullDiskFailsTheRunAndDamagesNothingElse) {
     main.close();
     expectSettingsKept();
 }
+
+TEST_F(FaultTest, AddsDuringAFolderScanWaitSoEveryRowDescribesItsOwnFile) {
+    Tfm_main& main = open();
+    const QString scan = QDir(media).filePath("scan");
+    ASSERT_TRUE(QDir().mkpath(scan));
+    test::makeClip(scan, "a.mpg", {}, 1.0, "160x120");
+    test::makeClip(scan, "b.mpg", {}, 1.0, "320x240");
+    test::makeClip(scan, "c.mpg", {}, 1.0, "176x144");
+    const QString dropped = test::makeClip(media, "d.mpg", {}, 1.0, "352x288");
+    const QString picked = test::makeClip(media, "e.mpg", {}, 1.0, "640x480");
+    // A slow tool, so the scan is surely under way when the other adds come.
+    ASSERT_TRUE(QFile::rename(toolFile(), QDir(folder.path()).filePath("real.dat")));
+    replaceTool("sleep 0.3\nexec \"$(dirname \"$0\")/real.dat\" \"$@\"\n");
+
+    bool addOffered = true;
+    QTimer::singleShot(450, [&] {
+        addOffered = main.button("bt_dvdopen")->isEnabled() || main.button("bt_ifo")->isEnabled();
+        dialogs.files = {{picked}};
+        main.sources()->addFiles();            // as a skin element or a key would ask
+        main.sources()->addDropped({dropped}); // waits for the scan
+    });
+    QTimer::singleShot(0, [&] {
+        program->dir().setCurrentFolder(scan);
+        program->dir().bt_okClick();
+    });
+    main.button("bt_ifo")->click();
+    EXPECT_FALSE(addOffered);
+    EXPECT_TRUE(main.button("bt_dvdopen")->isEnabled());
+
+    QStringList rows;
+    for (int row = 0; row < main.sources()->rows(); ++row)
+        rows << main.sources()->title(row) + ' ' + main.sources()->records().info(row).resolution +
+                    ' ' + QFileInfo(main.sources()->records().info(row).path).fileName();
+    EXPECT_EQ(rows, (QStringList{"a 160x120 a.mpg", "b 320x240 b.mpg", "c 176x144 c.mpg",
+                                 "d 352x288 d.mpg"}));
+    main.close();
+}
+
+TEST_F(FaultTest, ASignalDuringAHangingAddEndsTheProbeSavesAndCloses) {
+    Tfm_main& main = open();
+    replaceTool("echo $$ >> probes.pid\n"
+                "sleep 600 &\n"
+                "echo $! >> probes.pid\n"
+                "wait\n");
+    main.selectProfile(8); // a change the close must save
+    QTimer::singleShot(400, [&] { main.closeOnSignal(); });
+    QElapsedTimer t;
+    t.start();
+    add(main, {clip("a.mpg"), clip("b.mpg")});
+    EXPECT_LT(t.elapsed(), 10000);
+    EXPECT_FALSE(main.isVisible());
+    EXPECT_EQ(main.sources()->rows(), 0);
+    EXPECT_TRUE(messages().isEmpty()) << messages().join('|').toStdString();
+    const QList<pid_t> pids = pidsIn(QDir(folder.path()).filePath("probes.pid"));
+    EXPECT_EQ(pids.size(), 2); // the second file was never tried
+    EXPECT_TRUE(test::waitFor([&] { return allEnded(pids); }, 5000));
+    EXPECT_TRUE(test::readBytes(settingsPath()).contains("selcetsubindex=8"));
+}
