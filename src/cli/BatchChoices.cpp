@@ -143,12 +143,9 @@ ProfileListing listProfiles(const QString& dataFile) {
         ProfileState state;
         if (read.status == ProfileGroupRead::Status::Ok)
             applyProfileGroup(n, read.group, boxes, state);
-        listing.lines << QStringList{QString::number(n), categoryName(categoryOf(n)),
-                                     profileName(n), profileExtension(n),
-                                     boxes.size.enabled
-                                         ? boxes.size.items.join(QStringLiteral(", "))
-                                         : QStringLiteral("-")}
-                             .join(u'\t');
+        listing.rows << QStringList{
+            QString::number(n), categoryName(categoryOf(n)), profileName(n), profileExtension(n),
+            boxes.size.enabled ? boxes.size.items.join(QStringLiteral(", ")) : QStringLiteral("-")};
     }
     return listing;
 }

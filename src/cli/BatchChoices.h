@@ -29,10 +29,11 @@ QString chooseEntry(BoxState& box, const QString& text, const QString& what);
 // disabled refuses any choice, as the window does. Gives the first refusal.
 QString applyBoxOptions(const Options& options, ParameterBoxStates& boxes);
 
-// One line per profile: number, category, display name, extension and the frame sizes the
-// size box offers, separated by tabs (sizes by ", "; "-" when the profile takes no size).
+// One row per profile: number, category, display name, extension and the frame sizes the
+// size box offers (joined by ", "; "-" when the profile takes no size). Batch mode prints a
+// row as one line with tabs between the fields.
 struct ProfileListing {
-    QStringList lines;
+    QList<QStringList> rows;
     QString error; // the profile data file could not be read
 };
 ProfileListing listProfiles(const QString& dataFile);

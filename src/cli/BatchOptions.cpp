@@ -135,39 +135,44 @@ ParseResult parseArguments(const QStringList& arguments) {
     return r;
 }
 
-QString usageText(const QString& programFileName) {
-    return QStringLiteral(
-               "Usage:\n"
-               "  %1                      start the window\n"
-               "  %1 --convert [options] FILE-OR-FOLDER...\n"
-               "  %1 --list-profiles\n"
-               "  %1 --help\n"
-               "\n"
-               "Batch mode converts the files given, and the supported files of each folder "
-               "given,\none after another with the window's engine. It needs no display.\n"
-               "\n"
-               "Options:\n"
-               "  --profile N|NAME       profile number or exact display name "
-               "(default: the remembered one)\n"
-               "  --size S               frame size: index in the profile's list or the entry's "
-               "text\n"
-               "                         (\"640x480\"); \"original\" keeps the source's size\n"
-               "  --video-quality Q      level 0-4 or its text (\"Normal\"); \"original\" keeps "
-               "the\n"
-               "                         source's rate where the profile offers it\n"
-               "  --audio-quality Q      the same for the audio rate\n"
-               "  --channels mono|stereo\n"
-               "  --cut BEGIN-END        convert only hh:mm:ss-hh:mm:ss of every file\n"
-               "  --output DIR           output folder (default: the remembered one)\n"
-               "  --verbose              show the converter command line of every file\n"
-               "\n"
-               "Options not given take the choices remembered for the profile. Settings are read,\n"
-               "never written. --list-profiles prints one line per profile, fields separated by\n"
-               "tabs: number, category, display name, extension, frame sizes.\n"
-               "\n"
-               "Exit status: 0 every file finished, 1 a file failed or was refused, 2 usage "
-               "error,\n130 interrupted.\n")
-        .arg(programFileName);
+QStringList usageLines(const QString& programFileName) {
+    QStringList lines =
+        QStringLiteral(
+            "Usage:\n"
+            "  %1                      start the window\n"
+            "  %1 --convert [options] FILE-OR-FOLDER...\n"
+            "  %1 --list-profiles\n"
+            "  %1 --help\n"
+            "\n"
+            "Batch mode converts the files given, and the supported files of each folder "
+            "given,\none after another with the window's engine. It needs no display.\n"
+            "\n"
+            "Options:\n"
+            "  --profile N|NAME       profile number or exact display name "
+            "(default: the remembered one)\n"
+            "  --size S               frame size: index in the profile's list or the entry's "
+            "text\n"
+            "                         (\"640x480\"); \"original\" keeps the source's size\n"
+            "  --video-quality Q      level 0-4 or its text (\"Normal\"); \"original\" keeps "
+            "the\n"
+            "                         source's rate where the profile offers it\n"
+            "  --audio-quality Q      the same for the audio rate\n"
+            "  --channels mono|stereo\n"
+            "  --cut BEGIN-END        convert only hh:mm:ss-hh:mm:ss of every file\n"
+            "  --output DIR           output folder (default: the remembered one)\n"
+            "  --verbose              show the converter command line of every file\n"
+            "\n"
+            "Options not given take the choices remembered for the profile. Settings are read,\n"
+            "never written. --list-profiles prints one line per profile, fields separated by\n"
+            "tabs: number, category, display name, extension, frame sizes.\n"
+            "\n"
+            "Exit status: 0 every file finished, 1 a file failed or was refused, 2 usage "
+            "error,\n130 interrupted.")
+            .split(u'\n');
+    // Substituted line by line: a line break in the name must not make a line of its own.
+    for (QString& line : lines)
+        line.replace(QLatin1String("%1"), programFileName);
+    return lines;
 }
 
 } // namespace vc::cli

@@ -53,6 +53,7 @@ std::optional<int> parseClock(const QString& text);
 // "BEGIN-END" in clock text, ending after it begins.
 std::optional<CutRange> parseCut(const QString& text);
 
-QString usageText(const QString& programFileName);
+// The help text, line by line.
+QStringList usageLines(const QString& programFileName);
 
 } // namespace vc::cli

@@ -5,8 +5,8 @@
 #include "convert/BatchControl.h"
 #include "convert/ConversionLine.h"
 #include "convert/ConvertRunner.h"
+#include "media/CutRules.h"
 #include "media/MediaProbe.h"
-#include "preview/CutterWindow.h"
 #include "profiles/Catalogue.h"
 #include "profiles/ProfileData.h"
 #include "shell/SettingsStore.h"
@@ -354,13 +354,14 @@ int runBatchMode(const BatchProgram& program, const QStringList& arguments) {
     Console console(stdout, stderr);
     const ParseResult parsed = parseArguments(arguments);
     if (!parsed.ok()) {
-        console.error(
-            QStringLiteral("%1: %2\nTry '%1 --help'.").arg(program.fileName, parsed.error));
+        console.error(QStringLiteral("%1: %2").arg(program.fileName, parsed.error));
+        console.error(QStringLiteral("Try '%1 --help'.").arg(program.fileName));
         return ExitUsage;
     }
     const Options& options = parsed.options;
     if (options.mode == Mode::Help) {
-        console.line(usageText(program.fileName).trimmed());
+        for (const QString& line : usageLines(program.fileName))
+            console.line(line);
         return ExitFinished;
     }
     if (options.mode == Mode::ListProfiles) {
@@ -370,8 +371,8 @@ int runBatchMode(const BatchProgram& program, const QStringList& arguments) {
                               .arg(program.fileName, listing.error));
             return ExitFailed;
         }
-        for (const QString& line : listing.lines)
-            console.line(line);
+        for (const QStringList& row : listing.rows)
+            console.fields(row);
         return ExitFinished;
     }
 

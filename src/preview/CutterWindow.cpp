@@ -1,6 +1,7 @@
 #include "preview/CutterWindow.h"
 
 #include "common/Clock.h"
+#include "media/CutRules.h"
 
 #include <QCloseEvent>
 #include <QHeaderView>
@@ -21,27 +22,6 @@ void redrawText(TextFacet* facet, const QString& text) {
 }
 
 } // namespace
-
-void setCutBegin(Tcutinfo& cut, int seconds) {
-    cut.cutbegin = std::clamp(seconds, 0, std::max(0, cut.totalsecs));
-    if (cut.cutbegin >= cut.cutend)
-        cut.cutend = cut.totalsecs;
-    repairCut(cut);
-}
-
-void setCutEnd(Tcutinfo& cut, int seconds) {
-    cut.cutend = std::clamp(seconds, 0, std::max(0, cut.totalsecs));
-    if (cut.cutend <= cut.cutbegin)
-        cut.cutbegin = 0;
-    repairCut(cut);
-}
-
-void repairCut(Tcutinfo& cut) {
-    if (cut.cutend <= cut.cutbegin) {
-        cut.cutbegin = 0;
-        cut.cutend = cut.totalsecs;
-    }
-}
 
 Tfm_dvdcutter::Tfm_dvdcutter(QWidget* parent)
     : QWidget(parent, Qt::Window), lv_(new QTreeWidget(this)), pl_play_(new QWidget(this)) {

@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QThread>
 #include <csignal>
@@ -358,6 +359,35 @@ TEST_F(BatchModeTest, CtrlCStopsTheRunningFileAsStopDoes) {
         EXPECT_FALSE(cmd.contains(path("out/long.avi").toUtf8()))
             << "still running: " << procs.filePath().toStdString();
     }
+}
+
+// Names come from outside: a terminal must not act on what they hold, nor a reader take a
+// line of theirs for one of ours.
+TEST_F(BatchModeTest, NamesAreShownEscapedNeverRaw) {
+    const QString title = QString::fromUtf8("a\x1b]0;pwned\x07\x1b[2J\nFinished 9, failed 0, "
+                                            "stopped 0\xc2\x9b\\b");
+    const QString shown = QStringLiteral("a\\x1b]0;pwned\\x07\\x1b[2J\\nFinished 9, failed 0, "
+                                         "stopped 0\\u009b\\\\b");
+    QDir().mkpath(path("in"));
+    ASSERT_TRUE(
+        QFile::rename(test::makeClip(path("in"), "clip.avi"), path("in/" + title + ".avi")));
+
+    const Outcome r = run({"--convert", "--verbose", "--profile", "17", "--output", path("out"),
+                           path("in/" + title + ".avi"), path("gone\x1b[31m.avi")});
+    EXPECT_EQ(r.exitCode, 1) << r.err.toStdString();
+    for (const QString& text : {r.out, r.err}) {
+        EXPECT_FALSE(text.contains(u'\x1b')) << text.toStdString();
+        EXPECT_FALSE(text.contains(QChar(0x9b))) << text.toStdString();
+    }
+    EXPECT_EQ(r.out.split('\n').filter(QRegularExpression("^Finished ")).size(), 1)
+        << r.out.toStdString();
+    EXPECT_TRUE(r.out.contains("Added " + shown + ": 160x120")) << r.out.toStdString();
+    EXPECT_TRUE(r.out.contains("[1/1] " + shown + "  Finish")) << r.out.toStdString();
+    EXPECT_EQ(commandLines(r.out).size(), 1);
+    EXPECT_TRUE(commandLines(r.out).value(0).contains("/in/" + shown + ".avi"))
+        << r.out.toStdString();
+    EXPECT_TRUE(r.err.contains("gone\\x1b[31m.avi: no such file or folder")) << r.err.toStdString();
+    EXPECT_EQ(QDir(path("out")).entryList(QDir::Files).size(), 1);
 }
 
 // The window, driven offscreen by a helper, and batch mode get the same remembered settings,

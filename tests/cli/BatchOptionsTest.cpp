@@ -153,15 +153,15 @@ TEST(BatchChoices, BoxesTheProfileDisablesRefuseEveryChoice) {
 TEST(BatchChoices, ListsEveryProfileWithItsSizes) {
     const ProfileListing listing = listProfiles(profileDataPath(test::programDir()));
     ASSERT_TRUE(listing.error.isEmpty());
-    ASSERT_EQ(listing.lines.size(), 120);
-    EXPECT_EQ(listing.lines.first().split('\t').value(0), "1");
-    EXPECT_TRUE(
-        listing.lines.contains("114\tVideo\tDVD - MPEG2 PS Format(*.vob)\t.vob\tPAL, NTSC"));
-    EXPECT_TRUE(listing.lines.contains("17\tAudio\tMP3-MPEG Layer-3Audio(*.mp3)\t.mp3\t-"));
-    for (const QString& line : listing.lines) {
-        const QStringList fields = line.split('\t');
-        ASSERT_EQ(fields.size(), 5) << line.toStdString();
-        EXPECT_FALSE(fields[1].isEmpty()) << line.toStdString();
+    ASSERT_EQ(listing.rows.size(), 120);
+    EXPECT_EQ(listing.rows.first().value(0), "1");
+    EXPECT_TRUE(listing.rows.contains(
+        QStringList{"114", "Video", "DVD - MPEG2 PS Format(*.vob)", ".vob", "PAL, NTSC"}));
+    EXPECT_TRUE(listing.rows.contains(
+        QStringList{"17", "Audio", "MP3-MPEG Layer-3Audio(*.mp3)", ".mp3", "-"}));
+    for (const QStringList& fields : listing.rows) {
+        ASSERT_EQ(fields.size(), 5) << fields.join(' ').toStdString();
+        EXPECT_FALSE(fields[1].isEmpty()) << fields.join(' ').toStdString();
         EXPECT_EQ(fields[3], profileExtension(fields[0].toInt()));
     }
 

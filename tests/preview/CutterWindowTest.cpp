@@ -166,11 +166,6 @@ TEST_F(CutterTest, RangesNeverTurnEmptyOrInverted) {
     EXPECT_EQ(cuts[0].cutend, 120);
     EXPECT_EQ(end.value, "00:02:00");
 
-    Tcutinfo cut{100, 50, 50};
-    repairCut(cut);
-    EXPECT_EQ(cut, (Tcutinfo{100, 0, 100}));
-    setCutEnd(cut, 500); // past the clip: clamped
-    EXPECT_EQ(cut.cutend, 100);
     cutter.close();
     EXPECT_EQ(durations.value(0), "00:01:15");
 }

@@ -13,8 +13,8 @@
 #include "common/Clock.h"
 #include "convert/BatchControl.h"
 #include "convert/ConvertRunner.h"
+#include "media/CutRules.h"
 #include "media/SourceList.h"
-#include "preview/CutterWindow.h"
 
 #include <QApplication>
 #include <QComboBox>
