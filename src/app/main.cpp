@@ -12,6 +12,9 @@ namespace {
 
 // Batch mode must work without a display, so it is chosen before any GUI object exists.
 int runBatch(int argc, char** argv) {
+    // First of all, so a stop at any point ends the program with batch mode's own status. A
+    // failure is reported by runBatchMode.
+    vc::cli::catchStopSignals();
     QCoreApplication app(argc, argv);
     std::setlocale(LC_NUMERIC, "C");
     const vc::ProgramInfo info = vc::ProgramInfo::fromArgv0(QString::fromLocal8Bit(argv[0]),

@@ -14,6 +14,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QSocketNotifier>
+#include <atomic>
 #include <csignal>
 #include <fcntl.h>
 #include <unistd.h>
@@ -37,6 +38,20 @@ double percentOf(const QString& status) {
     bool ok = false;
     const double value = status.chopped(1).toDouble(&ok);
     return ok ? value : -1;
+}
+
+int signalPipe[2] = {-1, -1};
+
+// Setting up may wait on a file, and nothing runs or is claimed yet: a stop ends the process
+// at once. From the first file on, it reaches the event loop so the tool goes with the run.
+std::atomic<bool> settingUp{true};
+static_assert(std::atomic<bool>::is_always_lock_free);
+
+void onSignal(int signal) {
+    if (settingUp.load(std::memory_order_relaxed))
+        ::_exit(128 + signal);
+    const auto byte = static_cast<unsigned char>(signal);
+    [[maybe_unused]] const ssize_t written = ::write(signalPipe[1], &byte, 1);
 }
 
 } // namespace
@@ -310,6 +325,7 @@ int BatchRun::exec() {
                            .arg(QDir::toNativeSeparators(program_.toolPath)));
         return ExitFailed;
     }
+    settingUp = false;
     addInputs();
     if (records_.rows() == 0 && !interrupted_) {
         console_.error(QStringLiteral("No files to convert."));
@@ -339,16 +355,19 @@ void BatchRun::interrupt(int exitStatus) {
     }
 }
 
-namespace {
-
-int signalPipe[2] = {-1, -1};
-
-void onSignal(int signal) {
-    const auto byte = static_cast<unsigned char>(signal);
-    [[maybe_unused]] const ssize_t written = ::write(signalPipe[1], &byte, 1);
+bool catchStopSignals() {
+    if (signalPipe[0] >= 0)
+        return true;
+    if (::pipe2(signalPipe, O_CLOEXEC | O_NONBLOCK) != 0)
+        return false;
+    struct sigaction action {};
+    action.sa_handler = onSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP})
+        sigaction(signal, &action, nullptr);
+    return true;
 }
-
-} // namespace
 
 int runBatchMode(const BatchProgram& program, const QStringList& arguments) {
     Console console(stdout, stderr);
@@ -378,7 +397,7 @@ int runBatchMode(const BatchProgram& program, const QStringList& arguments) {
 
     // A closed pipe on the output must not end the program with the tool left running.
     std::signal(SIGPIPE, SIG_IGN);
-    if (::pipe2(signalPipe, O_CLOEXEC | O_NONBLOCK) != 0) {
+    if (!catchStopSignals()) {
         console.error(QStringLiteral("%1: cannot set up Ctrl+C handling").arg(program.fileName));
         return ExitFailed;
     }
@@ -389,13 +408,6 @@ int runBatchMode(const BatchProgram& program, const QStringList& arguments) {
         while (::read(signalPipe[0], &byte, 1) == 1)
             run.interrupt(128 + byte);
     });
-    struct sigaction action {};
-    action.sa_handler = onSignal;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
-    for (const int signal : {SIGINT, SIGTERM, SIGHUP})
-        sigaction(signal, &action, nullptr);
-
     return run.exec();
 }
 

@@ -80,6 +80,11 @@ private:
     int interruptStatus_ = ExitInterrupted;
 };
 
+// Takes SIGINT, SIGTERM and SIGHUP for batch mode. Until files are being added one of them ends
+// the process at once with 128 plus its number, so call it before anything that could block.
+// False when it cannot be set up.
+bool catchStopSignals();
+
 // Batch mode on the application object that exists: stops on SIGINT (exit 130), SIGTERM and
 // SIGHUP like the Stop command. Gives the exit status.
 int runBatchMode(const BatchProgram& program, const QStringList& arguments);

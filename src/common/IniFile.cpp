@@ -4,8 +4,14 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QScopeGuard>
+#include <algorithm>
+#include <cerrno>
+#include <fcntl.h>
 #include <limits>
 #include <optional>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 namespace vc {
@@ -167,6 +173,50 @@ void insertLine(IniDocument& doc, qsizetype at, const QByteArray& text) {
     doc.lines.insert(doc.lines.begin() + at, std::move(line));
 }
 
+// Far above any INI file the program keeps, far below what would strain memory.
+constexpr qsizetype MaxFileBytes = qsizetype(1) << 20;
+
+enum class Found { Missing, Refused, Read };
+
+// Only a regular file is read: a FIFO would block, a device might never end. The open itself
+// must not block either, and the type is taken from the open descriptor, so the entry cannot be
+// swapped between the check and the read.
+Found readRegularFile(const QString& path, QByteArray& bytes) {
+    const QByteArray name = QFile::encodeName(path);
+    int fd = -1;
+    do
+        fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    while (fd < 0 && errno == EINTR);
+    if (fd < 0)
+        return errno == ENOENT || errno == ENOTDIR ? Found::Missing : Found::Refused;
+    const auto closeFile = qScopeGuard([fd] { ::close(fd); });
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > MaxFileBytes)
+        return Found::Refused;
+
+    // Reading one byte past the limit notices a file that grows meanwhile; files under /proc
+    // report no size at all.
+    bytes.resize(qsizetype(st.st_size) + 1);
+    qsizetype used = 0;
+    for (;;) {
+        if (used == bytes.size()) {
+            if (used > MaxFileBytes)
+                return Found::Refused;
+            bytes.resize(std::min(std::max(used * 2, qsizetype(4096)), MaxFileBytes + 1));
+        }
+        const ssize_t got = ::read(fd, bytes.data() + used, std::size_t(bytes.size() - used));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            return Found::Refused;
+        if (got == 0)
+            break;
+        used += got;
+    }
+    bytes.truncate(used);
+    return Found::Read;
+}
+
 std::optional<int> leadingInt(QStringView text) {
     qsizetype i = 0;
     while (i < text.size() && (text[i] == u' ' || text[i] == u'\t'))
@@ -210,20 +260,18 @@ IniFile::IniFile(const QString& fileName) {
 }
 
 std::shared_ptr<const IniDocument> IniFile::load() const {
-    QFile file(path_);
+    QByteArray bytes;
+    const Found found = readRegularFile(path_, bytes);
+    if (found == Found::Read && cache_ && cache_->exists && cache_->readable &&
+        cache_->bytes == bytes)
+        return cache_;
     std::shared_ptr<IniDocument> doc;
-    if (file.open(QIODevice::ReadOnly)) {
-        const QByteArray bytes = file.readAll();
-        if (file.error() == QFileDevice::NoError) {
-            if (cache_ && cache_->exists && cache_->readable && cache_->bytes == bytes)
-                return cache_;
-            doc = parse(bytes);
-        }
-    }
-    if (!doc) {
+    if (found == Found::Read) {
+        doc = parse(bytes);
+    } else {
         // Something that exists but cannot be read must never be written over.
         doc = std::make_shared<IniDocument>();
-        doc->exists = QFileInfo::exists(path_);
+        doc->exists = found == Found::Refused;
         doc->readable = !doc->exists;
     }
     cache_ = doc;
@@ -239,6 +287,8 @@ template <typename Change> bool IniFile::edit(Change&& change) {
     const QByteArray bytes = serialize(doc);
     if (bytes == current->bytes && (current->exists || bytes.isEmpty()))
         return true;
+    if (bytes.size() > MaxFileBytes) // it could not be read back
+        return false;
 
     if (!QDir().mkpath(QFileInfo(path_).absolutePath()))
         return false;

@@ -28,7 +28,9 @@ public:
 
     QString path() const { return path_; }
 
-    // A missing file, section or key gives def; a key with an empty value gives "".
+    // A missing file, section or key gives def; a key with an empty value gives "". Only a
+    // regular file of at most 1 MiB is read (through links); anything else at the path (a FIFO,
+    // a device, a folder, a larger file) reads as missing and is never written over.
     QString readString(const QString& section, const QString& key, const QString& def = {}) const;
     // Leading blanks, an optional sign and the decimal digits after it ("12abc" is 12); a missing
     // key, a value without leading digits or one outside the int range gives def.
@@ -38,9 +40,10 @@ public:
 
     // Every change reaches the disk before returning, replacing the file atomically; all other
     // lines stay byte for byte. False means the file was left as it was: it could not be read or
-    // written, or the names or value cannot be stored (empty names, line breaks, a key holding
-    // '=' or starting with '[', ';' or '#'). A value that reading would trim or unquote is
-    // written inside double quotes, so it reads back unchanged.
+    // written, the file would outgrow what is read, or the names or value cannot be stored
+    // (empty names, line breaks, a key holding '=' or starting with '[', ';' or '#'). A value
+    // that reading would trim or unquote is written inside double quotes, so it reads back
+    // unchanged.
     bool writeString(const QString& section, const QString& key, const QString& value);
     bool writeInt(const QString& section, const QString& key, int value);
     // Remove every copy of the key in its section, or every section of the name with all its

@@ -11,10 +11,12 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QThread>
 #include <csignal>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace vc {
 
@@ -388,6 +390,38 @@ TEST_F(BatchModeTest, NamesAreShownEscapedNeverRaw) {
         << r.out.toStdString();
     EXPECT_TRUE(r.err.contains("gone\\x1b[31m.avi: no such file or folder")) << r.err.toStdString();
     EXPECT_EQ(QDir(path("out")).entryList(QDir::Files).size(), 1);
+}
+
+TEST_F(BatchModeTest, SettingsThatAreNoFilesGiveDefaultsAndSigtermStillEndsTheRun) {
+    test::makeClip(dir.path(), "long.mpg", {}, 60.0, "320x240");
+    const QByteArray settings = QFile::encodeName(configFile("VideoConverter.ini"));
+    ASSERT_EQ(::mkfifo(settings.constData(), 0600), 0);
+    ASSERT_TRUE(QFile::link("/dev/zero", configFile("pro VideoConverter.ini")));
+    QProcess p;
+    p.setProcessEnvironment(environment());
+    p.start(programPath(), {"--convert", "--output", path("out"), path("long.mpg")});
+    ASSERT_TRUE(p.waitForStarted(10000));
+    const auto cleanup = qScopeGuard([&] {
+        p.kill();
+        p.waitForFinished();
+    });
+    QByteArray out;
+    QElapsedTimer t;
+    t.start();
+    while (!out.contains("Output folder: ") && t.elapsed() < 20000) {
+        p.waitForReadyRead(100);
+        out += p.readAllStandardOutput();
+    }
+    ASSERT_TRUE(out.startsWith("Profile 1: ")) << out.toStdString();
+    // Whether it is still setting up, adding or converting, the run ends as documented.
+    ASSERT_EQ(::kill(static_cast<pid_t>(p.processId()), SIGTERM), 0);
+    ASSERT_TRUE(p.waitForFinished(20000));
+    EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(p.exitCode(), 143);
+    struct stat st {};
+    ASSERT_EQ(::lstat(settings.constData(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
+    EXPECT_EQ(QFileInfo(configFile("pro VideoConverter.ini")).symLinkTarget(), "/dev/zero");
 }
 
 // The window, driven offscreen by a helper, and batch mode get the same remembered settings,

@@ -2,13 +2,20 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QScopeGuard>
 #include <QTemporaryDir>
+#include <chrono>
 #include <climits>
 #include <csignal>
+#include <future>
 #include <gtest/gtest.h>
+#include <memory>
+#include <optional>
 #include <random>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <thread>
 #include <utility>
 
 using namespace vc;
@@ -41,6 +48,27 @@ bool canCreateFileIn(const QString& folder) {
     if (created)
         probe.remove();
     return created;
+}
+
+// On a thread of its own, so a read that blocks fails the test instead of hanging it.
+std::optional<QString> readWithin(const QString& path, std::chrono::seconds limit) {
+    auto result = std::make_shared<std::promise<QString>>();
+    std::future<QString> value = result->get_future();
+    std::thread([result, path] {
+        try {
+            result->set_value(IniFile(path).readString("S", "k", "def"));
+        } catch (...) {
+            result->set_exception(std::current_exception());
+        }
+    }).detach();
+    if (value.wait_for(limit) != std::future_status::ready)
+        return std::nullopt;
+    return value.get();
+}
+
+mode_t typeOf(const QString& path) {
+    struct stat st {};
+    return ::lstat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_mode & S_IFMT : 0;
 }
 
 class IniFileTest : public ::testing::Test {
@@ -269,6 +297,33 @@ TEST_F(IniFileTest, RefusedOrFailedWritesLeaveTheFileAsItWas) {
     EXPECT_TRUE(QFileInfo(file("folder.ini")).isDir());
 }
 
+TEST_F(IniFileTest, OnlyRegularFilesUpToAMebibyteAreReadAndOddEntriesAreNeverReplaced) {
+    ASSERT_EQ(::mkfifo(QFile::encodeName(file("fifo.ini")).constData(), 0600), 0);
+    ASSERT_TRUE(QFile::link(file("fifo.ini"), file("to fifo.ini")));
+    ASSERT_TRUE(QFile::link("/dev/zero", file("zero.ini")));
+    const QByteArray big = "[S]\nk=v\n" + QByteArray(1 << 20, ';');
+    put("big.ini", big);
+    put("real.ini", "[S]\nk=v\n");
+    ASSERT_TRUE(QFile::link(file("real.ini"), file("to real.ini")));
+
+    for (const char* name : {"fifo.ini", "to fifo.ini", "zero.ini", "big.ini"}) {
+        const std::optional<QString> value = readWithin(file(name), std::chrono::seconds(5));
+        ASSERT_TRUE(value.has_value()) << name << " blocked";
+        EXPECT_EQ(*value, "def") << name;
+        EXPECT_FALSE(IniFile(file(name)).writeString("S", "k", "v")) << name;
+    }
+    EXPECT_EQ(typeOf(file("fifo.ini")), S_IFIFO);
+    EXPECT_EQ(QFileInfo(file("to fifo.ini")).symLinkTarget(), file("fifo.ini"));
+    EXPECT_EQ(QFileInfo(file("zero.ini")).symLinkTarget(), "/dev/zero");
+    EXPECT_TRUE(get("big.ini") == big);
+
+    // A link to a regular file is that file; a write that would outgrow what is read is refused.
+    IniFile linked(file("to real.ini"));
+    EXPECT_EQ(linked.readString("S", "k"), "v");
+    EXPECT_FALSE(linked.writeString("S", "k", QString(1 << 20, u'x')));
+    EXPECT_EQ(get("real.ini"), "[S]\nk=v\n");
+}
+
 TEST_F(IniFileTest, FullDiskKeepsTheOldFileWhole) {
     const QByteArray before = "[S]\nk=v\n";
     put("a.ini", before);
@@ -393,7 +448,7 @@ TEST_F(IniFileTest, CorruptFilesAreReadAsFarAsPossibleAndKept) {
         garbage += char((i * 37 + 11) % 256);
     const char odd[] = "nul\0inside=1\n[\xff\xfe\0\n";
     garbage += QByteArray(odd, sizeof odd - 1);
-    const QByteArray longLine(1 << 20, 'x');
+    const QByteArray longLine(1 << 19, 'x');
     const QByteArray longValue(100000, 'y');
     const QByteArray before = "[A]\nk=1\n" + garbage + "\n" + longLine + "\n[unterminated\n" +
                               "after=2\n[B]\nlong=" + longValue + "\n";
