@@ -280,13 +280,17 @@ bool Tfm_main::firstShowing() {
 
 bool Tfm_main::applyLayout() {
     const QString path = QDir(program_.folder).filePath(QStringLiteral("Skin.ini"));
-    if (!QFile::exists(path)) {
+    SkinLayout layout;
+    if (QFile::exists(path)) {
+        layout = SkinLayout::read(IniFile(path));
+    } else {
         dialogs_.information(
             this, Caption,
             QStringLiteral("The program file cannot be found, please install again."));
-        return true;
+        // The window must stay usable until the file is back: without the layout every control
+        // would sit at the corner, and without check boxes no row could be converted.
+        layout = SkinLayout::builtIn();
     }
-    const SkinLayout layout = SkinLayout::read(IniFile(path));
     const QDir folder(program_.folder);
     for (const SkinLayout::Button& b : layout.buttons) {
         ImageButton* button = buttons_.value(b.name);

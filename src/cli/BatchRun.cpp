@@ -66,8 +66,7 @@ int BatchRun::setUp() {
     // Read only: nothing here writes the settings or the parameter store. The selection below
     // starts from no profile, so it has no previous profile's choices to write back.
     SettingsStore store(program_.name);
-    const int fallbackProfile = defaultProfileFor(program_.fileName);
-    const Settings settings = store.load(fallbackProfile);
+    const Settings settings = store.load(defaultProfileFor(program_.fileName));
 
     int number = settings.profile;
     if (options_.profile) {
@@ -77,11 +76,6 @@ int BatchRun::setUp() {
             return ExitUsage;
         }
         number = found.number;
-    } else if (!hasProfile(number)) {
-        console_.error(QStringLiteral("The remembered profile %1 does not exist; using %2.")
-                           .arg(number)
-                           .arg(fallbackProfile));
-        number = fallbackProfile;
     }
 
     dataFile_ = profileDataPath(program_.folder);

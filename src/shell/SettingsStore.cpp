@@ -1,5 +1,7 @@
 #include "shell/SettingsStore.h"
 
+#include "profiles/Catalogue.h"
+
 #include <QDir>
 #include <QStandardPaths>
 
@@ -22,11 +24,17 @@ Settings SettingsStore::load(int defaultProfile) const {
     s.audioFirstPage = settings_.readBool(QStringLiteral("plane"), QStringLiteral("audio"), true);
     s.outputFolder = settings_.readString(QStringLiteral("output"), QStringLiteral("path"),
                                           defaultOutputFolder());
-    s.category = settings_.readInt(QStringLiteral("profiles"), QStringLiteral("selcetindex"), 1);
-    s.profile = settings_.readInt(QStringLiteral("profiles"), QStringLiteral("selcetsubindex"),
-                                  defaultProfile);
-    s.finishAction =
-        settings_.readInt(QStringLiteral("profiles"), QStringLiteral("FinishSelcet"), 0);
+    // A stored number that names nothing would leave the boxes empty and the picker blank, and
+    // be saved back as it is: it reads as its default instead.
+    const QString profiles = QStringLiteral("profiles");
+    const int category = settings_.readInt(profiles, QStringLiteral("selcetindex"), 1);
+    s.category = vc::category(category) ? category : 1;
+    const int profile =
+        settings_.readInt(profiles, QStringLiteral("selcetsubindex"), defaultProfile);
+    const ProfileEntry* entry = profileEntry(profile);
+    s.profile = entry && entry->role == ButtonRole::Selects ? profile : defaultProfile;
+    const int action = settings_.readInt(profiles, QStringLiteral("FinishSelcet"), 0);
+    s.finishAction = action >= 0 && action <= 2 ? action : 0;
     return s;
 }
 

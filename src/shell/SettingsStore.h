@@ -24,7 +24,9 @@ class SettingsStore {
 public:
     explicit SettingsStore(const QString& programName);
 
-    // Missing files and keys give the defaults; the profile defaults to defaultProfile.
+    // Missing files and keys, and numbers outside what the program offers (a profile number
+    // whose picker button does not select, a category outside 1..13, an action outside 0..2),
+    // give the defaults; the profile defaults to defaultProfile.
     Settings load(int defaultProfile) const;
     // False when the settings file could not be written; it keeps what it held then.
     bool save(const Settings& settings);

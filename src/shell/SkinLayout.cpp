@@ -38,27 +38,40 @@ constexpr ButtonRule ButtonRules[] = {
 constexpr const char* ComboNames[] = {"cb_audio",        "cb_subtitle",     "cb_size",
                                       "cb_videobitrate", "cb_audiobitrate", "cb_channel"};
 
-int number(const IniFile& ini, const QString& section, const char* key, int def = 6) {
-    return ini.readInt(section, QLatin1String(key), def);
-}
+// Compiled in from data/Skin.ini at build time, so the two cannot differ.
+const QString BuiltInPath = QStringLiteral(":/layout/Skin.ini");
 
-QRect rect(const IniFile& ini, const QString& section, const char* heightKey = "Height",
-           int heightDefault = 6) {
-    return {number(ini, section, "Left"), number(ini, section, "Top"),
-            number(ini, section, "Width"), number(ini, section, heightKey, heightDefault)};
-}
+class Reader {
+public:
+    explicit Reader(const IniFile& ini) : ini_(ini), shipped_(BuiltInPath) {}
 
-QPoint point(const IniFile& ini, const QString& section) {
-    return {number(ini, section, "Left"), number(ini, section, "Top")};
-}
+    int number(const QString& section, const char* key) const {
+        const QString name = QLatin1String(key);
+        return ini_.readInt(section, name, shipped_.readInt(section, name, 6));
+    }
+    QRect rect(const QString& section, const char* heightKey = "Height") const {
+        return {number(section, "Left"), number(section, "Top"), number(section, "Width"),
+                number(section, heightKey)};
+    }
+    QPoint point(const QString& section) const {
+        return {number(section, "Left"), number(section, "Top")};
+    }
+
+private:
+    const IniFile& ini_;
+    IniFile shipped_;
+};
 
 } // namespace
 
 SkinLayout SkinLayout::read(const IniFile& ini) {
+    const Reader r(ini);
     SkinLayout layout;
     for (const ButtonRule& rule : ButtonRules) {
         const QString name = QLatin1String(rule.name);
-        Button button{name, rect(ini, name), std::nullopt};
+        Button button{name, r.rect(name), std::nullopt};
+        // A missing visibility key keeps the button's own default: hiding is a choice a skin
+        // may rely on, unlike a number that puts a control out of reach.
         if (rule.visibility == Visibility::AlwaysShown)
             button.visible = true;
         else if (rule.visibility == Visibility::Key)
@@ -67,17 +80,21 @@ SkinLayout SkinLayout::read(const IniFile& ini) {
     }
     for (const char* combo : ComboNames) {
         const QString name = QLatin1String(combo);
-        layout.combos << Combo{name, point(ini, name), number(ini, name, "Width")};
+        layout.combos << Combo{name, r.point(name), r.number(name, "Width")};
     }
-    layout.leftMove = number(ini, QStringLiteral("Leftmoveint"), "Leftmoveint");
-    layout.output = rect(ini, QStringLiteral("ed_output"), "Height", 15);
-    layout.categoryIcon = point(ini, QStringLiteral("Panel1"));
-    layout.categoryStrip = point(ini, QStringLiteral("pl_main"));
-    layout.categoryPanels = {number(ini, QStringLiteral("pl_main"), "plleft"),
-                             number(ini, QStringLiteral("pltop"), "pltop")};
-    layout.preview = rect(ini, QStringLiteral("pl_play"));
-    layout.sourceList = rect(ini, QStringLiteral("lv"), "height");
+    layout.leftMove = r.number(QStringLiteral("Leftmoveint"), "Leftmoveint");
+    layout.output = r.rect(QStringLiteral("ed_output"));
+    layout.categoryIcon = r.point(QStringLiteral("Panel1"));
+    layout.categoryStrip = r.point(QStringLiteral("pl_main"));
+    layout.categoryPanels = {r.number(QStringLiteral("pl_main"), "plleft"),
+                             r.number(QStringLiteral("pltop"), "pltop")};
+    layout.preview = r.rect(QStringLiteral("pl_play"));
+    layout.sourceList = r.rect(QStringLiteral("lv"), "height");
     return layout;
+}
+
+SkinLayout SkinLayout::builtIn() {
+    return read(IniFile(BuiltInPath));
 }
 
 QString SkinLayout::normalBitmap(const QString& name) {

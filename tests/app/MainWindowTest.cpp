@@ -17,6 +17,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMap>
 #include <QMenu>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -116,13 +117,39 @@ TEST_F(MainWindowTest, AMissingBitmapStopsTheStartWithTheFileNamed) {
     EXPECT_FALSE(QFile::exists(settingsPath()));
 }
 
-TEST_F(MainWindowTest, AMissingLayoutFileIsReportedAndTheListKeepsItsCaption) {
+TEST_F(MainWindowTest, AMissingLayoutFileIsReportedAndTheShippedLayoutStandsIn) {
+    const auto placement = [](Tfm_main& main) {
+        QMap<QString, QString> placed;
+        for (QWidget* w : main.findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+            const QRect r = w->geometry();
+            if (!w->objectName().isEmpty())
+                placed.insert(w->objectName(), QStringLiteral("%1,%2 %3x%4%5")
+                                                   .arg(r.x())
+                                                   .arg(r.y())
+                                                   .arg(r.width())
+                                                   .arg(r.height())
+                                                   .arg(w->isHidden() ? " hidden" : ""));
+        }
+        return placed;
+    };
+    const QMap<QString, QString> shipped = placement(start());
+    ASSERT_TRUE(shipped.contains("bt_start") && shipped.contains("cb_size") &&
+                shipped.contains("ed_output") && shipped.contains("lv") &&
+                shipped.contains("pl_mkv"));
+    program.reset();
+
     QFile::remove(QDir(folder.path()).filePath("Skin.ini"));
     Tfm_main& main = start();
     EXPECT_EQ(dialogs.texts(),
               QStringList{"The program file cannot be found, please install again."});
-    EXPECT_EQ(main.lv()->headerItem()->text(0), "File Name");
-    EXPECT_FALSE(main.listCheckBoxes());
+    const QMap<QString, QString> builtIn = placement(main);
+    for (auto it = shipped.begin(); it != shipped.end(); ++it)
+        EXPECT_EQ(builtIn.value(it.key()).toStdString(), it.value().toStdString())
+            << it.key().toStdString();
+    // Rows get check boxes, or the batch would find nothing ticked to convert.
+    EXPECT_EQ(main.lv()->headerItem()->text(0), "Title");
+    EXPECT_TRUE(main.listCheckBoxes());
+    EXPECT_TRUE(main.button("bt_start")->hasBitmaps());
     EXPECT_TRUE(main.settingsLoaded());
 }
 

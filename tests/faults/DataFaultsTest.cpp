@@ -244,6 +244,49 @@ TEST_F(DataFaultTest, DamagedSettingsFallBackToDefaultsAndKeepWhatCanBeRead) {
     EXPECT_TRUE(test::readBytes(parameterPath()).startsWith(parameterBytes));
 }
 
+TEST_F(DataFaultTest, StoredNumbersThatNameNothingFallBackToTheDefaults) {
+    struct Stored {
+        QByteArray profile, category, action;
+    };
+    // Out of every table, just past each end, and profiles whose buttons do not select.
+    for (const Stored& stored :
+         {Stored{"999", "14", "3"}, Stored{"2", "0", "-1"}, Stored{"13", "99", "4"}}) {
+        SCOPED_TRACE(stored.profile.toStdString());
+        const QByteArray text =
+            "[output]\npath=" + out.toUtf8() + "\n[profiles]\nselcetsubindex=" + stored.profile +
+            "\nselcetindex=" + stored.category + "\nFinishSelcet=" + stored.action + "\n";
+        ASSERT_TRUE(test::writeBytes(settingsPath(), text));
+
+        // Batch mode reads the same file and leaves it alone.
+        QProcess batch;
+        batch.start(programFile("VideoConverter"),
+                    {"--convert", "--output", QDir(config.path()).filePath("batch"), source});
+        ASSERT_TRUE(batch.waitForFinished(120000));
+        const QString said = QString::fromUtf8(batch.readAllStandardOutput());
+        EXPECT_EQ(batch.exitCode(), 0) << batch.readAllStandardError().toStdString();
+        EXPECT_TRUE(said.startsWith("Profile 1: ")) << said.toStdString();
+        EXPECT_EQ(test::readBytes(settingsPath()), text);
+
+        Tfm_main& main = restart();
+        EXPECT_EQ(main.selectedProfile(), 1);
+        EXPECT_EQ(main.category(), 1);
+        EXPECT_EQ(main.finishAction(), 0);
+        for (const char* name : {"cb_size", "cb_videobitrate", "cb_audiobitrate"}) {
+            const auto* box = static_cast<QComboBox*>(main.control(name));
+            EXPECT_GT(box->count(), 0) << name;
+            EXPECT_GE(box->currentIndex(), 0) << name;
+        }
+        main.openPicker();
+        EXPECT_TRUE(main.control("pl_video1")->isVisible());
+        main.closePicker();
+        expectWorking(main, "fallen back");
+        main.close();
+        const QByteArray saved = test::readBytes(settingsPath());
+        for (const char* line : {"selcetsubindex=1\n", "selcetindex=1\n", "FinishSelcet=0\n"})
+            EXPECT_TRUE(saved.contains(line)) << line << saved.toStdString();
+    }
+}
+
 TEST_F(DataFaultTest, MissingBitmapsAreNamedAndNothingIsWritten) {
     for (const char* bitmap :
          {"images/bt_startD.bmp", "images/main/move/img_hd.bmp", "images/sub/general/8.bmp"}) {

@@ -26,19 +26,24 @@ const SkinLayout::Button& button(const SkinLayout& l, const char* name) {
 }
 } // namespace
 
-TEST(SkinLayout, EmptyFileGivesDefaults) {
-    const SkinLayout l = layoutOf("");
+TEST(SkinLayout, MissingNumbersAreTheShippedOnesAndVisibilityKeepsItsDefaults) {
+    const SkinLayout shipped = SkinLayout::read(IniFile(VC_TEST_SOURCE_DIR "/../data/Skin.ini"));
+    EXPECT_EQ(SkinLayout::builtIn(), shipped);
+    ASSERT_EQ(button(shipped, "bt_back").visible, true);
+
+    const SkinLayout l = layoutOf("[bt_remove]\nLeft=1\n[lv]\nheight=2\n");
     ASSERT_EQ(l.buttons.size(), 16);
     EXPECT_EQ(l.buttons.first().name, "bt_dvdopen");
     EXPECT_EQ(l.buttons.last().name, "bt_web");
-    EXPECT_EQ(button(l, "bt_remove").rect, QRect(6, 6, 6, 6));
-    EXPECT_EQ(l.output, QRect(6, 6, 6, 15));
-    EXPECT_EQ(l.sourceList, QRect(6, 6, 6, 6));
-    EXPECT_EQ(l.categoryPanels, QPoint(6, 6));
-    EXPECT_EQ(l.leftMove, 6);
-    ASSERT_EQ(l.combos.size(), 6);
-    EXPECT_EQ(l.combos[2].name, "cb_size");
-    EXPECT_EQ(l.combos[2].width, 6);
+    const QRect remove = button(shipped, "bt_remove").rect;
+    EXPECT_EQ(button(l, "bt_remove").rect, QRect(1, remove.y(), remove.width(), remove.height()));
+    EXPECT_EQ(button(l, "bt_start").rect, button(shipped, "bt_start").rect);
+    EXPECT_EQ(l.sourceList,
+              QRect(shipped.sourceList.topLeft(), QSize(shipped.sourceList.width(), 2)));
+    EXPECT_EQ(l.output, shipped.output);
+    EXPECT_EQ(l.categoryPanels, shipped.categoryPanels);
+    EXPECT_EQ(l.leftMove, shipped.leftMove);
+    EXPECT_EQ(l.combos, shipped.combos);
     // Visibility defaults.
     EXPECT_FALSE(button(l, "bt_dvdopen").visible.has_value());
     EXPECT_EQ(button(l, "bt_chapte").visible, true);
@@ -67,7 +72,7 @@ TEST(SkinLayout, OddKeyNamesAreRead) {
     EXPECT_EQ(l.categoryStrip, QPoint(5, 7));
     EXPECT_EQ(l.categoryPanels, QPoint(40, 90));
     EXPECT_EQ(l.leftMove, 12);
-    EXPECT_EQ(l.output, QRect(1, 2, 3, 15));
+    EXPECT_EQ(l.output, QRect(1, 2, 3, SkinLayout::builtIn().output.height()));
     EXPECT_EQ(l.combos[2].pos, QPoint(9, 8));
     EXPECT_EQ(l.combos[2].width, 120);
     EXPECT_EQ(SkinLayout::hoverBitmap("bt_dvdopen"), "images/bt_dvdopenon.bmp");
