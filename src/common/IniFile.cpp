@@ -182,6 +182,14 @@ enum class Found { Missing, Refused, Read };
 // must not block either, and the type is taken from the open descriptor, so the entry cannot be
 // swapped between the check and the read.
 Found readRegularFile(const QString& path, QByteArray& bytes) {
+    // Built into the program (a built-in layout): nothing outside can replace it.
+    if (path.startsWith(QLatin1String(":/"))) {
+        QFile resource(path);
+        if (!resource.open(QIODevice::ReadOnly))
+            return Found::Missing;
+        bytes = resource.read(MaxFileBytes);
+        return Found::Read;
+    }
     const QByteArray name = QFile::encodeName(path);
     int fd = -1;
     do
