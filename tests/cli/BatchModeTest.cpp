@@ -484,3 +484,36 @@ TEST_F(BatchModeTest, TheLauncherStartsTheProgramFolderBesideIt) {
 }
 
 } // namespace vc
+
+namespace vc {
+
+TEST_F(BatchModeTest, AProbeHangingOnAFifoDiesWithTheProgram) {
+    const QByteArray fifo = QFile::encodeName(path("stuck.avi"));
+    ASSERT_EQ(::mkfifo(fifo.constData(), 0600), 0);
+    QProcess p;
+    p.setProcessEnvironment(environment());
+    p.start(programPath(), {"--convert", "--output", path("out"), path("stuck.avi")});
+    ASSERT_TRUE(p.waitForStarted(10000));
+    const auto probing = [&] {
+        QDirIterator procs("/proc", {}, QDir::Dirs | QDir::NoDotAndDotDot);
+        while (procs.hasNext()) {
+            const QByteArray cmd = readFile(procs.next() + "/cmdline");
+            if (cmd.contains(fifo) && (cmd.contains("probe.dat") || cmd.contains("register.dat")))
+                return true;
+        }
+        return false;
+    };
+    QElapsedTimer t;
+    t.start();
+    while (!probing() && t.elapsed() < 20000)
+        QThread::msleep(50);
+    ASSERT_TRUE(probing()) << "the probe never started";
+    ::kill(static_cast<pid_t>(p.processId()), SIGKILL);
+    ASSERT_TRUE(p.waitForFinished(10000));
+    t.restart();
+    while (probing() && t.elapsed() < 5000)
+        QThread::msleep(50);
+    EXPECT_FALSE(probing()) << "the probe outlived the program";
+}
+
+} // namespace vc
