@@ -2,9 +2,7 @@
 
 #include "app/AboutWindow.h"
 #include "app/Edition.h"
-#include "convert/BatchControl.h"
-#include "convert/CommandState.h"
-#include "convert/ConversionLine.h"
+#include "convert/ConvertRunner.h"
 #include "media/MediaProbe.h"
 #include "media/PropertiesWindow.h"
 #include "media/SourceList.h"
@@ -13,14 +11,13 @@
 #include "profiles/Catalogue.h"
 #include "profiles/ProfilePicker.h"
 #include "profiles/ProfileSelector.h"
-#include "profiles/QualityRates.h"
 #include "shell/Dialogs.h"
-#include "shell/HoverHints.h"
 #include "shell/ImageButton.h"
 #include "shell/SettingsWindows.h"
 #include "shell/SkinLayout.h"
 #include "shell/TSkin.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -31,10 +28,8 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMenu>
 #include <QMouseEvent>
 #include <QScreen>
-#include <QShortcut>
 #include <QStyle>
 #include <QSystemTrayIcon>
 #include <QTreeWidget>
@@ -452,13 +447,6 @@ bool Tfm_main::eventFilter(QObject* watched, QEvent* event) {
     return QWidget::eventFilter(watched, event);
 }
 
-void Tfm_main::onSkinMouseMove(ISkinObject* source) {
-    // Moves over the bare form are not over an element; they leave the hint as it is.
-    if (!source || source == skin_->skinObject(this))
-        return;
-    language_.lookup(hintIdFor(source->name()), LanguageTable::Use::Hover);
-}
-
 void Tfm_main::createSourceList() {
     probe_ = new MediaProbe(program_.toolPath, program_.folder, this);
     SourceList::Hooks hooks;
@@ -504,256 +492,6 @@ void Tfm_main::createSourceList() {
                 &QComboBox::currentIndexChanged, sources_, &SourceList::refreshEstimates);
 }
 
-bool Tfm_main::converting() const {
-    return converting_ || (batch_ && batch_->converting());
-}
-
-void Tfm_main::createBatch() {
-    job_.toolpath = program_.toolPath;
-    job_.workdir = program_.folder;
-    runner_ = new ConvertRunner(this);
-    BatchControl::Hooks hooks;
-    hooks.previewPlaying = [this] {
-        return playing();
-    };
-    hooks.rows = [this] {
-        return sources_->rows();
-    };
-    hooks.ticked = [this](int row) {
-        return sources_->isTicked(row);
-    };
-    hooks.prepare = [this](int row, intputrec& job) {
-        return prepareJob(row, job);
-    };
-    hooks.setStatus = [this](int row, const QString& status) {
-        sources_->setStatus(row, status);
-    };
-    hooks.refreshCommands = [this] {
-        refreshCommandState();
-    };
-    hooks.refuse = [this](int id) {
-        if (const auto text = language_.lookup(id))
-            dialogs_.warning(this, Caption, *text);
-    };
-    hooks.inform = [this](const QString& text) {
-        dialogs_.information(this, Caption, text);
-    };
-    hooks.batchFinished = [this] {
-        if (finishAction_ == 1)
-            shell_.openFolder(jobFolder_);
-        else if (finishAction_ == 2)
-            shell_.powerOff();
-    };
-    batch_ = new BatchControl(*runner_, job_, hooks, this);
-    connect(this, &Tfm_main::stopConversionRequested, batch_, &BatchControl::Bt_ConvertstopClick);
-    const auto wire = [this](const char* name, void (BatchControl::*command)()) {
-        connect(buttons_.value(QLatin1String(name)), &QAbstractButton::clicked, batch_, command);
-    };
-    wire("bt_start", &BatchControl::bt_startClick);
-    wire("bt_pause", &BatchControl::bt_pauseClick);
-    wire("Bt_Convertstop", &BatchControl::Bt_ConvertstopClick);
-}
-
-QString Tfm_main::takeOutputFolder() {
-    QString folderText = ed_output_->text();
-    // With the separator appended, an empty field would name the root folder; the default
-    // folder is what a first start and batch mode give as well.
-    if (folderText.trimmed().isEmpty()) {
-        folderText = SettingsStore::defaultOutputFolder();
-        ed_output_->setText(folderText);
-    }
-    outputFolder_ = folderText;
-    if (!QDir(folderText).exists())
-        QDir().mkdir(folderText);
-    // The tool runs in the program folder: a relative folder must reach it as the one made
-    // here, or its name checks and its writes would concern different files.
-    const QString folder = QDir::isAbsolutePath(folderText)
-                               ? folderText
-                               : QDir::current().absoluteFilePath(folderText);
-    jobFolder_ = jobFolder(folder);
-    return folder;
-}
-
-ConversionInputs Tfm_main::conversionInputs(int row, const QString& folderText) const {
-    return rowConversionInputs(folderText, sources_->title(row), sources_->records().info(row),
-                               sources_->records().cut(row), selector_->state(),
-                               selector_->choice(),
-                               controls_.value(QStringLiteral("cb_size"))->isEnabled());
-}
-
-bool Tfm_main::prepareJob(int row, intputrec& job) {
-    if (!selector_ || row < 0 || row >= sources_->rows())
-        return false;
-    const QString folderText = takeOutputFolder();
-    fillJob(job, conversionInputs(row, folderText), claimOnDisk);
-    return true;
-}
-
-QString Tfm_main::estimateFor(const Toriginalinfo& info) const {
-    if (!selector_)
-        return {};
-    const EstimateResult result =
-        estimate(selector_->state(), selector_->choice(),
-                 SourceInfo{info.duration, info.resolution, info.videobit, info.audiobit});
-    return result.error.isEmpty() ? result.text : QString();
-}
-
-void Tfm_main::createMenus() {
-    zm_popup_file_ = new QMenu(this);
-    zm_popup_file_->setObjectName(QStringLiteral("zm_popup_file"));
-    zm_popup_file_->addAction(QStringLiteral("Add File(s)..."), sources_, &SourceList::addFiles)
-        ->setObjectName(QStringLiteral("AddFiles2"));
-    zm_popup_file_->addAction(QStringLiteral("Add Folder"), sources_, &SourceList::addFolder)
-        ->setObjectName(QStringLiteral("AddFolder2"));
-    zm_popup_file_->addAction(QStringLiteral("Properties"), this, &Tfm_main::bt_chapteClick)
-        ->setObjectName(QStringLiteral("Properties1"));
-    zm_popup_file_->addAction(QStringLiteral("Run Background"), this,
-                              &Tfm_main::RunBackground1Click);
-    zm_popup_file_->addAction(QStringLiteral("Exit"), this, &QWidget::close);
-
-    zm_pop_help_ = new QMenu(this);
-    zm_pop_help_->setObjectName(QStringLiteral("zm_pop_help"));
-    zm_pop_help_->addAction(QStringLiteral("Help"), this, &Tfm_main::openSupportPage);
-    zm_pop_help_->addAction(QStringLiteral("Feedback and Support"), this,
-                            &Tfm_main::openMakerContactPage);
-    aboutItem_ =
-        zm_pop_help_->addAction(QStringLiteral("About"), this, &Tfm_main::openMakerAboutPage);
-
-    zm_pop_edit_ = new QMenu(this);
-    zm_pop_edit_->setObjectName(QStringLiteral("zm_pop_edit"));
-    const auto editItem = [this](const char* caption, const char* name, auto&& slot) {
-        zm_pop_edit_->addAction(QLatin1String(caption), sources_, slot)
-            ->setObjectName(QLatin1String(name));
-    };
-    editItem("Remove", "Remove1", &SourceList::remove);
-    editItem("Clear", "Clear2", &SourceList::clear);
-    editItem("Rename", "Rename1", &SourceList::rename);
-    editItem("Select All", "SelectAll1", [this] { sources_->tickAll(true); });
-    editItem("Unselect All", "UnselectAll1", [this] { sources_->tickAll(false); });
-    lv_->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(lv_, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint& at) { zm_pop_edit_->popup(lv_->viewport()->mapToGlobal(at)); });
-
-    pop_help_ = new QMenu(this);
-    pop_help_->setObjectName(QStringLiteral("pop_help"));
-    pop_help_->addAction(QStringLiteral("Help"), this, &Tfm_main::openWebPage);
-    pop_help_->addAction(QStringLiteral("Our Website"), this, &Tfm_main::openWebPage);
-    pop_help_->addAction(QStringLiteral("Support"), this, &Tfm_main::openSupportPage);
-    pop_help_->addAction(QStringLiteral("Contact us"), this, &Tfm_main::openSupportPage);
-    pop_help_->addAction(QStringLiteral("About"), this, &Tfm_main::showAbout);
-
-    zm_pop_actions_ = new QMenu(this);
-    zm_pop_actions_->setObjectName(QStringLiteral("zm_pop_actions"));
-    zm_pop_actions_->addAction(QStringLiteral("Convert"), batch_, &BatchControl::bt_startClick)
-        ->setObjectName(QStringLiteral("Convert2"));
-    zm_pop_actions_->addAction(batch_->pauseCaption(), batch_, &BatchControl::bt_pauseClick)
-        ->setObjectName(QStringLiteral("Pause1"));
-    zm_pop_actions_->addAction(QStringLiteral("Stop"), batch_, &BatchControl::Bt_ConvertstopClick)
-        ->setObjectName(QStringLiteral("Stop2"));
-    connect(batch_, &BatchControl::pauseCaptionChanged, this, [this](const QString& caption) {
-        if (QAction* pause = zm_pop_actions_->findChild<QAction*>(QStringLiteral("Pause1")))
-            pause->setText(caption);
-    });
-
-    zm_pop_tools_ = new QMenu(this);
-    zm_pop_tools_->setObjectName(QStringLiteral("zm_pop_tools"));
-    zm_pop_tools_->addAction(QStringLiteral("Settings"), this, &Tfm_main::bt_setClick)
-        ->setObjectName(QStringLiteral("Settings1"));
-
-    // Disc sources are not read by this program; their two entries stay for the familiar menu.
-    pop_dvd_ = new QMenu(this);
-    pop_dvd_->setObjectName(QStringLiteral("pop_dvd"));
-    pop_dvd_->addAction(QStringLiteral("Add DVD"))->setObjectName(QStringLiteral("AddDVD1"));
-    pop_dvd_->addAction(QStringLiteral("Add IFO"))->setObjectName(QStringLiteral("AddIFO1"));
-    pop_dvd_->addSeparator();
-    pop_dvd_->addAction(QStringLiteral("Select All"), this, [this] { sources_->tickAll(true); })
-        ->setObjectName(QStringLiteral("SelectAll2"));
-    pop_dvd_->addAction(QStringLiteral("Unselect ALL"), this, [this] { sources_->tickAll(false); })
-        ->setObjectName(QStringLiteral("UnselectAll2"));
-    pop_dvd_->addSeparator();
-    pop_dvd_->addAction(QStringLiteral("Convert"), batch_, &BatchControl::bt_startClick)
-        ->setObjectName(QStringLiteral("Convert1"));
-    pop_dvd_->addAction(QStringLiteral("Stop"), batch_, &BatchControl::Bt_ConvertstopClick)
-        ->setObjectName(QStringLiteral("Stop1"));
-    pop_dvd_->addSeparator();
-    pop_dvd_->addAction(QStringLiteral("Exit"), this, &QWidget::close);
-}
-
-void Tfm_main::createShortcuts() {
-    // Keys reach the commands through their menu entries, so they are refused exactly when
-    // the entries are disabled. Text fields keep their own use of these keys.
-    const auto viaMenu = [this](const QKeySequence& key, QMenu* m, const char* entry) {
-        QAction* action = m->findChild<QAction*>(QLatin1String(entry));
-        connect(new QShortcut(key, this), &QShortcut::activated, this, [action] {
-            if (action->isEnabled())
-                action->trigger();
-        });
-    };
-    viaMenu(QKeySequence::Delete, zm_pop_edit_, "Remove1");
-    viaMenu(QKeySequence(Qt::Key_F2), zm_pop_edit_, "Rename1");
-    viaMenu(QKeySequence::SelectAll, zm_pop_edit_, "SelectAll1");
-    viaMenu(QKeySequence::Open, zm_popup_file_, "AddFiles2");
-    connect(new QShortcut(QKeySequence(Qt::Key_Space), this), &QShortcut::activated, this, [this] {
-        if (playing())
-            player_->pauseToggle();
-        else if (buttons_.value(QStringLiteral("bt_play"))->isEnabled())
-            player_->bt_playClick();
-    });
-    connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this,
-            &Tfm_main::closePicker);
-}
-
-QMenu* Tfm_main::menu(const QString& name) const {
-    for (QMenu* m : {zm_popup_file_, zm_pop_help_, pop_help_, zm_pop_edit_, zm_pop_actions_,
-                     zm_pop_tools_, pop_dvd_})
-        if (m->objectName() == name)
-            return m;
-    return nullptr;
-}
-
-void Tfm_main::popupMenu(QMenu* menu, QPoint offset) {
-    menu->popup(pos() + offset);
-}
-
-void Tfm_main::onSkinClick(ISkinObject* source) {
-    if (!source)
-        return;
-    const QString name = source->name();
-    const bool edition = editionFlag();
-    if (name == QLatin1String("browse"))
-        browseClick();
-    else if (name == QLatin1String("profiles"))
-        openPicker();
-    else if (name == QLatin1String("openfiles"))
-        sources_->addFiles();
-    else if (name == QLatin1String("openfolder"))
-        sources_->addFolder();
-    else if (name == QLatin1String("remove"))
-        sources_->remove();
-    else if (name == QLatin1String("clear"))
-        sources_->clear();
-    else if (name == QLatin1String("converter"))
-        batch_->bt_startClick();
-    else if (name == QLatin1String("stopconverter"))
-        batch_->Bt_ConvertstopClick();
-    else if (name == QLatin1String("settings"))
-        popupMenu(zm_pop_edit_, QPoint(70, 54));
-    else if (name == QLatin1String("file"))
-        popupMenu(zm_popup_file_, edition ? QPoint(85, 64) : QPoint(16, 54));
-    else if (name == QLatin1String("help"))
-        popupMenu(edition ? pop_help_ : zm_pop_help_, edition ? QPoint(366, 64) : QPoint(246, 54));
-    else if (name == QLatin1String("dvdfile"))
-        popupMenu(pop_dvd_, edition ? QPoint(85, 64) : QPoint(16, 54));
-    else if (name == QLatin1String("register"))
-        popupMenu(zm_pop_tools_, QPoint(185, 54));
-    else if (name == QLatin1String("purchase"))
-        popupMenu(zm_pop_actions_, QPoint(122, 54));
-    else if (name == QLatin1String("open"))
-        openOutputFolder();
-    else
-        onPreviewClick(name);
-}
-
 void Tfm_main::openOutputFolder() {
     const QString folder = ed_output_->text();
     if (!QFileInfo(folder).isDir()) {
@@ -763,41 +501,6 @@ void Tfm_main::openOutputFolder() {
         return;
     }
     shell_.openFolder(folder);
-}
-
-void Tfm_main::openPicker() {
-    if (!picker_)
-        return;
-    if (converting()) {
-        if (const auto text = language_.lookup(LanguageTable::ConversionRunning))
-            dialogs_.warning(this, Caption, *text);
-        return;
-    }
-    picker_->logic().open(selectedProfile_, playing());
-}
-
-void Tfm_main::refreshCommandState() {
-    RunState state;
-    state.rows = sources_->rows();
-    state.rowSelected = !lv_->selectedItems().isEmpty();
-    state.previewPlaying = playing();
-    state.converting = converting();
-    state.adding = sources_->adding();
-    const QHash<QString, bool> enabled = commandState(state);
-    for (auto it = enabled.begin(); it != enabled.end(); ++it) {
-        if (ImageButton* button = buttons_.value(it.key()))
-            button->setEnabled(it.value());
-    }
-    for (QMenu* m : {zm_popup_file_, zm_pop_edit_, zm_pop_actions_})
-        for (QAction* action : m->actions())
-            if (enabled.contains(action->objectName()))
-                action->setEnabled(enabled.value(action->objectName()));
-    for (SkinElement* slider : {elements_.play_bar, elements_.cut_play_bar}) {
-        if (!slider)
-            continue;
-        slider->setVisible(enabled.value(slider->name()));
-        slider->redraw();
-    }
 }
 
 void Tfm_main::bt_chapteClick() {
@@ -810,38 +513,6 @@ void Tfm_main::bt_chapteClick() {
     }
     if (const auto text = language_.lookup(30))
         dialogs_.information(this, Caption, *text);
-}
-
-void Tfm_main::closePicker() {
-    if (picker_)
-        picker_->logic().close();
-}
-
-void Tfm_main::selectProfile(int number) {
-    if (!selector_)
-        return;
-    // Until some profile is in force the stored choice stands, so that a start on an unreadable
-    // data file does not write "no profile" over it.
-    if (selector_->select(number) || selector_->selected() != 0)
-        selectedProfile_ = selector_->selected();
-}
-
-void Tfm_main::showProfile(int profile) {
-    const QString name = profileName(profile);
-    // A number without a name keeps the name shown before.
-    if (!name.isEmpty() && elements_.profilestext) {
-        elements_.profilestext->setText(name);
-        elements_.profilestext->redraw();
-    }
-    const int k = category();
-    QPixmap icon;
-    if (k >= 1 && k <= 14 &&
-        icon.load(QDir(program_.folder).filePath(QStringLiteral("images/main/%1.bmp").arg(k))))
-        im_mainico_->setPixmap(icon);
-}
-
-int Tfm_main::category() const {
-    return picker_ ? picker_->logic().highlightedCategory() : category_;
 }
 
 void Tfm_main::browseClick() {

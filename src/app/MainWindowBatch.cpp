@@ -1,0 +1,139 @@
+// The main window's conversion side: the batch, the job for each row and the command state.
+#include "app/MainWindow.h"
+
+#include "convert/BatchControl.h"
+#include "convert/CommandState.h"
+#include "convert/ConvertRunner.h"
+#include "media/SourceList.h"
+#include "profiles/ProfileSelector.h"
+#include "profiles/QualityRates.h"
+#include "shell/Dialogs.h"
+#include "shell/ImageButton.h"
+#include "shell/SkinObject.h"
+
+#include <QDir>
+#include <QLineEdit>
+#include <QMenu>
+#include <QTreeWidget>
+
+namespace vc {
+
+bool Tfm_main::converting() const {
+    return converting_ || (batch_ && batch_->converting());
+}
+
+void Tfm_main::createBatch() {
+    job_.toolpath = program_.toolPath;
+    job_.workdir = program_.folder;
+    runner_ = new ConvertRunner(this);
+    BatchControl::Hooks hooks;
+    hooks.previewPlaying = [this] {
+        return playing();
+    };
+    hooks.rows = [this] {
+        return sources_->rows();
+    };
+    hooks.ticked = [this](int row) {
+        return sources_->isTicked(row);
+    };
+    hooks.prepare = [this](int row, intputrec& job) {
+        return prepareJob(row, job);
+    };
+    hooks.setStatus = [this](int row, const QString& status) {
+        sources_->setStatus(row, status);
+    };
+    hooks.refreshCommands = [this] {
+        refreshCommandState();
+    };
+    hooks.refuse = [this](int id) {
+        if (const auto text = language_.lookup(id))
+            dialogs_.warning(this, Caption, *text);
+    };
+    hooks.inform = [this](const QString& text) {
+        dialogs_.information(this, Caption, text);
+    };
+    hooks.batchFinished = [this] {
+        if (finishAction_ == 1)
+            shell_.openFolder(jobFolder_);
+        else if (finishAction_ == 2)
+            shell_.powerOff();
+    };
+    batch_ = new BatchControl(*runner_, job_, hooks, this);
+    connect(this, &Tfm_main::stopConversionRequested, batch_, &BatchControl::Bt_ConvertstopClick);
+    const auto wire = [this](const char* name, void (BatchControl::*command)()) {
+        connect(buttons_.value(QLatin1String(name)), &QAbstractButton::clicked, batch_, command);
+    };
+    wire("bt_start", &BatchControl::bt_startClick);
+    wire("bt_pause", &BatchControl::bt_pauseClick);
+    wire("Bt_Convertstop", &BatchControl::Bt_ConvertstopClick);
+}
+
+QString Tfm_main::takeOutputFolder() {
+    QString folderText = ed_output_->text();
+    // With the separator appended, an empty field would name the root folder; the default
+    // folder is what a first start and batch mode give as well.
+    if (folderText.trimmed().isEmpty()) {
+        folderText = SettingsStore::defaultOutputFolder();
+        ed_output_->setText(folderText);
+    }
+    outputFolder_ = folderText;
+    if (!QDir(folderText).exists())
+        QDir().mkdir(folderText);
+    // The tool runs in the program folder: a relative folder must reach it as the one made
+    // here, or its name checks and its writes would concern different files.
+    const QString folder = QDir::isAbsolutePath(folderText)
+                               ? folderText
+                               : QDir::current().absoluteFilePath(folderText);
+    jobFolder_ = jobFolder(folder);
+    return folder;
+}
+
+ConversionInputs Tfm_main::conversionInputs(int row, const QString& folderText) const {
+    return rowConversionInputs(folderText, sources_->title(row), sources_->records().info(row),
+                               sources_->records().cut(row), selector_->state(),
+                               selector_->choice(),
+                               controls_.value(QStringLiteral("cb_size"))->isEnabled());
+}
+
+bool Tfm_main::prepareJob(int row, intputrec& job) {
+    if (!selector_ || row < 0 || row >= sources_->rows())
+        return false;
+    const QString folderText = takeOutputFolder();
+    fillJob(job, conversionInputs(row, folderText), claimOnDisk);
+    return true;
+}
+
+QString Tfm_main::estimateFor(const Toriginalinfo& info) const {
+    if (!selector_)
+        return {};
+    const EstimateResult result =
+        estimate(selector_->state(), selector_->choice(),
+                 SourceInfo{info.duration, info.resolution, info.videobit, info.audiobit});
+    return result.error.isEmpty() ? result.text : QString();
+}
+
+void Tfm_main::refreshCommandState() {
+    RunState state;
+    state.rows = sources_->rows();
+    state.rowSelected = !lv_->selectedItems().isEmpty();
+    state.previewPlaying = playing();
+    state.converting = converting();
+    state.adding = sources_->adding();
+    const QHash<QString, bool> enabled = commandState(state);
+    for (auto it = enabled.begin(); it != enabled.end(); ++it) {
+        if (ImageButton* button = buttons_.value(it.key()))
+            button->setEnabled(it.value());
+    }
+    for (QMenu* m : {zm_popup_file_, zm_pop_edit_, zm_pop_actions_})
+        for (QAction* action : m->actions())
+            if (enabled.contains(action->objectName()))
+                action->setEnabled(enabled.value(action->objectName()));
+    for (SkinElement* slider : {elements_.play_bar, elements_.cut_play_bar}) {
+        if (!slider)
+            continue;
+        slider->setVisible(enabled.value(slider->name()));
+        slider->redraw();
+    }
+}
+
+} // namespace vc

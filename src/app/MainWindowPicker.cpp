@@ -1,0 +1,59 @@
+// The main window's side of the profile picker: opening, closing and the chosen profile.
+#include "app/MainWindow.h"
+
+#include "profiles/Catalogue.h"
+#include "profiles/ProfilePicker.h"
+#include "profiles/ProfileSelector.h"
+#include "shell/Dialogs.h"
+#include "shell/SkinObject.h"
+
+#include <QDir>
+#include <QLabel>
+#include <QPixmap>
+
+namespace vc {
+
+void Tfm_main::openPicker() {
+    if (!picker_)
+        return;
+    if (converting()) {
+        if (const auto text = language_.lookup(LanguageTable::ConversionRunning))
+            dialogs_.warning(this, Caption, *text);
+        return;
+    }
+    picker_->logic().open(selectedProfile_, playing());
+}
+
+void Tfm_main::closePicker() {
+    if (picker_)
+        picker_->logic().close();
+}
+
+void Tfm_main::selectProfile(int number) {
+    if (!selector_)
+        return;
+    // Until some profile is in force the stored choice stands, so that a start on an unreadable
+    // data file does not write "no profile" over it.
+    if (selector_->select(number) || selector_->selected() != 0)
+        selectedProfile_ = selector_->selected();
+}
+
+void Tfm_main::showProfile(int profile) {
+    const QString name = profileName(profile);
+    // A number without a name keeps the name shown before.
+    if (!name.isEmpty() && elements_.profilestext) {
+        elements_.profilestext->setText(name);
+        elements_.profilestext->redraw();
+    }
+    const int k = category();
+    QPixmap icon;
+    if (k >= 1 && k <= 14 &&
+        icon.load(QDir(program_.folder).filePath(QStringLiteral("images/main/%1.bmp").arg(k))))
+        im_mainico_->setPixmap(icon);
+}
+
+int Tfm_main::category() const {
+    return picker_ ? picker_->logic().highlightedCategory() : category_;
+}
+
+} // namespace vc
