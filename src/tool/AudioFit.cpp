@@ -15,9 +15,6 @@ namespace {
 const std::vector<std::string> BitRateOptions{"-ab", "-b:a"};
 const std::vector<std::string> SampleRateOptions{"-ar"};
 
-// Beyond this factor a changed bit rate is no longer the quality the user chose.
-constexpr long Stretch = 4;
-
 std::string number(const ConvertCall& call, const std::vector<std::string>& names) {
     const std::optional<std::string> text = outputOptionValue(call, names);
     if (!text)
@@ -95,17 +92,10 @@ AudioFit fitAudio(const ConvertCall& call) {
     if (!(words >> fitBits >> fitRate))
         return fit;
 
-    const long askedBits = std::stol(bitRate);
-    if (askedBits > 0 && fitBits > askedBits * Stretch) {
-        fit.verdict = AudioFit::Verdict::TooLow;
-        return fit;
-    }
-    if (askedBits > 0 && fitBits * Stretch < askedBits) {
-        fit.verdict = AudioFit::Verdict::TooHigh;
-        return fit;
-    }
+    // However far the nearest rate lies: a phone's 4.75 kb/s AMR kept as it is must still
+    // convert to a format whose least is 24 kb/s.
     ConvertCall refitted = call;
-    if (fitBits != askedBits)
+    if (std::to_string(fitBits) != bitRate)
         refitted = withOutputOption(refitted, BitRateOptions, std::to_string(fitBits));
     if (std::to_string(fitRate) != sampleRate)
         refitted = withOutputOption(refitted, SampleRateOptions, std::to_string(fitRate));
@@ -118,10 +108,6 @@ AudioFit fitAudio(const ConvertCall& call) {
 
 std::optional<std::string> audioAdvice(AudioFit::Verdict verdict) {
     switch (verdict) {
-    case AudioFit::Verdict::TooLow:
-        return "The audio quality is too low for this format: choose another Audio Quality.";
-    case AudioFit::Verdict::TooHigh:
-        return "The audio quality is too high for this format: choose another Audio Quality.";
     case AudioFit::Verdict::Channels:
         return "The number of channels does not suit this format: choose other Channels.";
     default:

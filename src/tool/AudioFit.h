@@ -15,8 +15,6 @@ struct AudioFit {
         Fits,     // the asked setting works: the failure lies elsewhere
         Refitted, // `call` asks for the nearest setting that works instead
         Unfit,    // nothing the user can choose makes it work
-        TooLow,   // the nearest working bit rate is far above the one asked for
-        TooHigh,  // ... far below it
         Channels, // only another channel count works
     };
     Verdict verdict = Verdict::Unfit;
