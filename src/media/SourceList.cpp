@@ -67,7 +67,7 @@ bool SourceList::refused(bool checkPreview) {
     return false;
 }
 
-void SourceList::adding(const std::function<void()>& add) {
+void SourceList::runAdd(const std::function<void()>& add) {
     adding_ = true;
     cancelled_ = false;
     refresh();
@@ -140,7 +140,7 @@ void SourceList::addFiles() {
         return;
     const QStringList files =
         dialogs_.openFiles(lv_->window(), QString(), QString(), openFileFilter());
-    adding([&] {
+    runAdd([&] {
         if (!files.isEmpty()) {
             lv_->show();
             for (const QString& file : files)
@@ -158,7 +158,7 @@ void SourceList::addFolder() {
     const QString folder = hooks_.chooseFolder ? hooks_.chooseFolder() : QString();
     if (folder.isEmpty())
         return;
-    adding([&] {
+    runAdd([&] {
         lv_->show();
         for (const QString& name : scannedEntries(folder)) {
             if (cancelled_)
@@ -196,7 +196,7 @@ void SourceList::addDropped(const QStringList& paths) {
     }
     if (refused(false))
         return;
-    adding([&] { addPaths(paths); });
+    runAdd([&] { addPaths(paths); });
     selectFirstWhenNoneSelected();
     rowClick();
     refresh();

@@ -81,7 +81,7 @@ protected:
 private:
     bool refused(bool checkPreview);
     // Runs one add with the list marked busy, then the drops that arrived meanwhile.
-    void adding(const std::function<void()>& add);
+    void runAdd(const std::function<void()>& add);
     void addWithRetry(const QString& path, const QString& shownName);
     void addPaths(const QStringList& paths);
     void selectFirstWhenNoneSelected();
