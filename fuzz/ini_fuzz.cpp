@@ -1,6 +1,7 @@
 // An INI file as the program finds it (settings, parameter store, Skin.ini): everything in it
 // read, one key written back, and the file read again by a fresh reader.
 #include "FuzzSupport.h"
+#include "common/FileNames.h"
 #include "common/IniFile.h"
 
 #include <QList>
@@ -64,6 +65,9 @@ void checkUnchanged(const Values& before, const Values& after, const Key& writte
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    // Values are decoded as file names are: every byte string must come back as it was.
+    const QByteArrayView bytes(data, static_cast<qsizetype>(size));
+    fuzz::check(nameBytes(nameFromBytes(bytes)) == bytes, "bytes changed through text");
     const QString path = fuzz::writeWorkFile(QStringLiteral("fuzz.ini"), data, size);
     const IniFile reader(path);
     const Values before = readAll(reader);

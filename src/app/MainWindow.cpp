@@ -2,6 +2,7 @@
 
 #include "app/AboutWindow.h"
 #include "app/Edition.h"
+#include "common/FileNames.h"
 #include "convert/ConvertRunner.h"
 #include "media/MediaProbe.h"
 #include "media/PropertiesWindow.h"
@@ -494,7 +495,7 @@ void Tfm_main::createSourceList() {
 
 void Tfm_main::openOutputFolder() {
     const QString folder = ed_output_->text();
-    if (!QFileInfo(folder).isDir()) {
+    if (!isFolderPath(folder)) {
         dialogs_.warning(this, Caption,
                          QStringLiteral("The output folder %1 does not exist yet.")
                              .arg(QDir::toNativeSeparators(folder)));

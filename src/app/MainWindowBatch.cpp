@@ -1,6 +1,7 @@
 // The main window's conversion side: the batch, the job for each row and the command state.
 #include "app/MainWindow.h"
 
+#include "common/FileNames.h"
 #include "convert/BatchControl.h"
 #include "convert/CommandState.h"
 #include "convert/ConvertRunner.h"
@@ -77,13 +78,10 @@ QString Tfm_main::takeOutputFolder() {
         ed_output_->setText(folderText);
     }
     outputFolder_ = folderText;
-    if (!QDir(folderText).exists())
-        QDir().mkdir(folderText);
+    makeFolder(folderText);
     // The tool runs in the program folder: a relative folder must reach it as the one made
     // here, or its name checks and its writes would concern different files.
-    const QString folder = QDir::isAbsolutePath(folderText)
-                               ? folderText
-                               : QDir::current().absoluteFilePath(folderText);
+    const QString folder = folderText.startsWith(u'/') ? folderText : absoluteFilePath(folderText);
     jobFolder_ = jobFolder(folder);
     return folder;
 }

@@ -1,6 +1,7 @@
 #include "app/CloseSignals.h"
 #include "app/Program.h"
 #include "cli/BatchRun.h"
+#include "common/FileNames.h"
 #include "shell/Dialogs.h"
 
 #include <QApplication>
@@ -11,7 +12,7 @@
 namespace {
 
 // Batch mode must work without a display, so it is chosen before any GUI object exists.
-int runBatch(int argc, char** argv) {
+int runBatch(int argc, char** argv, const QStringList& arguments) {
     // First of all, so a stop at any point ends the program with batch mode's own status. A
     // failure is reported by runBatchMode.
     vc::cli::catchStopSignals();
@@ -21,17 +22,19 @@ int runBatch(int argc, char** argv) {
                                                             QCoreApplication::applicationDirPath());
     QCoreApplication::setApplicationName(info.name);
     return vc::cli::runBatchMode({info.folder, info.fileName, info.name, info.toolPath},
-                                 QCoreApplication::arguments().mid(1));
+                                 arguments);
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
+    // Not QCoreApplication::arguments(): a name in another encoding than UTF-8 must keep its
+    // bytes.
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
-        arguments << QString::fromLocal8Bit(argv[i]);
+        arguments << vc::nameFromBytes(argv[i]);
     if (vc::cli::modeOf(arguments) != vc::cli::Mode::Window)
-        return runBatch(argc, argv);
+        return runBatch(argc, argv, arguments);
 
     QApplication app(argc, argv);
     // Numbers handed to the converter tool and the preview library are always "C" formatted.

@@ -2,6 +2,7 @@
 
 #include "cli/BatchChoices.h"
 #include "common/Clock.h"
+#include "common/FileNames.h"
 #include "convert/BatchControl.h"
 #include "convert/ConversionLine.h"
 #include "convert/ConvertRunner.h"
@@ -96,8 +97,8 @@ int BatchRun::setUp() {
     if (folder.trimmed().isEmpty())
         folder = SettingsStore::defaultOutputFolder();
     // The tool runs in the program folder; a relative folder means the user's current one.
-    outputFolder_ = QDir::cleanPath(QFileInfo(folder).absoluteFilePath());
-    if (!QDir().mkpath(outputFolder_)) {
+    outputFolder_ = absoluteFilePath(folder);
+    if (!makeFolderPath(outputFolder_)) {
         console_.error(QStringLiteral("Cannot create the output folder %1.").arg(outputFolder_));
         return ExitFailed;
     }
@@ -169,17 +170,16 @@ void BatchRun::addInputs() {
     for (const QString& input : options_.inputs) {
         if (interrupted_)
             return;
-        const QFileInfo info(input);
-        const QString path = QDir::cleanPath(info.absoluteFilePath());
-        if (info.isDir()) {
+        const QString path = absoluteFilePath(input);
+        if (isFolderPath(path)) {
             for (const QString& name : scannedEntries(path)) {
                 if (interrupted_)
                     return;
                 if (isScannedExtension(name))
                     addWithRetry(QDir(path).filePath(name), name);
             }
-        } else if (info.exists()) {
-            addWithRetry(path, info.fileName());
+        } else if (pathFileSize(path) >= 0) {
+            addWithRetry(path, QFileInfo(path).fileName());
         } else {
             console_.error(QStringLiteral("%1: no such file or folder").arg(input));
             ++refused_;

@@ -31,6 +31,9 @@ QString escapeControls(QStringView text) {
         // A C1 control is a character, not a byte: "\x9b" would read back as a lone byte.
         else if (u >= 0x80 && u <= 0x9f)
             shown += QStringLiteral("\\u%1").arg(u, 4, 16, QChar(u'0'));
+        // A byte of a name that is not UTF-8, kept as a lone surrogate (FileNames.h).
+        else if (u >= 0xdc80 && u <= 0xdcff)
+            shown += QStringLiteral("\\x%1").arg(u & 0xff, 2, 16, QChar(u'0'));
         else
             shown += c;
     }

@@ -1,5 +1,7 @@
 #include "common/IniFile.h"
 
+#include "common/FileNames.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -57,7 +59,8 @@ QString unquoted(const QString& value) {
 }
 
 void classify(IniLine& line) {
-    const QString text = QString::fromUtf8(line.text).trimmed();
+    // Decoded as file names are, so a value naming a file in another encoding keeps its bytes.
+    const QString text = nameFromBytes(line.text).trimmed();
     line.name.clear();
     line.value.clear();
     if (text.isEmpty()) {
@@ -138,7 +141,7 @@ std::optional<QByteArray> encodedValue(const QString& value) {
     if (value.contains(u'\n') || value.contains(u'\r'))
         return std::nullopt;
     const bool quote = value != value.trimmed() || unquoted(value) != value;
-    return (quote ? u'"' + value + u'"' : value).toUtf8();
+    return nameBytes(quote ? u'"' + value + u'"' : value);
 }
 
 qsizetype findSection(const IniDocument& doc, const QString& name, qsizetype from = 0) {
@@ -190,7 +193,7 @@ Found readRegularFile(const QString& path, QByteArray& bytes) {
         bytes = resource.read(MaxFileBytes);
         return Found::Read;
     }
-    const QByteArray name = QFile::encodeName(path);
+    const QByteArray name = nameBytes(path);
     int fd = -1;
     do
         fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
@@ -345,11 +348,11 @@ bool IniFile::writeString(const QString& section, const QString& key, const QStr
         return false;
     return edit([&](IniDocument& doc) {
         const qsizetype header = findSection(doc, *sectionName);
-        const QByteArray keyLine = keyName->toUtf8() + '=' + *encoded;
+        const QByteArray keyLine = nameBytes(*keyName) + '=' + *encoded;
         if (header < 0) {
             if (!doc.lines.empty() && doc.lines.back().kind != LineKind::Blank)
                 insertLine(doc, doc.lines.size(), {});
-            insertLine(doc, doc.lines.size(), '[' + sectionName->toUtf8() + ']');
+            insertLine(doc, doc.lines.size(), '[' + nameBytes(*sectionName) + ']');
             insertLine(doc, doc.lines.size(), keyLine);
             return;
         }

@@ -1,18 +1,16 @@
 #include "convert/BatchControl.h"
 
-#include <QFile>
-#include <QFileInfo>
+#include "common/FileNames.h"
 
 namespace vc {
 
 bool discardFailedOutput(const RunEnd& end, const intputrec& job) {
     // A run counts only when the tool says so and left a file behind.
-    const QFileInfo output(job.outfile);
     const bool failed =
-        !end.started || end.crashed || end.exitCode != 0 || !output.exists() || output.size() == 0;
+        !end.started || end.crashed || end.exitCode != 0 || pathFileSize(job.outfile) <= 0;
     // Broken, and ours: left there it would only push the next run to name_1.
     if (failed && job.ownsOutput)
-        QFile::remove(job.outfile);
+        removeFilePath(job.outfile);
     return failed;
 }
 
@@ -88,8 +86,8 @@ void BatchControl::Bt_ConvertstopClick() {
     runner_.Kill();
     // What was written stays; a name claimed and never written would only push the next run
     // of the same title to name_1.
-    if (job_.ownsOutput && QFileInfo(job_.outfile).size() == 0)
-        QFile::remove(job_.outfile);
+    if (job_.ownsOutput && pathFileSize(job_.outfile) == 0)
+        removeFilePath(job_.outfile);
     if (current_ >= 0 && current_ < hooks_.rows())
         hooks_.setStatus(current_, QStringLiteral("Stop"));
     runner_.ShowBar(0);

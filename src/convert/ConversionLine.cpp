@@ -1,6 +1,7 @@
 #include "convert/ConversionLine.h"
 
 #include "common/Clock.h"
+#include "common/FileNames.h"
 #include "profiles/Catalogue.h"
 
 #include <QDir>
@@ -52,7 +53,7 @@ QString jobFolder(const QString& outputFolderText) {
 }
 
 NameClaim claimOnDisk(const QString& path) {
-    const QByteArray name = QFile::encodeName(path);
+    const QByteArray name = nameBytes(path);
     // O_EXCL never follows a link: a link of that name, dangling or not, is EEXIST.
     const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd >= 0) {

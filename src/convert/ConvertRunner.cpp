@@ -1,13 +1,16 @@
 #include "convert/ConvertRunner.h"
 
+#include "common/FileNames.h"
 #include "convert/Progress.h"
 
 #include <QDir>
 #include <csignal>
+#include <memory>
 #include <sched.h>
 #include <sys/prctl.h>
 #include <sys/resource.h>
 #include <unistd.h>
+#include <vector>
 
 namespace vc {
 
@@ -22,19 +25,54 @@ void ownGroupDyingWithUs(pid_t parent) {
         _exit(127);
 }
 
+// The argument and environment vectors, made before the fork: the child may not allocate.
+class ExactCommand {
+public:
+    ExactCommand(const QString& program, const QStringList& arguments,
+                 const QProcessEnvironment& environment) {
+        bytes_.push_back(nameBytes(program));
+        for (const QString& argument : arguments)
+            bytes_.push_back(nameBytes(argument));
+        const QStringList variables = environment.toStringList();
+        for (const QString& variable : variables)
+            bytes_.push_back(nameBytes(variable));
+        for (QByteArray& b : bytes_)
+            pointers_.push_back(b.data());
+        const auto argc = static_cast<std::ptrdiff_t>(arguments.size() + 1);
+        argv_.assign(pointers_.begin(), pointers_.begin() + argc);
+        argv_.push_back(nullptr);
+        if (!variables.isEmpty()) {
+            envp_.assign(pointers_.begin() + argc, pointers_.end());
+            envp_.push_back(nullptr);
+        }
+    }
+
+    void exec() const { execve(argv_[0], argv_.data(), envp_.empty() ? environ : envp_.data()); }
+
+private:
+    std::vector<QByteArray> bytes_;
+    std::vector<char*> pointers_;
+    std::vector<char*> argv_;
+    std::vector<char*> envp_;
+};
+
 } // namespace
 
-void startInOwnIdleGroup(QProcess& process) {
-    process.setChildProcessModifier([parent = getpid()] {
+void startChild(QProcess& process, const QString& program, const QStringList& arguments,
+                ChildPriority priority) {
+    // Qt passes arguments as UTF-8 and would change a name's bytes that are not; the child
+    // runs the exact bytes itself, and Qt's own exec only reports a failure of ours.
+    auto exact = std::make_shared<ExactCommand>(program, arguments, process.processEnvironment());
+    process.setChildProcessModifier([parent = getpid(), priority, exact] {
         ownGroupDyingWithUs(parent);
-        setpriority(PRIO_PROCESS, 0, 19);
-        sched_param param{};
-        sched_setscheduler(0, SCHED_IDLE, &param);
+        if (priority == ChildPriority::Idle) {
+            setpriority(PRIO_PROCESS, 0, 19);
+            sched_param param{};
+            sched_setscheduler(0, SCHED_IDLE, &param);
+        }
+        exact->exec();
     });
-}
-
-void startInOwnGroup(QProcess& process) {
-    process.setChildProcessModifier([parent = getpid()] { ownGroupDyingWithUs(parent); });
+    process.start(program, arguments);
 }
 
 void signalProcessGroup(qint64 pid, int signal) {
@@ -79,14 +117,11 @@ void ConvertRunner::Launch(const intputrec& job) {
 
     process_->setProcessChannelMode(QProcess::MergedChannels);
     process_->setWorkingDirectory(job_.workdir);
-    if (idlePriority_)
-        startInOwnIdleGroup(*process_);
-    else
-        startInOwnGroup(*process_);
     connect(process_, &QProcess::readyReadStandardOutput, this, &ConvertRunner::onReadyRead);
     connect(process_, &QProcess::finished, this, &ConvertRunner::onFinished);
     connect(process_, &QProcess::errorOccurred, this, &ConvertRunner::onError);
-    process_->start(job_.toolpath, toolArguments(job_));
+    startChild(*process_, job_.toolpath, toolArguments(job_),
+               idlePriority_ ? ChildPriority::Idle : ChildPriority::Normal);
     if (process_ && process_->state() != QProcess::NotRunning)
         pid_ = process_->processId();
 }

@@ -86,12 +86,13 @@ private:
     ProgressMarker bar_;
 };
 
-// Starts children in a new process group at the lowest CPU priority. Children started either
-// way die with the program, however it ends.
-void startInOwnIdleGroup(QProcess& process);
+// Idle: the lowest CPU priority, for conversions. Normal: for runs the user waits on.
+enum class ChildPriority { Idle, Normal };
 
-// Starts children in a new process group at the usual priority, for runs the user waits on.
-void startInOwnGroup(QProcess& process);
+// Starts the program in a new process group, passing the arguments' exact bytes (see
+// FileNames.h). Children started this way die with the program, however it ends.
+void startChild(QProcess& process, const QString& program, const QStringList& arguments,
+                ChildPriority priority);
 
 // Signals the group a child started by either of the above leads; the child alone when it
 // has not made its group yet. Does nothing for pid 0.

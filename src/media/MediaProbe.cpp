@@ -14,9 +14,6 @@ TtimeClientWaitThread::TtimeClientWaitThread(const QString& toolPath, const QStr
     process_.setProgram(toolPath);
     process_.setWorkingDirectory(workDir);
     process_.setProcessChannelMode(QProcess::MergedChannels);
-    // Its own group, so ending it also ends whatever it started. Normal priority: the user
-    // waits for every probe, and an idle-priority tool would starve behind any busy process.
-    startInOwnGroup(process_);
     limit_.setSingleShot(true);
     limit_.setInterval(limit);
     connect(&limit_, &QTimer::timeout, this, &TtimeClientWaitThread::onLimit);
@@ -45,8 +42,9 @@ TtimeClientWaitThread::~TtimeClientWaitThread() {
 }
 
 void TtimeClientWaitThread::start(const QStringList& arguments) {
-    process_.setArguments(arguments);
-    process_.start(QIODevice::ReadOnly);
+    // Its own group, so ending it also ends whatever it started. Normal priority: the user
+    // waits for every probe, and an idle-priority tool would starve behind any busy process.
+    startChild(process_, process_.program(), arguments, ChildPriority::Normal);
     if (process_.state() != QProcess::NotRunning) {
         pid_ = process_.processId();
         limit_.start();

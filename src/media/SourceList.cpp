@@ -1,5 +1,6 @@
 #include "media/SourceList.h"
 
+#include "common/FileNames.h"
 #include "media/MediaProbe.h"
 #include "shell/Dialogs.h"
 #include "shell/LanguageTable.h"
@@ -178,13 +179,12 @@ void SourceList::addFolder() {
 void SourceList::addPaths(const QStringList& paths) {
     lv_->show();
     for (const QString& path : paths) {
-        const QFileInfo info(path);
-        if (info.isDir()) {
+        if (isFolderPath(path)) {
             for (const QString& name : scannedEntries(path))
                 if (!cancelled_ && isScannedExtension(name))
                     addWithRetry(QDir(path).filePath(name), name);
         } else {
-            addWithRetry(path, info.fileName());
+            addWithRetry(path, QFileInfo(path).fileName());
         }
     }
 }
@@ -330,7 +330,7 @@ bool SourceList::eventFilter(QObject* watched, QEvent* event) {
             QStringList paths;
             for (const QUrl& url : drop->mimeData()->urls())
                 if (url.isLocalFile())
-                    paths << url.toLocalFile();
+                    paths << pathOfFileUrl(url);
             drop->acceptProposedAction();
             addDropped(paths);
             return true;

@@ -1,6 +1,7 @@
 #include "media/SourceRecords.h"
 
 #include "common/Clock.h"
+#include "common/FileNames.h"
 #include "media/MediaProbe.h"
 
 #include <QDir>
@@ -192,8 +193,7 @@ bool naturalLess(const QString& a, const QString& b) {
 }
 
 QStringList scannedEntries(const QString& folder) {
-    QStringList names = QDir(folder).entryList(
-        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::NoSort);
+    QStringList names = folderEntryNames(folder);
     std::sort(names.begin(), names.end(), naturalLess);
     return names;
 }

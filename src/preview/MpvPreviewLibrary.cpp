@@ -1,8 +1,9 @@
 #include "preview/MpvPreviewLibrary.h"
 
+#include "common/FileNames.h"
+
 #include <QCoreApplication>
 #include <QEvent>
-#include <QFileInfo>
 #include <QPainter>
 #include <QThread>
 #include <QWidget>
@@ -238,12 +239,12 @@ void MpvPreviewLibrary::Play(const QString& path) {
 }
 
 void MpvPreviewLibrary::runPlayback(Session& session, const QString& path, bool onGuiThread) {
-    const QFileInfo info(path);
     // A folder would make mpv queue every file in it.
-    if (path.isEmpty() || info.isDir())
+    if (path.isEmpty() || isFolderPath(path))
         return;
-    // An absolute path is never mistaken for a protocol prefix such as "av://".
-    const QByteArray file = info.absoluteFilePath().toUtf8();
+    // An absolute path is never mistaken for a protocol prefix such as "av://". mpv opens
+    // the bytes it is given, so a name in another encoding reaches the file as it is.
+    const QByteArray file = nameBytes(absoluteFilePath(path));
     const char* load[] = {"loadfile", file.constData(), "replace", nullptr};
     if (mpv_command_async(session.mpv, LoadReply, load) < 0)
         return;

@@ -1,5 +1,7 @@
 #include "shell/Dialogs.h"
 
+#include "common/FileNames.h"
+
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QMessageBox>
@@ -27,11 +29,16 @@ QStringList QtDialogs::openFiles(QWidget* parent, const QString& title, const QS
     dialog.setFileMode(QFileDialog::ExistingFiles);
     // Sources often sit in hidden folders (downloads of other programs, camera imports).
     dialog.setFilter(dialog.filter() | QDir::Hidden);
-    return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles() : QStringList();
+    QStringList files;
+    if (dialog.exec() == QDialog::Accepted)
+        for (const QString& file : dialog.selectedFiles())
+            files << entryMeant(file);
+    return files;
 }
 
 QString QtDialogs::chooseFolder(QWidget* parent, const QString& title, const QString& folder) {
-    return QFileDialog::getExistingDirectory(parent, title, folder);
+    const QString chosen = QFileDialog::getExistingDirectory(parent, title, folder);
+    return chosen.isEmpty() ? chosen : entryMeant(chosen);
 }
 
 bool isOpenableAddress(const QString& address) {
@@ -46,7 +53,7 @@ bool isOpenableAddress(const QString& address) {
 }
 
 bool QtShellActions::openFolder(const QString& path) {
-    return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+    return QDesktopServices::openUrl(fileUrlOf(path));
 }
 
 bool QtShellActions::openUrl(const QString& address) {

@@ -1,5 +1,7 @@
 #include "shell/SettingsWindows.h"
 
+#include "common/FileNames.h"
+
 #include <QButtonGroup>
 #include <QDir>
 #include <QFileSystemModel>
@@ -81,7 +83,8 @@ Tfm_dir::Tfm_dir(QWidget* parent) : QDialog(parent) {
 }
 
 void Tfm_dir::setCurrentFolder(const QString& folder) {
-    const QModelIndex index = model_->index(QDir::cleanPath(folder));
+    // The model knows names as Qt decodes them (see entryMeant).
+    const QModelIndex index = model_->index(QString::fromUtf8(nameBytes(QDir::cleanPath(folder))));
     if (!index.isValid())
         return;
     tree_->setCurrentIndex(index);
@@ -93,7 +96,7 @@ void Tfm_dir::bt_okClick() {
     const QString path = index.isValid() ? QDir::cleanPath(model_->filePath(index)) : QString();
     if (path.isEmpty())
         return; // nothing selected: the window stays open
-    result_ = QDir::toNativeSeparators(path);
+    result_ = QDir::toNativeSeparators(entryMeant(path));
     accept();
 }
 

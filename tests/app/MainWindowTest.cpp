@@ -1,5 +1,6 @@
 #include "app/MainWindow.h"
 #include "app/Program.h"
+#include "common/FileNames.h"
 #include "convert/ConvertRunner.h"
 #include "media/SourceList.h"
 #include "profiles/Catalogue.h"
@@ -19,12 +20,15 @@
 #include <QLineEdit>
 #include <QMap>
 #include <QMenu>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
+#include <cstdio>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 using namespace vc;
 
@@ -349,17 +353,26 @@ TEST_F(MainWindowTest, AddedFilesShowTheirEstimateAndProperties) {
 }
 
 TEST_F(MainWindowTest, ConvertsTheTickedRowsIntoTheOutputFolder) {
+    // Names in another encoding than UTF-8 (Latin-1 "é" is the lone byte 0xe9) keep their
+    // bytes from the settings and the list through the job and the tool, and back.
+    const QByteArray out = QFile::encodeName(config.path()) + "/out folder caf\xe9";
+    const QByteArray clip = QFile::encodeName(config.path()) + "/clip \xfc.mpg";
+    const auto cleanUp = qScopeGuard([&] {
+        test::removeTree(out);
+        test::removeTree(clip);
+    });
+    ASSERT_EQ(::rename(QFile::encodeName(test::makeClip(config.path(), "clip.mpg", {}, 1.0)),
+                       clip.constData()),
+              0);
     {
         QFile f(settingsPath());
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write("[profiles]\nFinishSelcet=1\n"); // open the folder afterwards
+        f.write("[output]\npath=" + out + "\n[profiles]\nFinishSelcet=1\n"); // open it afterwards
     }
     Tfm_main& main = start();
-    const QString out = QDir(config.path()).filePath("out folder");
-    dialogs.files = {{test::makeClip(config.path(), "clip ü.mpg", {}, 1.0)}};
+    dialogs.files = {{nameFromBytes(clip)}};
     main.button("bt_dvdopen")->click();
     ASSERT_EQ(main.sources()->rows(), 1);
-    main.ed_output()->setText(out);
     main.button("bt_start")->click();
     EXPECT_TRUE(main.converting());
     EXPECT_FALSE(main.button("bt_start")->isEnabled());
@@ -370,11 +383,15 @@ TEST_F(MainWindowTest, ConvertsTheTickedRowsIntoTheOutputFolder) {
         QTest::qWait(50);
     ASSERT_FALSE(main.converting());
     EXPECT_EQ(main.lv()->topLevelItem(0)->text(4), "Finish");
-    const QString made = QDir(out).filePath("clip ü" + profileExtension(main.selectedProfile()));
-    EXPECT_TRUE(QFileInfo(made).size() > 0) << made.toStdString();
-    EXPECT_EQ(main.outputFolder(), out); // taken by the conversion, so it will be saved
-    EXPECT_EQ(shell.folders, QStringList{out + "/"});
+    const QByteArray made = out + "/clip \xfc" + profileExtension(main.selectedProfile()).toUtf8();
+    struct stat st {};
+    EXPECT_TRUE(::stat(made.constData(), &st) == 0 && st.st_size > 0) << made.toStdString();
+    EXPECT_EQ(shell.folders, QStringList{nameFromBytes(out + "/")});
     EXPECT_TRUE(main.button("bt_start")->isEnabled());
+    main.close();
+    QFile saved(settingsPath());
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(saved.readAll().contains("path=" + out + "\n"));
 }
 
 TEST_F(MainWindowTest, StopAndAConfirmedCloseNeverShutTheComputerDown) {

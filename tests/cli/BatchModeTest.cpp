@@ -2,6 +2,8 @@
 // folder, real clips and the real converter tool.
 
 #include "TestSupport.h"
+#include "common/FileNames.h"
+#include "convert/ConvertRunner.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -15,6 +17,7 @@
 #include <QTemporaryDir>
 #include <QThread>
 #include <csignal>
+#include <cstdio>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -390,6 +393,35 @@ TEST_F(BatchModeTest, NamesAreShownEscapedNeverRaw) {
         << r.out.toStdString();
     EXPECT_TRUE(r.err.contains("gone\\x1b[31m.avi: no such file or folder")) << r.err.toStdString();
     EXPECT_EQ(QDir(path("out")).entryList(QDir::Files).size(), 1);
+}
+
+TEST_F(BatchModeTest, NamesInAnotherEncodingKeepTheirBytes) {
+    // Latin-1: "é" is the lone byte 0xe9, which as UTF-8 text would name another file.
+    const QByteArray in = QFile::encodeName(dir.path()) + "/in caf\xe9";
+    const QByteArray out = QFile::encodeName(dir.path()) + "/out caf\xe9";
+    const auto cleanUp = qScopeGuard([&] {
+        test::removeTree(in);
+        test::removeTree(out);
+    });
+    ASSERT_EQ(::mkdir(in.constData(), 0777), 0);
+    ASSERT_EQ(::rename(QFile::encodeName(test::makeClip(dir.path(), "clip.avi")).constData(),
+                       (in + "/clip \xfc.avi").constData()),
+              0);
+    writeFile(configFile("VideoConverter.ini"), "[output]\npath=" + out + "\n");
+
+    QProcess p;
+    p.setProcessEnvironment(environment());
+    startChild(p, programPath(), {"--convert", "--verbose", "--profile", "17", nameFromBytes(in)},
+               ChildPriority::Normal);
+    ASSERT_TRUE(p.waitForFinished(120000));
+    const QString shown = QString::fromUtf8(p.readAllStandardOutput());
+    EXPECT_EQ(p.exitCode(), 0) << shown.toStdString();
+    EXPECT_TRUE(commandLines(shown).value(0).contains("/in caf\\xe9/clip \\xfc.avi"))
+        << shown.toStdString();
+    const QStringList made = folderEntryNames(nameFromBytes(out));
+    ASSERT_EQ(made.size(), 1) << shown.toStdString();
+    EXPECT_TRUE(nameBytes(made[0]).startsWith("clip \xfc."));
+    EXPECT_GT(pathFileSize(nameFromBytes(out) + '/' + made[0]), 0);
 }
 
 TEST_F(BatchModeTest, SettingsThatAreNoFilesGiveDefaultsAndSigtermStillEndsTheRun) {

@@ -1,5 +1,8 @@
 #include "common/IniFile.h"
 
+#include "TestSupport.h"
+#include "common/FileNames.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -484,6 +487,47 @@ TEST_F(IniFileTest, RandomBytesNeverBreakReadsOrLoseData) {
         EXPECT_EQ(ini.readString("Fuzz Section", "key"), "value") << bytes.toHex().constData();
         EXPECT_TRUE(get("fuzz.ini").startsWith(bytes)) << bytes.toHex().constData();
     }
+}
+
+// Names in another encoding than UTF-8 (a Latin-1 "é" is the lone byte 0xe9) keep their bytes
+// through text, the INI files, the file system calls and file:// addresses.
+TEST_F(IniFileTest, NamesInAnyEncodingKeepTheirBytes) {
+    std::mt19937 random(20261208);
+    const QList<QByteArray> notable = {"caf\xe9",          "\xc3\xa9",     "\xc0\x80",
+                                       "\xed\xa0\x80",     "\xed\xb2\x80", "\xf4\x90\x80\x80",
+                                       "\xf0\x9f\x8e\xac", "\xe2\x82",     "\xff\xfe"};
+    for (int round = 0; round < 2000; ++round) {
+        QByteArray bytes = notable.value(round);
+        for (int i = 0, n = int(random() % 12); bytes.isEmpty() && i < n; ++i)
+            bytes += char(0x7f + random() % 0x81);
+        const QString text = nameFromBytes(bytes);
+        ASSERT_EQ(nameBytes(text), bytes) << bytes.toHex().constData();
+        if (QUtf8StringView(bytes).isValidUtf8() && !bytes.contains('\xed')) {
+            EXPECT_EQ(text, QString::fromUtf8(bytes)) << bytes.toHex().constData();
+        }
+    }
+
+    const QByteArray folder = QFile::encodeName(dir_.path()) + "/out caf\xe9";
+    const auto cleanUp = qScopeGuard([&] { test::removeTree(folder); });
+    const QByteArray settings = "[output]\npath=" + folder + "\n[profiles]\nselcetsubindex=3\n";
+    put("settings.ini", settings);
+    IniFile ini(QStringLiteral("settings.ini"));
+    const QString path = ini.readString("output", "path");
+    EXPECT_EQ(nameBytes(path), folder);
+    ASSERT_TRUE(ini.writeString("profiles", "selcetsubindex", "4"));
+    ASSERT_TRUE(ini.writeString("output", "path", path));
+    EXPECT_EQ(get("settings.ini"), "[output]\npath=" + folder + "\n[profiles]\nselcetsubindex=4\n");
+
+    ASSERT_TRUE(makeFolderPath(path + "/inner"));
+    EXPECT_TRUE(isFolderPath(path));
+    struct stat st {};
+    EXPECT_EQ(::stat((folder + "/inner").constData(), &st), 0);
+    EXPECT_EQ(folderEntryNames(path), QStringList{"inner"});
+    EXPECT_TRUE(folderEntryNames(dir_.path()).contains(nameFromBytes("out caf\xe9")));
+    // As a file dialog hands it back.
+    EXPECT_EQ(entryMeant(QString::fromUtf8(folder + "/inner")), path + "/inner");
+    EXPECT_EQ(pathOfFileUrl(fileUrlOf(path)), path);
+    EXPECT_TRUE(fileUrlOf(path).toEncoded().endsWith("/out%20caf%E9"));
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "convert/ConvertRunner.h"
 
 #include "TestSupport.h"
+#include "common/FileNames.h"
 
 #include <QDir>
 #include <QFile>
@@ -207,15 +208,20 @@ TEST_F(RunnerTest, SuspendResumeAndKillReachTheWholeGroup) {
     EXPECT_TRUE(gone);
 }
 
-TEST(RunnerGroup, ChildrenRunAloneAtIdlePriority) {
+TEST(RunnerGroup, ChildrenRunAloneAtIdlePriorityWithTheirArgumentsExact) {
     QProcess probe;
-    startInOwnIdleGroup(probe);
-    probe.start("/bin/sh", {"-c", "cat /proc/$$/stat"});
+    // A Latin-1 name: as UTF-8 its byte would reach the child as something else.
+    const QByteArray name("caf\xe9 \"x\".mp4");
+    startChild(probe, "/bin/sh",
+               {"-c", "printf '%s|' \"$1\"; cat /proc/$$/stat", "sh", nameFromBytes(name)},
+               ChildPriority::Idle);
     ASSERT_TRUE(probe.waitForStarted(5000));
     const qint64 pid = probe.processId();
     ASSERT_TRUE(probe.waitForFinished(5000));
+    QByteArray stat = probe.readAll();
+    ASSERT_TRUE(stat.startsWith(name + '|')) << stat.toStdString();
+    stat = stat.mid(name.size() + 1);
     // Fields after the command name: state is field 3, pgrp 5, nice 19, policy 41.
-    const QByteArray stat = probe.readAll();
     const QList<QByteArray> f = stat.mid(stat.lastIndexOf(')') + 2).split(' ');
     ASSERT_GT(f.size(), 38);
     EXPECT_EQ(f[5 - 3].toLongLong(), pid);

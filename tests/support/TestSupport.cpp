@@ -2,7 +2,9 @@
 
 #include <QDir>
 #include <QProcess>
+#include <ftw.h>
 #include <gtest/gtest.h>
+#include <stdio.h>
 
 namespace vc::test {
 
@@ -51,6 +53,16 @@ QString makeClip(const QString& dir, const QString& fileName, const QStringList&
     EXPECT_TRUE(r.started && !r.crashed && r.exitCode == 0)
         << "ffmpeg could not make " << fileName.toStdString() << ": " << r.output.toStdString();
     return path;
+}
+
+void removeTree(const QByteArray& path) {
+    nftw(
+        path.constData(),
+        [](const char* name, const struct stat*, int, FTW*) {
+            ::remove(name); // what is left, QTemporaryDir reports
+            return 0;
+        },
+        16, FTW_DEPTH | FTW_PHYS);
 }
 
 } // namespace vc::test

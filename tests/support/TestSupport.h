@@ -27,6 +27,9 @@ QString makeClip(const QString& dir, const QString& fileName, const QStringList&
                  double seconds = 1.0, const QString& size = QStringLiteral("160x120"),
                  bool withVideo = true, bool withAudio = true);
 
+// Removes a tree whose names may not be UTF-8, which QDir::removeRecursively cannot reach.
+void removeTree(const QByteArray& path);
+
 } // namespace vc::test
 
 #include <ostream>
