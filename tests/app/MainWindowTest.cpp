@@ -299,7 +299,18 @@ TEST_F(MainWindowTest, ThePickerOpensOnRequestAndClosesOnAnyPress) {
     QTest::mousePress(main.lv()->viewport(), Qt::LeftButton);
     EXPECT_FALSE(strip->isVisible());
 
+    // A sub-panel opens beside its opener, never under the pointer, and a click on the opener
+    // selects nothing.
     main.openPicker();
+    emit picker->button(3)->entered();
+    QWidget* sub = main.control("pl_mpeg");
+    ASSERT_TRUE(sub->isVisible());
+    const QRect opener(picker->button(3)->mapTo(&main, QPoint()), picker->button(3)->size());
+    EXPECT_FALSE(sub->geometry().intersects(opener)) << sub->x() << " " << opener.right();
+    QTest::mouseClick(picker->button(3), Qt::LeftButton, {}, QPoint(opener.width() - 4, 20));
+    EXPECT_TRUE(strip->isVisible());
+    EXPECT_EQ(main.selectedProfile(), 1);
+
     main.control("pl_video1")->hide();
     main.control("pl_video2")->show();
     QTest::mouseClick(picker->button(13), Qt::LeftButton); // names a profile, takes no click
