@@ -8,6 +8,7 @@
 #include "media/PropertiesWindow.h"
 #include "media/SourceList.h"
 #include "preview/CutterWindow.h"
+#include "preview/PosterFrame.h"
 #include "preview/PreviewPlayer.h"
 #include "profiles/Catalogue.h"
 #include "profiles/ProfilePicker.h"
@@ -34,6 +35,7 @@
 #include <QStyle>
 #include <QSystemTrayIcon>
 #include <QTreeWidget>
+#include <utility>
 
 namespace vc {
 
@@ -141,6 +143,13 @@ void Tfm_main::createControls() {
     auto* channels = static_cast<QComboBox*>(controls_.value(QStringLiteral("cb_channel")));
     channels->addItems({QStringLiteral("Mono"), QStringLiteral("Stereo")});
     channels->setCurrentIndex(1);
+    // Only a disc title has tracks to choose; until one is selected the boxes say so.
+    for (const auto& [name, placeholder] :
+         {std::pair{"cb_audio", "Default track"}, std::pair{"cb_subtitle", "No subtitles"}}) {
+        auto* box = static_cast<QComboBox*>(controls_.value(QLatin1String(name)));
+        box->setPlaceholderText(QLatin1String(placeholder));
+        box->setEnabled(false);
+    }
 
     ed_output_ = new QLineEdit(this);
     ed_output_->setObjectName(QStringLiteral("ed_output"));
@@ -473,9 +482,14 @@ void Tfm_main::createSourceList() {
     hooks.rowShown = [this](int row) {
         player_->setPreviewItem(row);
         if (elements_.alltime) {
-            elements_.alltime->setText(sources_->records().info(row).duration);
+            elements_.alltime->setText(row >= 0 ? sources_->records().info(row).duration
+                                                : QStringLiteral("00:00:00"));
             elements_.alltime->redraw();
         }
+        if (poster_ && row >= 0)
+            poster_->show(sources_->records().info(row).path);
+        else if (poster_)
+            poster_->clear();
     };
     sources_ = new SourceList(lv_, *probe_, dialogs_, language_, hooks, this);
 

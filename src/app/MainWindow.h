@@ -28,6 +28,7 @@ class BatchControl;
 class ConvertRunner;
 class PreviewLibrary;
 class PreviewPlayer;
+class PosterFrame;
 class Tfm_dvdcutter;
 class Dialogs;
 class ImageButton;
@@ -116,6 +117,7 @@ public:
     BatchControl* batch() const { return batch_; }
     int previewItem() const;
     PreviewPlayer* player() const { return player_.get(); }
+    PosterFrame* poster() const { return poster_; }
     bool playing() const;
     // Saves the frame at the shown position as a bitmap in the output folder.
     void bt_imagesClick();
@@ -199,6 +201,7 @@ private:
     QString jobFolder_;
     std::unique_ptr<PreviewLibrary> ownLibrary_;
     std::unique_ptr<PreviewPlayer> player_;
+    PosterFrame* poster_ = nullptr;
     ProductLinks links_;
 
     // Run state.

@@ -126,6 +126,10 @@ void Tfm_main::refreshCommandState() {
         for (QAction* action : m->actions())
             if (enabled.contains(action->objectName()))
                 action->setEnabled(enabled.value(action->objectName()));
+    // Pause acts on the preview only, as Stop does.
+    for (SkinElement* pause : {elements_.pause, elements_.cut_pause})
+        if (pause)
+            pause->setEnabled(enabled.value(QStringLiteral("bt_playstop")));
     for (SkinElement* slider : {elements_.play_bar, elements_.cut_play_bar}) {
         if (!slider)
             continue;

@@ -6,6 +6,7 @@
 #include "media/SourceList.h"
 #include "preview/CutterWindow.h"
 #include "preview/MpvPreviewLibrary.h"
+#include "preview/PosterFrame.h"
 #include "preview/PreviewPlayer.h"
 #include "preview/Snapshot.h"
 #include "profiles/ProfileSelector.h"
@@ -75,6 +76,8 @@ void Tfm_main::createPreview(PreviewLibrary* library) {
     };
     player_ = std::make_unique<PreviewPlayer>(*library, h);
     player_->setMainPanel(controls_.value(QStringLiteral("pl_play")));
+    poster_ = new PosterFrame(controls_.value(QStringLiteral("pl_play")), program_.toolPath,
+                              program_.folder, this);
 
     const auto wire = [this](const char* name, void (PreviewPlayer::*command)()) {
         connect(buttons_.value(QLatin1String(name)), &QAbstractButton::clicked, player_.get(),

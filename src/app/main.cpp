@@ -21,8 +21,7 @@ int runBatch(int argc, char** argv, const QStringList& arguments) {
     const vc::ProgramInfo info = vc::ProgramInfo::fromArgv0(QString::fromLocal8Bit(argv[0]),
                                                             QCoreApplication::applicationDirPath());
     QCoreApplication::setApplicationName(info.name);
-    return vc::cli::runBatchMode({info.folder, info.fileName, info.name, info.toolPath},
-                                 arguments);
+    return vc::cli::runBatchMode({info.folder, info.fileName, info.name, info.toolPath}, arguments);
 }
 
 } // namespace

@@ -222,6 +222,16 @@ void SourceList::remove() {
         lv_->setCurrentItem(item);
         lv_->setFocus();
     }
+    afterRemoval();
+}
+
+void SourceList::afterRemoval() {
+    // Nothing may keep describing a file that is gone; an empty list gives way to the
+    // skin's empty state behind it.
+    if (lv_->topLevelItemCount() == 0)
+        lv_->hide();
+    if (hooks_.rowShown)
+        hooks_.rowShown(firstSelectedRow());
     refresh();
 }
 
@@ -234,6 +244,8 @@ void SourceList::clear() {
     if (text && dialogs_.question(lv_->window(), Caption, *text)) {
         lv_->clear();
         records_.clear();
+        afterRemoval();
+        return;
     }
     refresh();
 }

@@ -30,7 +30,7 @@ public:
         // The folder to scan, chosen by the user; empty when cancelled.
         std::function<QString()> chooseFolder;
         std::function<void()> refreshCommands;
-        // A row became the one shown: its duration goes to the time display.
+        // A row became the one shown (-1: none is left): its duration goes to the time display.
         std::function<void(int row)> rowShown;
     };
 
@@ -85,6 +85,7 @@ private:
     void addWithRetry(const QString& path, const QString& shownName);
     void addPaths(const QStringList& paths);
     void selectFirstWhenNoneSelected();
+    void afterRemoval();
     void commitRename();
     void refresh();
 

@@ -66,6 +66,7 @@ SkinSetup setUpSkin(TSkin& skin, QWidget* mainWindow, QWidget* cutterWindow,
         setup.error = main.error;
         return setup;
     }
+    el.pause = main.form->element(QStringLiteral("pause"));
     el.playposBar = ProgressMarker(el.playpos, PlayposWidth);
     el.convertposBar = ProgressMarker(el.convertpos, ConvertposWidth);
     el.convertposBar.show(0);
@@ -89,6 +90,7 @@ SkinSetup setUpSkin(TSkin& skin, QWidget* mainWindow, QWidget* cutterWindow,
         setup.error = cutter.error;
         return setup;
     }
+    el.cut_pause = cutter.form->element(QStringLiteral("pause"));
     el.cutplayposBar = ProgressMarker(el.cutplaypos, CutplayposWidth);
     el.cutplayposBar.show(0);
     return setup;

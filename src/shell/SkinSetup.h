@@ -30,6 +30,10 @@ struct SkinElements {
     SkinElement* cut_play_bar = nullptr;
     SkinElement* cutplaypos = nullptr;
 
+    // Optional: shown disabled while nothing plays, so they never look as if they could act.
+    SkinElement* pause = nullptr;
+    SkinElement* cut_pause = nullptr;
+
     ProgressMarker playposBar;
     ProgressMarker convertposBar;
     ProgressMarker cutplayposBar;

@@ -3,12 +3,15 @@
 #include "FakePreviewLibrary.h"
 #include "convert/ConvertRunner.h"
 #include "media/SourceList.h"
+#include "preview/PosterFrame.h"
 #include "preview/PreviewPlayer.h"
 #include "shell/ImageButton.h"
 #include "shell/TSkin.h"
 
+#include <QComboBox>
 #include <QElapsedTimer>
 #include <QImage>
+#include <QLabel>
 #include <QLineEdit>
 #include <QTest>
 #include <QTimer>
@@ -155,4 +158,42 @@ TEST_F(MainWindowPreviewTest, ACutRangeIsWhatGetsConverted) {
     const test::ProcessResult probe = test::runProcess(
         "ffprobe", {"-v", "error", "-show_entries", "format=duration", "-of", "csv=p=0", made});
     EXPECT_NEAR(QString::fromUtf8(probe.output).trimmed().toDouble(), 50.0, 0.6);
+}
+
+TEST_F(MainWindowPreviewTest, NothingShownDescribesAFileThatIsNotTheSelectedOne) {
+    const QString a = test::makeClip(config.path(), "a.mpg", {}, 2.0);
+    const QString b = test::makeClip(config.path(), "b.mpg", {}, 4.0);
+    Tfm_main& main = startWithClips({a, b});
+    ASSERT_EQ(main.sources()->rows(), 2);
+    const auto pause = [&](QWidget* window) {
+        return static_cast<SkinElement*>(main.skin()->skinObject(window)->findChild("pause"));
+    };
+    // Controls that cannot act look so.
+    EXPECT_FALSE(pause(&main)->isEnabled());
+    EXPECT_FALSE(pause(&program->cutter())->isEnabled());
+    for (const char* box : {"cb_audio", "cb_subtitle"}) {
+        const auto* combo = static_cast<QComboBox*>(main.control(box));
+        EXPECT_FALSE(combo->isEnabled());
+        EXPECT_FALSE(combo->placeholderText().isEmpty());
+    }
+
+    // The shown row's first frame, not a black panel.
+    selectRow(main, 0);
+    ASSERT_TRUE(waitFor([&] { return main.poster()->shownPath() == a; }));
+    const QImage frame = main.poster()->label()->pixmap().toImage();
+    const QColor middle = frame.pixelColor(frame.width() / 2, frame.height() / 2);
+    EXPECT_GT(middle.red() + middle.green() + middle.blue(), 60);
+    EXPECT_TRUE(main.poster()->label()->isVisible());
+    EXPECT_EQ(elementText(main, &main, "alltime"), "00:00:02");
+
+    // Removing it shows the row that takes its place; removing the last one shows nothing.
+    main.button("bt_remove")->click();
+    ASSERT_TRUE(waitFor([&] { return main.poster()->shownPath() == b; }));
+    EXPECT_EQ(elementText(main, &main, "alltime"), "00:00:04");
+    main.button("bt_remove")->click();
+    EXPECT_EQ(main.sources()->rows(), 0);
+    EXPECT_FALSE(main.lv()->isVisible()); // the empty state behind it shows again
+    EXPECT_EQ(elementText(main, &main, "alltime"), "00:00:00");
+    EXPECT_FALSE(main.poster()->label()->isVisible());
+    EXPECT_TRUE(main.poster()->shownPath().isEmpty());
 }
