@@ -23,6 +23,7 @@ public:
     bool openFolder(const QString&) override { return true; }
     bool openUrl(const QString&) override { return true; }
     bool powerOff() override { return true; }
+    bool notify(const QString&, const QString&, std::function<void()>) override { return true; }
 };
 
 } // namespace

@@ -171,6 +171,7 @@ private:
     // The output field's text as the folder in force, created when missing; absolute when
     // not empty.
     QString takeOutputFolder();
+    void notifyBatchEnd();
     ConversionInputs conversionInputs(int row, const QString& folderText) const;
     void createPreview(PreviewLibrary* library);
     void connectPreviewDisplay();

@@ -15,6 +15,7 @@
 #include <QDir>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPointer>
 #include <QTreeWidget>
 
 namespace vc {
@@ -54,6 +55,7 @@ void Tfm_main::createBatch() {
         dialogs_.information(this, Caption, text);
     };
     hooks.batchFinished = [this] {
+        notifyBatchEnd();
         if (finishAction_ == 1)
             shell_.openFolder(jobFolder_);
         else if (finishAction_ == 2)
@@ -67,6 +69,30 @@ void Tfm_main::createBatch() {
     wire("bt_start", &BatchControl::bt_startClick);
     wire("bt_pause", &BatchControl::bt_pauseClick);
     wire("Bt_Convertstop", &BatchControl::Bt_ConvertstopClick);
+}
+
+void Tfm_main::notifyBatchEnd() {
+    // Someone at the window sees the statuses; someone elsewhere is told.
+    if (isActiveWindow())
+        return;
+    int finished = 0;
+    int failed = 0;
+    for (int row = 0; row < sources_->rows(); ++row) {
+        if (!sources_->isTicked(row))
+            continue;
+        const QString status = lv_->topLevelItem(row)->text(SourceList::StatusColumn);
+        finished += status == QLatin1String("Finish");
+        failed += status == QLatin1String("Failed");
+    }
+    QPointer<Tfm_main> window(this);
+    shell_.notify(Caption, batchEndText(finished, failed), [window] {
+        if (!window)
+            return;
+        if (window->isMinimized() || !window->isVisible())
+            window->showNormal();
+        window->raise();
+        window->activateWindow();
+    });
 }
 
 QString Tfm_main::takeOutputFolder() {

@@ -4,6 +4,14 @@
 
 namespace vc {
 
+QString batchEndText(int finished, int failed) {
+    QString text = finished == 1 ? QStringLiteral("1 file converted")
+                                 : QStringLiteral("%1 files converted").arg(finished);
+    if (failed > 0)
+        text += QStringLiteral(", %1 failed").arg(failed);
+    return text + u'.';
+}
+
 bool discardFailedOutput(const RunEnd& end, const intputrec& job) {
     // A run counts only when the tool says so and left a file behind.
     const bool failed =

@@ -7,6 +7,9 @@
 
 namespace vc {
 
+// What a batch that ended unwatched reports: "3 files converted, 1 failed."
+QString batchEndText(int finished, int failed);
+
 // Whether a run failed; a failed run's output file goes when the run created it.
 bool discardFailedOutput(const RunEnd& end, const intputrec& job);
 

@@ -1,6 +1,7 @@
 #include "shell/Dialogs.h"
 
 #include "common/FileNames.h"
+#include "shell/DesktopNotifications.h"
 
 #include <QDesktopServices>
 #include <QFileDialog>
@@ -64,6 +65,12 @@ bool QtShellActions::openUrl(const QString& address) {
 
 bool QtShellActions::powerOff() {
     return QProcess::startDetached(QStringLiteral("systemctl"), {QStringLiteral("poweroff")});
+}
+
+bool QtShellActions::notify(const QString& title, const QString& text,
+                            std::function<void()> clicked) {
+    static DesktopNotifications notifications;
+    return notifications.show(title, text, std::move(clicked));
 }
 
 } // namespace vc

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 class QWidget;
 
@@ -41,6 +42,10 @@ public:
     // Only http, https and mailto addresses are opened; anything else is refused.
     virtual bool openUrl(const QString& address) = 0;
     virtual bool powerOff() = 0;
+    // A desktop notification; clicked runs when the user clicks it. False when the desktop
+    // has no notification service.
+    virtual bool notify(const QString& title, const QString& text,
+                        std::function<void()> clicked) = 0;
 };
 
 class QtShellActions : public ShellActions {
@@ -48,6 +53,7 @@ public:
     bool openFolder(const QString& path) override;
     bool openUrl(const QString& address) override;
     bool powerOff() override;
+    bool notify(const QString& title, const QString& text, std::function<void()> clicked) override;
 };
 
 // Whether an address from a data file may be handed to the desktop.

@@ -388,6 +388,9 @@ TEST_F(MainWindowTest, ConvertsTheTickedRowsIntoTheOutputFolder) {
     EXPECT_TRUE(main.converting());
     EXPECT_FALSE(main.button("bt_start")->isEnabled());
     EXPECT_TRUE(main.button("Bt_Convertstop")->isEnabled());
+    QWidget elsewhere; // the user went to another window meanwhile
+    elsewhere.show();
+    QApplication::setActiveWindow(&elsewhere);
     QElapsedTimer t;
     t.start();
     while (main.converting() && t.elapsed() < 180000)
@@ -398,6 +401,14 @@ TEST_F(MainWindowTest, ConvertsTheTickedRowsIntoTheOutputFolder) {
     struct stat st {};
     EXPECT_TRUE(::stat(made.constData(), &st) == 0 && st.st_size > 0) << made.toStdString();
     EXPECT_EQ(shell.folders, QStringList{nameFromBytes(out + "/")});
+    // The batch ended with the window in the background: the desktop is told, and a click
+    // on the notice brings the window back.
+    ASSERT_FALSE(main.isActiveWindow());
+    ASSERT_EQ(shell.notifications.size(), 1);
+    EXPECT_EQ(shell.notifications[0].text, "1 file converted.");
+    main.showMinimized();
+    shell.notifications[0].clicked();
+    EXPECT_FALSE(main.isMinimized());
     EXPECT_TRUE(main.button("bt_start")->isEnabled());
     main.close();
     QFile saved(settingsPath());

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 #include <deque>
+#include <functional>
 
 namespace vc::test {
 
@@ -75,6 +76,16 @@ public:
     }
     bool powerOff() override {
         ++powerOffs;
+        return true;
+    }
+    struct Notification {
+        QString title;
+        QString text;
+        std::function<void()> clicked;
+    };
+    QList<Notification> notifications;
+    bool notify(const QString& title, const QString& text, std::function<void()> clicked) override {
+        notifications.push_back({title, text, std::move(clicked)});
         return true;
     }
 };
