@@ -8,6 +8,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTreeView>
@@ -64,10 +65,27 @@ Tfm_dir::Tfm_dir(QWidget* parent) : QDialog(parent) {
     tree_ = new QTreeView(this);
     tree_->setObjectName(QStringLiteral("ShellTreeView1"));
     tree_->setModel(model_);
-    tree_->setRootIndex(model_->index(QDir::rootPath()));
+    tree_->setRootIndex(model_->index(QDir::homePath()));
     for (int column = 1; column < model_->columnCount(); ++column)
         tree_->hideColumn(column);
     tree_->header()->hide();
+    // Long names scroll sideways instead of being cut.
+    tree_->header()->setStretchLastSection(false);
+    tree_->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+    field_ = new QLineEdit(this);
+    field_->setObjectName(QStringLiteral("ed_dir"));
+    field_->setReadOnly(true);
+    connect(tree_->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex& index) {
+                if (index.isValid())
+                    field_->setText(QDir::toNativeSeparators(
+                        entryMeant(QDir::cleanPath(model_->filePath(index)))));
+            });
+    // The model reads folders in the background; a folder to reveal may arrive later.
+    connect(model_, &QFileSystemModel::directoryLoaded, this, [this] {
+        if (reveal_.isValid())
+            tree_->scrollTo(reveal_, QAbstractItemView::PositionAtCenter);
+    });
     auto* ok = new QPushButton(QStringLiteral("Ok"), this);
     auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
     connect(ok, &QPushButton::clicked, this, &Tfm_dir::bt_okClick);
@@ -78,17 +96,26 @@ Tfm_dir::Tfm_dir(QWidget* parent) : QDialog(parent) {
     buttons->addWidget(cancel);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(tree_);
+    layout->addWidget(field_);
     layout->addLayout(buttons);
-    resize(360, 420);
+    resize(460, 480);
 }
 
 void Tfm_dir::setCurrentFolder(const QString& folder) {
+    // The home folder is the root, as the desktop's places are; a folder elsewhere is shown
+    // from the file system's root so that it can still be selected.
+    const QString clean = QDir::cleanPath(folder);
+    const QString home = QDir::cleanPath(QDir::homePath());
+    const bool atHome = clean == home || clean.startsWith(home + u'/');
+    tree_->setRootIndex(model_->index(atHome ? home : QDir::rootPath()));
     // The model knows names as Qt decodes them (see entryMeant).
-    const QModelIndex index = model_->index(QString::fromUtf8(nameBytes(QDir::cleanPath(folder))));
+    const QModelIndex index = model_->index(QString::fromUtf8(nameBytes(clean)));
     if (!index.isValid())
         return;
+    reveal_ = index;
     tree_->setCurrentIndex(index);
-    tree_->scrollTo(index);
+    tree_->scrollTo(index, QAbstractItemView::PositionAtCenter);
+    field_->setText(QDir::toNativeSeparators(clean));
 }
 
 void Tfm_dir::bt_okClick() {

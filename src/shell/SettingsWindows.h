@@ -1,10 +1,12 @@
 #pragma once
 
 #include <QDialog>
+#include <QPersistentModelIndex>
 
 class QButtonGroup;
 class QFileSystemModel;
 class QGroupBox;
+class QLineEdit;
 class QTreeView;
 
 namespace vc {
@@ -38,6 +40,7 @@ public:
     // Selects and reveals a folder in the tree.
     void setCurrentFolder(const QString& folder);
     QTreeView* tree() const { return tree_; }
+    QLineEdit* field() const { return field_; }
 
     // What "Ok" and "Cancel" do; public so that tests can press them.
     void bt_okClick();
@@ -46,6 +49,8 @@ public:
 private:
     QFileSystemModel* model_;
     QTreeView* tree_;
+    QLineEdit* field_;
+    QPersistentModelIndex reveal_;
     QString result_;
 };
 

@@ -3,7 +3,11 @@
 #include <QAbstractButton>
 #include <QButtonGroup>
 #include <QDir>
+#include <QFile>
+#include <QFileSystemModel>
+#include <QLineEdit>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 #include <QTreeView>
 #include <gtest/gtest.h>
@@ -46,4 +50,28 @@ TEST(SettingsWindow, OkReturnsTheChosenActionAndCancelNothing) {
         window.reject();
     });
     EXPECT_EQ(window.choose(0), -1);
+}
+
+TEST(OutputDirectoryWindow, OpensAtHomeWithTheCurrentFolderSelectedWholeAndItsPathShown) {
+    QTemporaryDir home;
+    const QByteArray oldHome = qgetenv("HOME");
+    qputenv("HOME", QFile::encodeName(home.path()));
+    const QString name = "A folder for the converted holiday films of the whole family, 2026";
+    const QString folder = QDir(home.path()).filePath("Videos/" + name);
+    QDir().mkpath(folder);
+    {
+        Tfm_dir window;
+        window.setCurrentFolder(folder);
+        window.show();
+        QTest::qWait(300);
+        const auto* model = static_cast<const QFileSystemModel*>(window.tree()->model());
+        EXPECT_EQ(model->filePath(window.tree()->rootIndex()), home.path());
+        EXPECT_EQ(model->filePath(window.tree()->currentIndex()), folder);
+        EXPECT_EQ(window.field()->text(), folder);
+        const QRect shown = window.tree()->visualRect(window.tree()->currentIndex());
+        EXPECT_TRUE(window.tree()->viewport()->rect().intersects(shown));
+        EXPECT_GE(window.tree()->columnWidth(0),
+                  window.tree()->fontMetrics().horizontalAdvance(name));
+    }
+    qputenv("HOME", oldHome);
 }
