@@ -21,8 +21,7 @@ int runBatch(int argc, char** argv, const QStringList& arguments) {
     const vc::ProgramInfo info = vc::ProgramInfo::fromArgv0(QString::fromLocal8Bit(argv[0]),
                                                             QCoreApplication::applicationDirPath());
     QCoreApplication::setApplicationName(info.name);
-    return vc::cli::runBatchMode({info.folder, info.fileName, info.name, info.toolPath},
-                                 arguments);
+    return vc::cli::runBatchMode({info.folder, info.fileName, info.name, info.toolPath}, arguments);
 }
 
 } // namespace
@@ -33,10 +32,15 @@ int main(int argc, char** argv) {
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
         arguments << vc::nameFromBytes(argv[i]);
-    if (vc::cli::modeOf(arguments) != vc::cli::Mode::Window)
+    // Help, version and a wrong command line are answered on the console, with no display.
+    const vc::cli::ParseResult parsed = vc::cli::parseArguments(arguments);
+    if (parsed.options.mode != vc::cli::Mode::Window || !parsed.ok())
         return runBatch(argc, argv, arguments);
 
-    QApplication app(argc, argv);
+    // Qt sees none of the arguments: they are all files, which it must not take for its own
+    // options.
+    int qtArgc = 1;
+    QApplication app(qtArgc, argv);
     // Numbers handed to the converter tool and the preview library are always "C" formatted.
     std::setlocale(LC_NUMERIC, "C");
     const vc::ProgramInfo info = vc::ProgramInfo::fromArgv0(QString::fromLocal8Bit(argv[0]),
