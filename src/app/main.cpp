@@ -1,5 +1,6 @@
 #include "app/CloseSignals.h"
 #include "app/Program.h"
+#include "app/SingleInstance.h"
 #include "cli/BatchRun.h"
 #include "common/FileNames.h"
 #include "shell/Dialogs.h"
@@ -8,6 +9,7 @@
 #include <QDir>
 #include <QIcon>
 #include <clocale>
+#include <cstdio>
 
 namespace {
 
@@ -46,12 +48,28 @@ int main(int argc, char** argv) {
     const vc::ProgramInfo info = vc::ProgramInfo::fromArgv0(QString::fromLocal8Bit(argv[0]),
                                                             QCoreApplication::applicationDirPath());
     QApplication::setApplicationName(info.name);
-    QApplication::setWindowIcon(QIcon(QDir(info.folder).filePath(QStringLiteral("skin/logo.png"))));
 
+    // Against this start's working folder: the window that takes them may have another.
+    QStringList paths;
+    for (const QString& input : parsed.options.inputs)
+        if (!input.isEmpty())
+            paths << vc::absoluteFilePath(input);
+    const vc::InstanceStart instance = vc::startInstance(vc::instanceSocketPath(info.name), paths);
+    if (instance.handedOff)
+        return 0;
+    if (instance.noAnswer)
+        std::fprintf(stderr, "%s: the open window does not answer; opening another.\n", argv[0]);
+
+    QApplication::setWindowIcon(QIcon(QDir(info.folder).filePath(QStringLiteral("skin/logo.png"))));
     vc::QtDialogs dialogs;
     vc::QtShellActions shell;
     vc::Program program(info, dialogs, shell);
-    const vc::CloseSignals closeSignals([&program] { program.main().closeOnSignal(); });
-    program.main().show();
+    vc::Tfm_main& main = program.main();
+    const vc::CloseSignals closeSignals([&main] { main.closeOnSignal(); });
+    if (instance.server)
+        QObject::connect(instance.server.get(), &vc::InstanceServer::handedOff, &main,
+                         &vc::Tfm_main::addFromOutside);
+    main.show();
+    main.addFromOutside(paths);
     return QApplication::exec();
 }
