@@ -64,12 +64,12 @@ int main(int argc, char** argv) {
     vc::QtDialogs dialogs;
     vc::QtShellActions shell;
     vc::Program program(info, dialogs, shell);
-    vc::Tfm_main& main = program.main();
-    const vc::CloseSignals closeSignals([&main] { main.closeOnSignal(); });
+    vc::Tfm_main& window = program.main();
+    const vc::CloseSignals closeSignals([&window] { window.closeOnSignal(); });
     if (instance.server)
-        QObject::connect(instance.server.get(), &vc::InstanceServer::handedOff, &main,
+        QObject::connect(instance.server.get(), &vc::InstanceServer::handedOff, &window,
                          &vc::Tfm_main::addFromOutside);
-    main.show();
-    main.addFromOutside(paths);
+    window.show();
+    window.addFromOutside(paths);
     return QApplication::exec();
 }
