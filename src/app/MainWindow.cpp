@@ -279,6 +279,7 @@ bool Tfm_main::firstShowing() {
     buttons_.value(QStringLiteral("bt_dvdopen"))->setFocus();
     controls_.value(QStringLiteral("pl_play"))->show();
     startupLog_ << QStringLiteral("ready");
+    started_ = true;
     emit firstShowingDone();
     return true;
 }
@@ -592,6 +593,28 @@ void Tfm_main::RunBackground1Click() {
 
 bool Tfm_main::inBackground() const {
     return tray_->isVisible() && !isVisible();
+}
+
+void Tfm_main::bringToFront() {
+    if (inBackground())
+        tray_->hide();
+    setWindowState(windowState() & ~Qt::WindowMinimized);
+    show();
+    raise();
+    activateWindow();
+}
+
+void Tfm_main::addFromOutside(const QStringList& paths) {
+    // Before the first showing has run to its end, or once it failed, there is no window to
+    // bring or fill.
+    if (!started_)
+        return;
+    bringToFront();
+    if (paths.isEmpty())
+        return;
+    // Queued: the caller may be the socket's handler, and an add pumps events for a while.
+    QMetaObject::invokeMethod(
+        this, [this, paths] { sources_->addDropped(paths); }, Qt::QueuedConnection);
 }
 
 void Tfm_main::trayActivated(int reason) {

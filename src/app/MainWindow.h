@@ -90,6 +90,12 @@ public:
     // saves the settings, quits, and asks nothing, as nobody may be there to answer.
     void closeOnSignal();
 
+    // Files and folders from the command line or from a later start: the window comes to the
+    // front and adds them as dropped ones, after an add under way. None only brings it.
+    void addFromOutside(const QStringList& paths);
+    // Shows the window, also from the notification area or minimised, and activates it.
+    void bringToFront();
+
     // Commands.
     void RunBackground1Click();
     bool inBackground() const;
@@ -206,6 +212,7 @@ private:
     ProductLinks links_;
 
     // Run state.
+    bool started_ = false; // the first showing ran to its end
     bool converting_ = false;
     int hoveredCategory_ = -1;
     int selectedProfile_ = -1;

@@ -1,5 +1,6 @@
 #include "app/CloseSignals.h"
 #include "app/Program.h"
+#include "app/SingleInstance.h"
 #include "cli/BatchRun.h"
 #include "common/FileNames.h"
 #include "shell/Dialogs.h"
@@ -8,6 +9,7 @@
 #include <QDir>
 #include <QIcon>
 #include <clocale>
+#include <cstdio>
 
 namespace {
 
@@ -32,21 +34,42 @@ int main(int argc, char** argv) {
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
         arguments << vc::nameFromBytes(argv[i]);
-    if (vc::cli::modeOf(arguments) != vc::cli::Mode::Window)
+    // Help, version and a wrong command line are answered on the console, with no display.
+    const vc::cli::ParseResult parsed = vc::cli::parseArguments(arguments);
+    if (parsed.options.mode != vc::cli::Mode::Window || !parsed.ok())
         return runBatch(argc, argv, arguments);
 
-    QApplication app(argc, argv);
+    // Qt sees none of the arguments: they are all files, which it must not take for its own
+    // options.
+    int qtArgc = 1;
+    QApplication app(qtArgc, argv);
     // Numbers handed to the converter tool and the preview library are always "C" formatted.
     std::setlocale(LC_NUMERIC, "C");
     const vc::ProgramInfo info = vc::ProgramInfo::fromArgv0(QString::fromLocal8Bit(argv[0]),
                                                             QCoreApplication::applicationDirPath());
     QApplication::setApplicationName(info.name);
-    QApplication::setWindowIcon(QIcon(QDir(info.folder).filePath(QStringLiteral("skin/logo.png"))));
 
+    // Against this start's working folder: the window that takes them may have another.
+    QStringList paths;
+    for (const QString& input : parsed.options.inputs)
+        if (!input.isEmpty())
+            paths << vc::absoluteFilePath(input);
+    const vc::InstanceStart instance = vc::startInstance(vc::instanceSocketPath(info.name), paths);
+    if (instance.handedOff)
+        return 0;
+    if (instance.noAnswer)
+        std::fprintf(stderr, "%s: the open window does not answer; opening another.\n", argv[0]);
+
+    QApplication::setWindowIcon(QIcon(QDir(info.folder).filePath(QStringLiteral("skin/logo.png"))));
     vc::QtDialogs dialogs;
     vc::QtShellActions shell;
     vc::Program program(info, dialogs, shell);
-    const vc::CloseSignals closeSignals([&program] { program.main().closeOnSignal(); });
-    program.main().show();
+    vc::Tfm_main& window = program.main();
+    const vc::CloseSignals closeSignals([&window] { window.closeOnSignal(); });
+    if (instance.server)
+        QObject::connect(instance.server.get(), &vc::InstanceServer::handedOff, &window,
+                         &vc::Tfm_main::addFromOutside);
+    window.show();
+    window.addFromOutside(paths);
     return QApplication::exec();
 }

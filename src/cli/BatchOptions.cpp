@@ -9,6 +9,12 @@ namespace {
 const QString ConvertCommand = QStringLiteral("--convert");
 const QString ListCommand = QStringLiteral("--list-profiles");
 const QString HelpCommand = QStringLiteral("--help");
+const QString ShortHelpCommand = QStringLiteral("-h");
+const QString VersionCommand = QStringLiteral("--version");
+
+bool asksForHelp(const QString& argument) {
+    return argument == HelpCommand || argument == ShortHelpCommand;
+}
 
 bool takesValue(const QString& name) {
     static const QStringList names{"--profile", "--size",     "--video-quality", "--audio-quality",
@@ -56,8 +62,10 @@ Mode modeOf(const QStringList& arguments) {
         return Mode::Convert;
     if (first == ListCommand)
         return Mode::ListProfiles;
-    if (first == HelpCommand)
+    if (asksForHelp(first))
         return Mode::Help;
+    if (first == VersionCommand)
+        return Mode::Version;
     return Mode::Window;
 }
 
@@ -84,7 +92,7 @@ ParseResult parseArguments(const QStringList& arguments) {
     ParseResult r;
     Options& o = r.options;
     o.mode = modeOf(arguments);
-    if (o.mode == Mode::Window || o.mode == Mode::Help)
+    if (o.mode == Mode::Help || o.mode == Mode::Version)
         return r;
     if (o.mode == Mode::ListProfiles) {
         if (arguments.size() > 1)
@@ -92,8 +100,10 @@ ParseResult parseArguments(const QStringList& arguments) {
         return r;
     }
 
+    // The window has no command word: every argument is its own.
+    const bool window = o.mode == Mode::Window;
     bool optionsEnded = false;
-    for (qsizetype i = 1; i < arguments.size(); ++i) {
+    for (qsizetype i = window ? 0 : 1; i < arguments.size(); ++i) {
         const QString& arg = arguments[i];
         if (optionsEnded || !arg.startsWith(u'-') || arg == QLatin1String("-")) {
             o.inputs << arg;
@@ -103,8 +113,16 @@ ParseResult parseArguments(const QStringList& arguments) {
             optionsEnded = true;
             continue;
         }
-        if (arg == HelpCommand) {
+        if (asksForHelp(arg)) {
             o.mode = Mode::Help;
+            return r;
+        }
+        if (arg == VersionCommand) {
+            o.mode = Mode::Version;
+            return r;
+        }
+        if (window) {
+            r.error = QStringLiteral("unknown option %1").arg(arg);
             return r;
         }
         if (arg == QLatin1String("--verbose")) {
@@ -130,7 +148,7 @@ ParseResult parseArguments(const QStringList& arguments) {
         if (!r.ok())
             return r;
     }
-    if (o.inputs.isEmpty())
+    if (o.inputs.isEmpty() && !window)
         r.error = QStringLiteral("no files or folders to convert");
     return r;
 }
@@ -139,10 +157,16 @@ QStringList usageLines(const QString& programFileName) {
     QStringList lines =
         QStringLiteral(
             "Usage:\n"
-            "  %1                      start the window\n"
+            "  %1 [FILE-OR-FOLDER...]\n"
             "  %1 --convert [options] FILE-OR-FOLDER...\n"
             "  %1 --list-profiles\n"
-            "  %1 --help\n"
+            "  %1 -h|--help\n"
+            "  %1 --version\n"
+            "\n"
+            "Without a command the window opens and adds the files given, and the supported\n"
+            "files of each folder given, as Add File and Add Folder do. While a window of the\n"
+            "same program name is open, they go to that window instead, which comes to the\n"
+            "front.\n"
             "\n"
             "Batch mode converts the files given, and the supported files of each folder "
             "given,\none after another with the window's engine. It needs no display.\n"
@@ -161,13 +185,16 @@ QStringList usageLines(const QString& programFileName) {
             "  --cut BEGIN-END        convert only hh:mm:ss-hh:mm:ss of every file\n"
             "  --output DIR           output folder (default: the remembered one)\n"
             "  --verbose              show the converter command line of every file\n"
+            "  -h, --help             show this help\n"
+            "  --version              show the program name and version\n"
             "\n"
             "Options not given take the choices remembered for the profile. Settings are read,\n"
             "never written. --list-profiles prints one line per profile, fields separated by\n"
             "tabs: number, category, display name, extension, frame sizes.\n"
             "\n"
-            "Exit status: 0 every file finished, 1 a file failed or was refused, 2 usage "
-            "error,\n130 interrupted.")
+            "Exit status: 0 every file finished, 1 a file failed or was refused, or nothing\n"
+            "could be converted, 2 usage error, 129, 130 and 143 stopped by SIGHUP, Ctrl+C\n"
+            "(SIGINT) and SIGTERM.")
             .split(u'\n');
     // Substituted line by line: a line break in the name must not make a line of its own.
     for (QString& line : lines)

@@ -7,7 +7,7 @@
 namespace vc::cli {
 
 // What the program was asked to do, decided by its first argument alone.
-enum class Mode { Window, Convert, ListProfiles, Help };
+enum class Mode { Window, Convert, ListProfiles, Help, Version };
 
 Mode modeOf(const QStringList& arguments);
 
@@ -16,7 +16,7 @@ enum ExitStatus : int {
     ExitFinished = 0,     // every file ended "Finish"
     ExitFailed = 1,       // a file failed or was refused, or nothing could be converted
     ExitUsage = 2,        // the command line was wrong
-    ExitInterrupted = 130 // stopped by Ctrl+C
+    ExitInterrupted = 130 // stopped by Ctrl+C; a stop by another signal gives 128 plus its number
 };
 
 // A part of every source to convert, in whole seconds.
@@ -35,7 +35,7 @@ struct Options {
     std::optional<CutRange> cut;
     std::optional<QString> output;
     bool verbose = false;
-    QStringList inputs;
+    QStringList inputs; // in window mode, the files and folders to add at start
 };
 
 struct ParseResult {
@@ -45,7 +45,8 @@ struct ParseResult {
 };
 
 // Reads the arguments after the program name. Values follow their option as the next
-// argument or after "="; "--" ends the options.
+// argument or after "="; "--" ends the options. Help and version are asked for anywhere among
+// the options, in window mode as well, whose other arguments are files and folders.
 ParseResult parseArguments(const QStringList& arguments);
 
 // "hh:mm:ss" with two-digit minutes and seconds below 60; the hours may grow wider.

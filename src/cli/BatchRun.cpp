@@ -3,6 +3,7 @@
 #include "cli/BatchChoices.h"
 #include "common/Clock.h"
 #include "common/FileNames.h"
+#include "common/Version.h"
 #include "convert/BatchControl.h"
 #include "convert/ConversionLine.h"
 #include "convert/ConvertRunner.h"
@@ -375,6 +376,10 @@ int runBatchMode(const BatchProgram& program, const QStringList& arguments) {
     if (options.mode == Mode::Help) {
         for (const QString& line : usageLines(program.fileName))
             console.line(line);
+        return ExitFinished;
+    }
+    if (options.mode == Mode::Version) {
+        console.line(program.name + u' ' + programVersion());
         return ExitFinished;
     }
     if (options.mode == Mode::ListProfiles) {

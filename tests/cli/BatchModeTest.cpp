@@ -3,6 +3,7 @@
 
 #include "TestSupport.h"
 #include "common/FileNames.h"
+#include "common/Version.h"
 #include "convert/ConvertRunner.h"
 
 #include <QDateTime>
@@ -137,6 +138,20 @@ TEST_F(BatchModeTest, UsageErrorsExitTwoWithAMessageAndTouchNothing) {
     const Outcome help = run({"--help"});
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_TRUE(help.out.contains("--convert [options] FILE-OR-FOLDER"));
+}
+
+// Without a display the window could not open: an answer proves it was never tried.
+TEST_F(BatchModeTest, HelpAndVersionNeedNoWindowInEitherMode) {
+    const Outcome version = run({"clip.avi", "--version"});
+    EXPECT_EQ(version.exitCode, 0);
+    EXPECT_EQ(version.out, "VideoConverter " + programVersion() + "\n");
+    EXPECT_FALSE(programVersion().isEmpty());
+    const Outcome help = run({"clip.avi", "-h"});
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_TRUE(help.out.contains("--convert [options] FILE-OR-FOLDER")) << help.out.toStdString();
+    const Outcome wrong = run({"clip.avi", "--bogus"});
+    EXPECT_EQ(wrong.exitCode, 2);
+    EXPECT_TRUE(wrong.err.contains("unknown option --bogus")) << wrong.err.toStdString();
 }
 
 TEST_F(BatchModeTest, ConvertsAFolderWithTheOptionsGiven) {

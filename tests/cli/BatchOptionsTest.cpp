@@ -6,10 +6,29 @@
 #include "TestSupport.h"
 
 #include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+#include <QSet>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace vc::cli {
+
+namespace {
+
+QString sourceText(const QString& relative) {
+    QFile f(QStringLiteral(VC_TEST_SOURCE_DIR "/../") + relative);
+    return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+}
+
+QSet<QString> matches(const QString& pattern, const QString& text, int group = 0) {
+    QSet<QString> found;
+    for (const QRegularExpressionMatch& m : QRegularExpression(pattern).globalMatch(text))
+        found << m.captured(group);
+    return found;
+}
+
+} // namespace
 
 TEST(BatchOptions, TheFirstArgumentAloneChoosesBatchMode) {
     EXPECT_EQ(modeOf({}), Mode::Window);
@@ -19,6 +38,51 @@ TEST(BatchOptions, TheFirstArgumentAloneChoosesBatchMode) {
     // Anything else is the window's: a file, or a batch word that is not first.
     EXPECT_EQ(modeOf({"a.avi", "--convert"}), Mode::Window);
     EXPECT_EQ(modeOf({"-convert"}), Mode::Window);
+}
+
+TEST(BatchOptions, HelpAndVersionAreAnsweredInEveryModeAndTheWindowTakesFiles) {
+    EXPECT_EQ(modeOf({"-h"}), Mode::Help);
+    EXPECT_EQ(modeOf({"--version", "a.avi"}), Mode::Version);
+    EXPECT_EQ(parseArguments({"--convert", "a.avi", "-h"}).options.mode, Mode::Help);
+    EXPECT_EQ(parseArguments({"--convert", "--version", "a.avi"}).options.mode, Mode::Version);
+    EXPECT_EQ(parseArguments({"a.avi", "-h"}).options.mode, Mode::Help);
+    EXPECT_EQ(parseArguments({"a.avi", "--version"}).options.mode, Mode::Version);
+
+    const ParseResult window = parseArguments({"a.avi", "-", "films", "--", "-h", "--x"});
+    ASSERT_TRUE(window.ok()) << window.error.toStdString();
+    EXPECT_EQ(window.options.mode, Mode::Window);
+    EXPECT_EQ(window.options.inputs, (QStringList{"a.avi", "-", "films", "-h", "--x"}));
+    EXPECT_TRUE(parseArguments({}).ok());
+    // Any other option is refused rather than taken for a file.
+    EXPECT_EQ(parseArguments({"a.avi", "-style"}).error, "unknown option -style");
+    EXPECT_EQ(parseArguments({"--convert=a.avi"}).error, "unknown option --convert=a.avi");
+}
+
+TEST(BatchOptions, TheManPageAndTheReadmeKeepUpWithTheHelp) {
+    const QString help = usageLines("VideoConverter").join('\n');
+    QString man = sourceText("packaging/videoconverter.1.in");
+    man.replace("\\-", "-").remove(QRegularExpression("\\\\f[BIRP]"));
+    ASSERT_FALSE(man.isEmpty());
+
+    const QSet<QString> options = matches("(?<![\\w-])--?[a-z][a-z-]*", help);
+    EXPECT_GE(options.size(), 13);
+    for (const QString& option : options)
+        EXPECT_TRUE(man.contains(
+            QRegularExpression("(?<![\\w-])" + QRegularExpression::escape(option) + "(?![\\w-])")))
+            << option.toStdString();
+
+    const QSet<QString> statuses = matches("\\b\\d+\\b", help.mid(help.indexOf("Exit status")));
+    EXPECT_GE(statuses.size(), 4);
+    const qsizetype manSection = man.indexOf(".SH EXIT STATUS");
+    ASSERT_GE(manSection, 0);
+    EXPECT_EQ(
+        matches("\\b\\d+\\b", man.mid(manSection, man.indexOf(".SH", manSection + 1) - manSection)),
+        statuses);
+    const QString readme = sourceText("README.md");
+    const qsizetype table = readme.indexOf("| Exit status |");
+    ASSERT_GE(table, 0);
+    EXPECT_EQ(matches("`(\\d+)`", readme.mid(table, readme.indexOf("\n\n", table) - table), 1),
+              statuses);
 }
 
 TEST(BatchOptions, ReadsEveryOptionInBothForms) {

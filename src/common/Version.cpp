@@ -1,0 +1,9 @@
+#include "common/Version.h"
+
+namespace vc {
+
+QString programVersion() {
+    return QStringLiteral(VC_VERSION);
+}
+
+} // namespace vc
