@@ -45,8 +45,9 @@ protected:
         }
         QFile tool(path("program/register.dat"));
         ASSERT_TRUE(tool.open(QIODevice::WriteOnly));
-        tool.write("#!/bin/sh\nprintf '%s\\n' \"$@\" >>'" + QFile::encodeName(path("tool.log")) +
-                   "'\nexec '" + QFile::encodeName(test::toolPath()) + "' \"$@\"\n");
+        tool.write("#!/bin/sh\n{ echo call; printf '%s\\n' \"$@\"; } >>'" +
+                   QFile::encodeName(path("tool.log")) + "'\nexec '" +
+                   QFile::encodeName(test::toolPath()) + "' \"$@\"\n");
         tool.close();
         tool.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         QDir().mkpath(path("runtime"));
@@ -70,9 +71,10 @@ protected:
         return p;
     }
 
-    // How often the tool was asked to describe the file.
+    // How often the tool was asked to describe the file (the preview's first frame is another
+    // call on it).
     int probes(const QByteArray& file) const {
-        return int(readFile(path("tool.log")).count("-i\n" + file + "\n"));
+        return int(readFile(path("tool.log")).count("call\n-i\n" + file + "\n"));
     }
     bool waitForProbes(const QByteArray& file, int count = 1) const {
         QElapsedTimer t;
