@@ -12,6 +12,7 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QScopeGuard>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QThread>
 #include <csignal>
@@ -737,6 +738,72 @@ TEST_F(BatchModeTest, ATerminalShowsTheBatchsProgressBelowWholeLines) {
                     .hasMatch())
         << shown.toStdString();
     EXPECT_TRUE(shown.contains("  Finish\nFinished 4, failed 0, stopped 0."));
+}
+
+// The README's recipe for spreading a library over machines, with this machine as the only
+// one: invocations into one folder at once each get a name of their own, write their file
+// whole, report their own status and leave the settings alone.
+TEST_F(BatchModeTest, InvocationsUnderGnuParallelShareAnOutputFolder) {
+    const QString parallel = QStandardPaths::findExecutable("parallel");
+    if (parallel.isEmpty())
+        GTEST_SKIP() << "GNU Parallel is not installed (scripts/setup-debian installs it)";
+    QStringList files;
+    for (const char* folder : {"a", "b", "c"}) {
+        QDir().mkpath(path(folder));
+        files << test::makeClip(path(folder), "clip.avi", {}, 2.0);
+    }
+    files << test::makeClip(dir.path(), "other.mpg", {}, 3.0);
+    files << path("broken.avi");
+    writeFile(files.last(), QByteArray(4096, 'x'));
+    QByteArray list;
+    for (const QString& file : files)
+        list += file.toUtf8() + '\0';
+    writeFile(path("files"), list);
+    writeFile(path("nodes"), "8/:\n");
+
+    // Every conversion is held until all four run, so the names are claimed side by side.
+    const QString gate = path("gate");
+    QDir().mkpath(gate);
+    extraEnvironment.insert("VIDEOCONVERTER_FFMPEG", writeGate(gate));
+    QDir().mkpath(path("home"));
+    extraEnvironment.insert("HOME", path("home")); // parallel keeps its own files there
+    extraEnvironment.insert("TMPDIR", path("home"));
+    QProcess p;
+    p.setProcessEnvironment(environment());
+    p.setStandardInputFile(path("files"));
+    p.start(parallel,
+            {"-0", "--sshloginfile", path("nodes"), "--joblog", path("convert.log"), "--tag",
+             programPath(), "--convert", "--profile", "17", "--output", path("shared"), "{}"});
+    ASSERT_TRUE(p.waitForStarted(10000));
+    const auto cleanup = qScopeGuard([&] {
+        p.kill();
+        p.waitForFinished();
+    });
+    ASSERT_TRUE(waitFor([&] { return gateArrivals(gate).size() == 4; }, 60000))
+        << gateArrivals(gate).join(", ").toStdString();
+    QFile(gate + "/go").open(QIODevice::WriteOnly);
+    ASSERT_TRUE(p.waitForFinished(120000));
+    EXPECT_EQ(p.exitCode(), 1) << p.readAll().toStdString(); // parallel counts the failed jobs
+
+    QHash<QString, int> status; // file -> its invocation's exit status, from the job log
+    for (const QString& line : QString::fromUtf8(readFile(path("convert.log"))).split('\n')) {
+        const QStringList fields = line.split('\t');
+        if (fields.size() >= 9 && fields[0] != "Seq")
+            status.insert(fields[8].section(' ', -1), fields[6].toInt());
+    }
+    EXPECT_EQ(status.size(), 5);
+    for (const QString& file : files)
+        EXPECT_EQ(status.value(file, -1), file.endsWith("broken.avi") ? 1 : 0)
+            << file.toStdString();
+
+    QStringList written = QDir(path("shared")).entryList(QDir::Files);
+    written.sort();
+    EXPECT_EQ(written, (QStringList{"clip.mp3", "clip_1.mp3", "clip_2.mp3", "other.mp3"}));
+    for (const QString& name : written)
+        EXPECT_NEAR(durationOf(probeFields(path("shared/" + name))),
+                    name.startsWith("other") ? 3.0 : 2.0, 0.2)
+            << name.toStdString();
+    EXPECT_TRUE(QDir(config.path()).isEmpty());
 }
 
 } // namespace vc
