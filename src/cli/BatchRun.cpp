@@ -2,12 +2,12 @@
 
 #include "cli/BatchChoices.h"
 #include "cli/BatchProgress.h"
+#include "cli/ProbeQueue.h"
 #include "common/Clock.h"
 #include "convert/BatchControl.h"
 #include "convert/ConversionLine.h"
 #include "convert/ConvertRunner.h"
 #include "media/CutRules.h"
-#include "media/MediaProbe.h"
 #include "profiles/Catalogue.h"
 #include "profiles/ProfileData.h"
 #include "shell/SettingsStore.h"
@@ -120,10 +120,7 @@ int BatchRun::setUp() {
     return -1;
 }
 
-void BatchRun::addWithRetry(const QString& path, const QString& shownName) {
-    std::optional<SourceItem> item = probeSourceItem(*probe_, path);
-    if (!item && !interrupted_)
-        item = probeSourceItem(*probe_, path);
+void BatchRun::accept(const QString& shownName, std::optional<SourceItem> item) {
     if (!item) {
         if (!interrupted_) {
             console_.error(shownName + QStringLiteral(" is not support!"));
@@ -166,27 +163,42 @@ void BatchRun::addWithRetry(const QString& path, const QString& shownName) {
                            size.error.isEmpty() ? size.text : QStringLiteral("?"), cutNote));
 }
 
+int BatchRun::jobCount() const {
+    return options_.jobs > 0 ? options_.jobs : usableProcessors();
+}
+
 void BatchRun::addInputs() {
-    probe_ = std::make_unique<MediaProbe>(program_.toolPath, program_.folder);
+    // Every name first, in argument order; an input that is not there keeps its turn.
+    QStringList paths, shown, missing;
     for (const QString& input : options_.inputs) {
-        if (interrupted_)
-            return;
         const QFileInfo info(input);
         const QString path = QDir::cleanPath(info.absoluteFilePath());
         if (info.isDir()) {
-            for (const QString& name : scannedEntries(path)) {
-                if (interrupted_)
-                    return;
-                if (isScannedExtension(name))
-                    addWithRetry(QDir(path).filePath(name), name);
-            }
-        } else if (info.exists()) {
-            addWithRetry(path, info.fileName());
+            for (const QString& name : scannedEntries(path))
+                if (isScannedExtension(name)) {
+                    paths << QDir(path).filePath(name);
+                    shown << name;
+                    missing << QString();
+                }
         } else {
-            console_.error(QStringLiteral("%1: no such file or folder").arg(input));
-            ++refused_;
+            paths << (info.exists() ? path : QString());
+            shown << info.fileName();
+            missing << (info.exists() ? QString() : input);
         }
     }
+    // As many probes at once as conversions will run: the probe of a short clip costs a good
+    // part of its conversion, and one at a time would leave the other processors idle.
+    ProbeQueue queue(program_.toolPath, program_.folder, jobCount());
+    probes_ = &queue;
+    queue.run(paths, [&](int index, std::optional<SourceItem> item) {
+        if (!missing[index].isEmpty()) {
+            console_.error(QStringLiteral("%1: no such file or folder").arg(missing[index]));
+            ++refused_;
+            return;
+        }
+        accept(shown[index], std::move(item));
+    });
+    probes_ = nullptr;
 }
 
 QString BatchRun::rowLabel(int row) const {
@@ -272,7 +284,7 @@ void BatchRun::convert() {
         lengths.push_back(static_cast<double>(clockToSeconds(records_.info(row).duration)));
     progress_ = std::make_unique<BatchProgress>(lengths);
 
-    const int count = std::min(options_.jobs > 0 ? options_.jobs : usableProcessors(), rows);
+    const int count = std::min(jobCount(), rows);
     for (int i = 0; i < count; ++i) {
         auto slot = std::make_unique<Slot>();
         Slot* const s = slot.get();
@@ -394,8 +406,10 @@ void BatchRun::interrupt(int exitStatus) {
     }
     interrupted_ = true;
     interruptStatus_ = exitStatus;
-    if (slots_.empty()) {
-        console_.line(QStringLiteral("Stopping after the file being examined..."));
+    if (probes_) {
+        probes_->stop();
+        console_.line(jobCount() > 1 ? QStringLiteral("Stopping after the files being examined...")
+                                     : QStringLiteral("Stopping after the file being examined..."));
         return;
     }
     std::vector<BatchControl*> running;

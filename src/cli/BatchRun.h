@@ -17,12 +17,12 @@
 namespace vc {
 class BatchControl;
 class ConvertRunner;
-class MediaProbe;
 } // namespace vc
 
 namespace vc::cli {
 
 class BatchProgress;
+class ProbeQueue;
 
 // The program as batch mode needs it: its folder holds the tool and the data files, its file
 // name as started names the settings and the default profile.
@@ -50,8 +50,9 @@ public:
 
 private:
     int setUp();
+    int jobCount() const;
     void addInputs();
-    void addWithRetry(const QString& path, const QString& shownName);
+    void accept(const QString& shownName, std::optional<SourceItem> item);
     struct Slot;
 
     void convert();
@@ -71,7 +72,7 @@ private:
     ParameterBoxStates boxes_;
     ProfileState profile_;
 
-    std::unique_ptr<MediaProbe> probe_;
+    ProbeQueue* probes_ = nullptr; // while files are added
     SourceRecords records_;
     QStringList titles_;
     QStringList statuses_;

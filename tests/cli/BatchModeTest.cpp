@@ -613,12 +613,19 @@ TEST_F(BatchModeTest, SeveralFilesConvertAtOnceEachInAnIdleGroupOfItsOwn) {
         EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
         const QStringList lines =
             QString::fromUtf8(p.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
-        // Started in list order; one at a time, each ends before the next starts.
+        // Added in argument order and started in list order; one at a time, each ends before
+        // the next starts.
+        const QStringList added = lines.filter(QRegularExpression("^Added "));
         const QStringList events = lines.filter(QRegularExpression(" -> |  Finish$"));
         const QStringList starts = events.filter(" -> ");
+        ASSERT_EQ(added.size(), 3);
         ASSERT_EQ(starts.size(), 3);
-        for (int i = 0; i < 3; ++i)
-            EXPECT_TRUE(starts[i].startsWith(QStringLiteral("[%1/3] ").arg(i + 1)));
+        for (int i = 0; i < 3; ++i) {
+            const QString title = QString(QChar(u'a' + i));
+            EXPECT_TRUE(added[i].startsWith("Added " + title + ": ")) << added[i].toStdString();
+            EXPECT_TRUE(starts[i].startsWith(QStringLiteral("[%1/3] %2 -> ").arg(i + 1).arg(title)))
+                << starts[i].toStdString();
+        }
         if (jobs == 1) {
             EXPECT_EQ(events,
                       (QStringList{"[1/3] a -> " + gate + "/out/a.mp3", "[1/3] a  Finish",
