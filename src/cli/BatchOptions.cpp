@@ -1,6 +1,9 @@
 #include "cli/BatchOptions.h"
 
 #include <QRegularExpression>
+#include <algorithm>
+#include <sched.h>
+#include <thread>
 
 namespace vc::cli {
 
@@ -18,7 +21,7 @@ bool asksForHelp(const QString& argument) {
 
 bool takesValue(const QString& name) {
     static const QStringList names{"--profile", "--size",     "--video-quality", "--audio-quality",
-                                   "--cut",     "--channels", "--output"};
+                                   "--cut",     "--channels", "--output",        "--jobs"};
     return names.contains(name);
 }
 
@@ -42,6 +45,12 @@ QString applyValue(Options& o, const QString& name, const QString& value) {
             o.channel = 1;
         else
             return QStringLiteral("--channels takes mono or stereo, not \"%1\"").arg(value);
+    } else if (name == QLatin1String("--jobs")) {
+        bool ok = false;
+        o.jobs = value.toInt(&ok);
+        if (!ok || o.jobs < 1)
+            return QStringLiteral("--jobs takes a number of conversions from 1 up, not \"%1\"")
+                .arg(value);
     } else if (name == QLatin1String("--cut")) {
         o.cut = parseCut(value);
         if (!o.cut)
@@ -153,6 +162,16 @@ ParseResult parseArguments(const QStringList& arguments) {
     return r;
 }
 
+int usableProcessors() {
+    // The affinity mask, not the machine: under taskset or a batch scheduler's allocation
+    // more jobs than allowed processors would only take turns.
+    cpu_set_t set;
+    CPU_ZERO(&set);
+    if (sched_getaffinity(0, sizeof set, &set) == 0 && CPU_COUNT(&set) > 0)
+        return CPU_COUNT(&set);
+    return std::max(1U, std::thread::hardware_concurrency());
+}
+
 QStringList usageLines(const QString& programFileName) {
     QStringList lines =
         QStringLiteral(
@@ -169,7 +188,7 @@ QStringList usageLines(const QString& programFileName) {
             "front.\n"
             "\n"
             "Batch mode converts the files given, and the supported files of each folder "
-            "given,\none after another with the window's engine. It needs no display.\n"
+            "given,\nwith the window's engine, several at once. It needs no display.\n"
             "\n"
             "Options:\n"
             "  --profile N|NAME       profile number or exact display name "
@@ -184,6 +203,8 @@ QStringList usageLines(const QString& programFileName) {
             "  --channels mono|stereo\n"
             "  --cut BEGIN-END        convert only hh:mm:ss-hh:mm:ss of every file\n"
             "  --output DIR           output folder (default: the remembered one)\n"
+            "  --jobs N               conversions at once (default: one per processor this\n"
+            "                         program may use; 1 converts one after another)\n"
             "  --verbose              show the converter command line of every file\n"
             "  -h, --help             show this help\n"
             "  --version              show the program name and version\n"

@@ -35,6 +35,7 @@ struct Options {
     std::optional<CutRange> cut;
     std::optional<QString> output;
     bool verbose = false;
+    int jobs = 0; // conversions at once; 0 for one per usable processor
     QStringList inputs; // in window mode, the files and folders to add at start
 };
 
@@ -53,6 +54,9 @@ ParseResult parseArguments(const QStringList& arguments);
 std::optional<int> parseClock(const QString& text);
 // "BEGIN-END" in clock text, ending after it begins.
 std::optional<CutRange> parseCut(const QString& text);
+
+// The processors this program may run on, at least 1.
+int usableProcessors();
 
 // The help text, line by line.
 QStringList usageLines(const QString& programFileName);

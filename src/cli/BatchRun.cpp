@@ -1,6 +1,8 @@
 #include "cli/BatchRun.h"
 
 #include "cli/BatchChoices.h"
+#include "cli/BatchProgress.h"
+#include "cli/ProbeQueue.h"
 #include "common/Clock.h"
 #include "common/FileNames.h"
 #include "common/Version.h"
@@ -8,7 +10,6 @@
 #include "convert/ConversionLine.h"
 #include "convert/ConvertRunner.h"
 #include "media/CutRules.h"
-#include "media/MediaProbe.h"
 #include "profiles/Catalogue.h"
 #include "profiles/ProfileData.h"
 #include "shell/SettingsStore.h"
@@ -16,6 +17,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QSocketNotifier>
+#include <algorithm>
 #include <atomic>
 #include <csignal>
 #include <fcntl.h>
@@ -120,10 +122,7 @@ int BatchRun::setUp() {
     return -1;
 }
 
-void BatchRun::addWithRetry(const QString& path, const QString& shownName) {
-    std::optional<SourceItem> item = probeSourceItem(*probe_, path);
-    if (!item && !interrupted_)
-        item = probeSourceItem(*probe_, path);
+void BatchRun::accept(const QString& shownName, std::optional<SourceItem> item) {
     if (!item) {
         if (!interrupted_) {
             console_.error(shownName + QStringLiteral(" is not support!"));
@@ -166,124 +165,193 @@ void BatchRun::addWithRetry(const QString& path, const QString& shownName) {
                            size.error.isEmpty() ? size.text : QStringLiteral("?"), cutNote));
 }
 
+int BatchRun::jobCount() const {
+    return options_.jobs > 0 ? options_.jobs : usableProcessors();
+}
+
 void BatchRun::addInputs() {
-    probe_ = std::make_unique<MediaProbe>(program_.toolPath, program_.folder);
+    // Every name first, in argument order; an input that is not there keeps its turn.
+    QStringList paths, shown, missing;
     for (const QString& input : options_.inputs) {
-        if (interrupted_)
-            return;
         const QString path = absoluteFilePath(input);
         if (isFolderPath(path)) {
-            for (const QString& name : scannedEntries(path)) {
-                if (interrupted_)
-                    return;
-                if (isScannedExtension(name))
-                    addWithRetry(QDir(path).filePath(name), name);
-            }
-        } else if (pathFileSize(path) >= 0) {
-            addWithRetry(path, QFileInfo(path).fileName());
+            for (const QString& name : scannedEntries(path))
+                if (isScannedExtension(name)) {
+                    paths << QDir(path).filePath(name);
+                    shown << name;
+                    missing << QString();
+                }
         } else {
-            console_.error(QStringLiteral("%1: no such file or folder").arg(input));
-            ++refused_;
+            const bool exists = pathFileSize(path) >= 0;
+            paths << (exists ? path : QString());
+            shown << QFileInfo(path).fileName();
+            missing << (exists ? QString() : input);
         }
     }
+    // As many probes at once as conversions will run: the probe of a short clip costs a good
+    // part of its conversion, and one at a time would leave the other processors idle.
+    ProbeQueue queue(program_.toolPath, program_.folder,
+                     static_cast<int>(std::min<qsizetype>(jobCount(), paths.size())));
+    probes_ = &queue;
+    queue.run(paths, [&](int index, std::optional<SourceItem> item) {
+        if (!missing[index].isEmpty()) {
+            console_.error(QStringLiteral("%1: no such file or folder").arg(missing[index]));
+            ++refused_;
+            return;
+        }
+        accept(shown[index], std::move(item));
+    });
+    probes_ = nullptr;
 }
 
 QString BatchRun::rowLabel(int row) const {
     return QStringLiteral("[%1/%2] %3").arg(row + 1).arg(records_.rows()).arg(titles_[row]);
 }
 
-bool BatchRun::prepare(int row, intputrec& job) {
+struct BatchRun::Slot {
+    ConvertRunner runner;
+    intputrec job;
+    std::unique_ptr<BatchControl> control; // last, as it holds the runner and the job
+    QString lastMessage;                   // the tool's last words in the current run
+    QString ffmpegMessage;                 // the words before them
+    int shownTenth = 0;                    // progress steps already written as plain lines
+};
+
+bool BatchRun::prepare(Slot& slot, int row, intputrec& job) {
     if (row < 0 || row >= records_.rows())
         return false;
+    started_[static_cast<std::size_t>(row)] = true;
+    // Claimed now, as the run starts: runs of other invocations may have taken names since
+    // the files were added.
     fillJob(job,
             rowConversionInputs(outputFolder_, titles_[row], records_.info(row), records_.cut(row),
                                 profile_, choiceOf(boxes_), boxes_.size.enabled),
             claimOnDisk);
-    lastMessage_.clear();
-    ffmpegMessage_.clear();
-    shownTenth_ = 0;
+    slot.lastMessage.clear();
+    slot.ffmpegMessage.clear();
+    slot.shownTenth = 0;
     console_.line(QStringLiteral("%1 -> %2").arg(rowLabel(row), job.outfile));
     if (options_.verbose)
         console_.line(QStringLiteral("Command: ") + commandLine(job));
     return true;
 }
 
-void BatchRun::setStatus(int row, const QString& status) {
+void BatchRun::setStatus(Slot& slot, int row, const QString& status) {
     if (row < 0 || row >= statuses_.size())
         return;
     statuses_[row] = status;
     if (isFinal(status)) {
+        progress_->setEnded(row, status == Finish);
         console_.line(QStringLiteral("%1  %2").arg(rowLabel(row), status));
-        if (status == Failed && !lastMessage_.isEmpty())
-            console_.error(QStringLiteral("%1: %2").arg(titles_[row], lastMessage_));
+        if (status == Failed && !slot.lastMessage.isEmpty())
+            console_.error(QStringLiteral("%1: %2").arg(titles_[row], slot.lastMessage));
         // Advice on a box ends the tool's words; what ffmpeg itself said stands before it.
-        if (status == Failed && lastMessage_.contains(QLatin1String(": choose ")) &&
-            !ffmpegMessage_.isEmpty())
-            console_.error(QStringLiteral("%1: %2").arg(titles_[row], ffmpegMessage_));
+        if (status == Failed && slot.lastMessage.contains(QLatin1String(": choose ")) &&
+            !slot.ffmpegMessage.isEmpty())
+            console_.error(QStringLiteral("%1: %2").arg(titles_[row], slot.ffmpegMessage));
         return;
     }
+    const double percent = percentOf(status);
+    if (percent >= 0)
+        progress_->setPercent(row, percent);
     if (console_.isTerminal()) {
-        console_.progress(QStringLiteral("%1  %2").arg(rowLabel(row), status));
+        // Several at once share the live line instead.
+        if (slots_.size() == 1)
+            console_.progress(QStringLiteral("%1  %2").arg(rowLabel(row), status));
         return;
     }
     // Elsewhere one line per tenth of the way, so a log shows that the run moves.
-    const double percent = percentOf(status);
     const int tenth = percent < 0 ? 0 : static_cast<int>(percent / 10.0);
-    if (tenth > shownTenth_ && tenth < 10) {
-        shownTenth_ = tenth;
+    if (tenth > slot.shownTenth && tenth < 10) {
+        slot.shownTenth = tenth;
         console_.line(QStringLiteral("%1  %2").arg(rowLabel(row), status));
     }
 }
 
+void BatchRun::showLiveLine() {
+    console_.progress(progress_->text(static_cast<double>(converting_.elapsed()) / 1000.0));
+}
+
 void BatchRun::stopWhenIdle() {
-    // A stopped run still reports its end; the batch is over only once it has.
-    if (batch_ && !batch_->converting() && !runner_->active())
-        loop_.quit();
+    // A stopped run still reports its end; the batch is over only once every run has.
+    for (const auto& slot : slots_)
+        if (slot->control->converting() || slot->runner.active())
+            return;
+    loop_.quit();
 }
 
 void BatchRun::convert() {
-    runner_ = std::make_unique<ConvertRunner>();
-    // The user waits on batch mode and there is no desktop to keep responsive; "nice" still
-    // lowers it, since the tool inherits the priority.
-    runner_->setIdlePriority(false);
-    connect(runner_.get(), &ConvertRunner::lineDelivered, this, [this](const QByteArray& line) {
-        if (line.trimmed().isEmpty())
-            return;
-        ffmpegMessage_ = lastMessage_;
-        lastMessage_ = QString::fromLocal8Bit(line).trimmed();
+    const int rows = records_.rows();
+    started_.assign(static_cast<std::size_t>(rows), false);
+    std::vector<double> lengths;
+    for (int row = 0; row < rows; ++row)
+        lengths.push_back(static_cast<double>(clockToSeconds(records_.info(row).duration)));
+    progress_ = std::make_unique<BatchProgress>(lengths);
+
+    const int count = std::min(jobCount(), rows);
+    for (int i = 0; i < count; ++i) {
+        auto slot = std::make_unique<Slot>();
+        Slot* const s = slot.get();
+        // One conversion leaves the other processors free and the user waits on it: normal
+        // priority ("nice" still lowers it, since the tool inherits it). Several take every
+        // processor, so they yield to everything else, as the window's conversion does.
+        s->runner.setIdlePriority(count > 1);
+        connect(&s->runner, &ConvertRunner::lineDelivered, this, [s](const QByteArray& line) {
+            if (line.trimmed().isEmpty())
+                return;
+            s->ffmpegMessage = s->lastMessage;
+            s->lastMessage = QString::fromLocal8Bit(line).trimmed();
+        });
+        s->job.toolpath = program_.toolPath;
+        s->job.workdir = program_.folder;
+
+        BatchControl::Hooks hooks;
+        hooks.previewPlaying = [] {
+            return false;
+        };
+        hooks.rows = [this] {
+            return records_.rows();
+        };
+        // Each slot walks the list from its last row on; a row another slot has taken is
+        // passed over, so the rows start in list order.
+        hooks.ticked = [this](int row) {
+            return !started_[static_cast<std::size_t>(row)];
+        };
+        hooks.prepare = [this, s](int row, intputrec& job) {
+            return prepare(*s, row, job);
+        };
+        hooks.setStatus = [this, s](int row, const QString& status) {
+            setStatus(*s, row, status);
+        };
+        hooks.refreshCommands = [this] {
+            stopWhenIdle();
+        };
+        hooks.refuse = [](int) {
+        };
+        hooks.inform = [this](const QString& text) {
+            // Each slot tells once per batch; the user needs it once.
+            if (!informed_.contains(text)) {
+                informed_.insert(text);
+                console_.error(text);
+            }
+        };
+        s->control = std::make_unique<BatchControl>(s->runner, s->job, hooks);
+        slots_.push_back(std::move(slot));
+    }
+
+    converting_.start();
+    for (const auto& slot : slots_)
+        slot->control->bt_startClick();
+    if (count > 1 && console_.isTerminal()) {
+        connect(&liveLine_, &QTimer::timeout, this, &BatchRun::showLiveLine);
+        liveLine_.start(250); // a few times a second: enough to see it move, cheap to draw
+    }
+    const bool underWay = std::any_of(slots_.begin(), slots_.end(), [](const auto& slot) {
+        return slot->control->converting() || slot->runner.active();
     });
-    job_.toolpath = program_.toolPath;
-    job_.workdir = program_.folder;
-
-    BatchControl::Hooks hooks;
-    hooks.previewPlaying = [] {
-        return false;
-    };
-    hooks.rows = [this] {
-        return records_.rows();
-    };
-    hooks.ticked = [](int) {
-        return true;
-    };
-    hooks.prepare = [this](int row, intputrec& job) {
-        return prepare(row, job);
-    };
-    hooks.setStatus = [this](int row, const QString& status) {
-        setStatus(row, status);
-    };
-    hooks.refreshCommands = [this] {
-        stopWhenIdle();
-    };
-    hooks.refuse = [](int) {
-    };
-    hooks.inform = [this](const QString& text) {
-        console_.error(text);
-    };
-    batch_ = std::make_unique<BatchControl>(*runner_, job_, hooks);
-
-    batch_->bt_startClick();
-    if (batch_->converting() || runner_->active())
+    if (underWay)
         loop_.exec();
+    liveLine_.stop();
 }
 
 int BatchRun::summary() {
@@ -334,20 +402,33 @@ int BatchRun::exec() {
 
 void BatchRun::interrupt(int exitStatus) {
     if (interrupted_) {
-        // Asked twice: leave now, taking the tool with us.
-        if (runner_)
-            runner_->Kill();
+        // Asked twice: leave now, taking the tools with us.
+        for (const auto& slot : slots_)
+            slot->runner.Kill();
         std::fflush(nullptr);
         std::_Exit(exitStatus);
     }
     interrupted_ = true;
     interruptStatus_ = exitStatus;
-    if (batch_ && batch_->converting()) {
-        console_.line(QStringLiteral("Stopping..."));
-        batch_->Bt_ConvertstopClick();
-    } else if (!batch_) {
-        console_.line(QStringLiteral("Stopping after the file being examined..."));
+    if (probes_) {
+        probes_->stop();
+        console_.line(jobCount() > 1 ? QStringLiteral("Stopping after the files being examined...")
+                                     : QStringLiteral("Stopping after the file being examined..."));
+        return;
     }
+    std::vector<BatchControl*> running;
+    for (const auto& slot : slots_)
+        if (slot->control->converting())
+            running.push_back(slot->control.get());
+    if (running.empty())
+        return;
+    console_.line(QStringLiteral("Stopping..."));
+    // Every slot is stopped before any event is handled, so no slot can start another file.
+    std::sort(running.begin(), running.end(), [](const BatchControl* a, const BatchControl* b) {
+        return a->currentItem() < b->currentItem();
+    });
+    for (BatchControl* control : running)
+        control->Bt_ConvertstopClick();
 }
 
 bool catchStopSignals() {

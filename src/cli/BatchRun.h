@@ -6,17 +6,23 @@
 #include "media/SourceRecords.h"
 #include "profiles/ProfileParameters.h"
 
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QObject>
+#include <QSet>
+#include <QTimer>
 #include <memory>
+#include <vector>
 
 namespace vc {
 class BatchControl;
 class ConvertRunner;
-class MediaProbe;
 } // namespace vc
 
 namespace vc::cli {
+
+class BatchProgress;
+class ProbeQueue;
 
 // The program as batch mode needs it: its folder holds the tool and the data files, its file
 // name as started names the settings and the default profile.
@@ -28,7 +34,7 @@ struct BatchProgram {
 };
 
 // One batch-mode conversion: adds the files as the window's source list does, converts them
-// through the window's batch control and runner, and reports on the console.
+// through the window's batch control and runner, several at once, and reports on the console.
 class BatchRun : public QObject {
     Q_OBJECT
 public:
@@ -38,18 +44,22 @@ public:
     // Runs to the end and gives the exit status.
     int exec();
 
-    // A stop request from outside (Ctrl+C): adding ends after the file being probed, and the
+    // A stop request from outside (Ctrl+C): adding ends after the file being probed, and every
     // running conversion stops as Stop does. The run then ends with the given status.
     void interrupt(int exitStatus);
 
 private:
     int setUp();
+    int jobCount() const;
     void addInputs();
-    void addWithRetry(const QString& path, const QString& shownName);
+    void accept(const QString& shownName, std::optional<SourceItem> item);
+    struct Slot;
+
     void convert();
-    bool prepare(int row, intputrec& job);
-    void setStatus(int row, const QString& status);
+    bool prepare(Slot& slot, int row, intputrec& job);
+    void setStatus(Slot& slot, int row, const QString& status);
     void stopWhenIdle();
+    void showLiveLine();
     int summary();
     QString rowLabel(int row) const;
 
@@ -62,19 +72,20 @@ private:
     ParameterBoxStates boxes_;
     ProfileState profile_;
 
-    std::unique_ptr<MediaProbe> probe_;
+    ProbeQueue* probes_ = nullptr; // while files are added
     SourceRecords records_;
     QStringList titles_;
     QStringList statuses_;
     int refused_ = 0;
 
-    std::unique_ptr<ConvertRunner> runner_;
-    std::unique_ptr<BatchControl> batch_;
-    intputrec job_;
+    // Each converts one file at a time; together they take the files in list order.
+    std::vector<std::unique_ptr<Slot>> slots_;
+    std::vector<bool> started_; // per row
+    std::unique_ptr<BatchProgress> progress_;
+    QElapsedTimer converting_;
+    QTimer liveLine_;
+    QSet<QString> informed_;
     QEventLoop loop_;
-    QString lastMessage_;   // the tool's last words in the current run
-    QString ffmpegMessage_; // the words before them
-    int shownTenth_ = 0;    // progress steps already written as plain lines
 
     bool interrupted_ = false;
     int interruptStatus_ = ExitInterrupted;

@@ -15,12 +15,18 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QScopeGuard>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QThread>
 #include <csignal>
 #include <cstdio>
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <poll.h>
+#include <sched.h>
 #include <sys/stat.h>
+#include <termios.h>
+#include <unistd.h>
 
 namespace vc {
 
@@ -343,8 +349,8 @@ TEST_F(BatchModeTest, CtrlCStopsTheRunningFileAsStopDoes) {
     test::makeClip(dir.path(), "next.avi");
     QProcess p;
     p.setProcessEnvironment(environment());
-    p.start(programPath(), {"--convert", "--profile", "102", "--size", "3", "--output", path("out"),
-                            path("long.mpg"), path("next.avi")});
+    p.start(programPath(), {"--convert", "--jobs", "1", "--profile", "102", "--size", "3",
+                            "--output", path("out"), path("long.mpg"), path("next.avi")});
     ASSERT_TRUE(p.waitForStarted(10000));
     QByteArray out;
     QElapsedTimer t;
@@ -561,6 +567,297 @@ TEST_F(BatchModeTest, AProbeHangingOnAFifoDiesWithTheProgram) {
     while (probing() && t.elapsed() < 5000)
         QThread::msleep(50);
     EXPECT_FALSE(probing()) << "the probe outlived the program";
+}
+
+} // namespace vc
+
+namespace vc {
+
+namespace {
+
+// An ffmpeg for the tool that notes each run's pid and output name, then holds the run until
+// the file "go" appears beside its notes, so a test sees which conversions run at once.
+QString writeGate(const QString& folder) {
+    const QString gate = QDir(folder).filePath("gated-ffmpeg");
+    QFile f(gate);
+    EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(QStringLiteral("#!/bin/sh\n"
+                           "for last; do :; done\n"
+                           "echo \"$$ ${last##*/}\" >> '%1/started'\n"
+                           "while [ ! -e '%1/go' ]; do sleep 0.1; done\n"
+                           "exec ffmpeg \"$@\"\n")
+                .arg(folder)
+                .toUtf8());
+    f.setPermissions(f.permissions() | QFileDevice::ExeOwner);
+    return gate;
+}
+
+// "pid name" per held run, in the order they reached the gate.
+QStringList gateArrivals(const QString& folder) {
+    return QString::fromUtf8(readFile(QDir(folder).filePath("started")))
+        .split('\n', Qt::SkipEmptyParts);
+}
+
+// Fields of /proc/PID/stat from the third (the state) on; empty once the process is gone.
+QStringList statFields(const QString& pid) {
+    const QByteArray stat = readFile("/proc/" + pid + "/stat");
+    const qsizetype end = stat.lastIndexOf(')');
+    return end < 0 ? QStringList() : QString::fromLatin1(stat.mid(end + 2)).split(' ');
+}
+
+bool waitFor(const std::function<bool()>& condition, int ms) {
+    QElapsedTimer t;
+    t.start();
+    while (!condition()) {
+        if (t.elapsed() > ms)
+            return false;
+        QThread::msleep(50);
+    }
+    return true;
+}
+
+} // namespace
+
+TEST_F(BatchModeTest, SeveralFilesConvertAtOnceEachInAnIdleGroupOfItsOwn) {
+    QStringList clips;
+    for (const char* name : {"a.avi", "b.avi", "c.avi"})
+        clips << test::makeClip(dir.path(), name);
+    const Outcome badJobs = run({"--convert", "--jobs", "0", clips[0]});
+    EXPECT_EQ(badJobs.exitCode, 2);
+    EXPECT_TRUE(badJobs.err.contains("--jobs takes a number")) << badJobs.err.toStdString();
+
+    for (const int jobs : {2, 1}) {
+        const QString gate = path(QStringLiteral("gate%1").arg(jobs));
+        QDir().mkpath(gate);
+        extraEnvironment.insert("VIDEOCONVERTER_FFMPEG", writeGate(gate));
+        QProcess p;
+        p.setProcessEnvironment(environment());
+        p.start(programPath(), QStringList{"--convert", "--jobs", QString::number(jobs),
+                                           "--profile", "17", "--output", gate + "/out"} +
+                                   clips);
+        ASSERT_TRUE(p.waitForStarted(10000));
+        const auto cleanup = qScopeGuard([&] {
+            p.kill();
+            p.waitForFinished();
+        });
+        ASSERT_TRUE(waitFor([&] { return gateArrivals(gate).size() >= jobs; }, 60000));
+        QThread::msleep(1000); // time enough for a run too many to show up
+        const QStringList held = gateArrivals(gate);
+        ASSERT_EQ(held.size(), jobs) << held.join(", ").toStdString();
+        QStringList groups;
+        for (const QString& arrival : held) {
+            const QStringList stat = statFields(arrival.section(' ', 0, 0));
+            ASSERT_GT(stat.size(), 38) << arrival.toStdString();
+            groups << stat[2];
+            EXPECT_EQ(stat[38].toInt(), jobs > 1 ? SCHED_IDLE : SCHED_OTHER) << jobs;
+        }
+        groups.removeDuplicates();
+        EXPECT_EQ(groups.size(), jobs);
+        EXPECT_FALSE(groups.contains(QString::number(::getpgid(0))));
+
+        QFile(gate + "/go").open(QIODevice::WriteOnly);
+        ASSERT_TRUE(p.waitForFinished(60000));
+        EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+        const QStringList lines =
+            QString::fromUtf8(p.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+        // Added in argument order and started in list order; one at a time, each ends before
+        // the next starts.
+        const QStringList added = lines.filter(QRegularExpression("^Added "));
+        const QStringList events = lines.filter(QRegularExpression(" -> |  Finish$"));
+        const QStringList starts = events.filter(" -> ");
+        ASSERT_EQ(added.size(), 3);
+        ASSERT_EQ(starts.size(), 3);
+        for (int i = 0; i < 3; ++i) {
+            const QString title = QString(QChar(u'a' + i));
+            EXPECT_TRUE(added[i].startsWith("Added " + title + ": ")) << added[i].toStdString();
+            EXPECT_TRUE(starts[i].startsWith(QStringLiteral("[%1/3] %2 -> ").arg(i + 1).arg(title)))
+                << starts[i].toStdString();
+        }
+        if (jobs == 1) {
+            EXPECT_EQ(events,
+                      (QStringList{"[1/3] a -> " + gate + "/out/a.mp3", "[1/3] a  Finish",
+                                   "[2/3] b -> " + gate + "/out/b.mp3", "[2/3] b  Finish",
+                                   "[3/3] c -> " + gate + "/out/c.mp3", "[3/3] c  Finish"}));
+        }
+        EXPECT_EQ(lines.last(), "Finished 3, failed 0, stopped 0. Output folder: " + gate + "/out");
+    }
+}
+
+// Both stop signals, with two files converting and one waiting: each running group goes,
+// nothing else starts, and the run ends with the signal's status.
+TEST_F(BatchModeTest, StopSignalsEndEveryRunningConversionAndStartNoMore) {
+    QStringList clips;
+    for (const char* name : {"a.avi", "b.avi", "c.avi"})
+        clips << test::makeClip(dir.path(), name);
+    for (const int signal : {SIGINT, SIGTERM}) {
+        const QString gate = path(QStringLiteral("gate%1").arg(signal));
+        QDir().mkpath(gate);
+        extraEnvironment.insert("VIDEOCONVERTER_FFMPEG", writeGate(gate));
+        QProcess p;
+        p.setProcessEnvironment(environment());
+        p.start(programPath(),
+                QStringList{"--convert", "--jobs", "2", "--output", gate + "/out"} + clips);
+        ASSERT_TRUE(p.waitForStarted(10000));
+        const auto cleanup = qScopeGuard([&] {
+            p.kill();
+            p.waitForFinished();
+        });
+        ASSERT_TRUE(waitFor([&] { return gateArrivals(gate).size() == 2; }, 60000));
+        ASSERT_EQ(::kill(static_cast<pid_t>(p.processId()), signal), 0);
+        ASSERT_TRUE(p.waitForFinished(20000));
+        const QString out = QString::fromUtf8(p.readAllStandardOutput());
+        EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(p.exitCode(), 128 + signal);
+        EXPECT_TRUE(out.contains("[1/3] a  Stop") && out.contains("[2/3] b  Stop"))
+            << out.toStdString();
+        EXPECT_FALSE(out.contains("[3/3] c ->")) << out.toStdString();
+        EXPECT_TRUE(out.contains("Finished 0, failed 0, stopped 2, not converted 1"));
+        for (const QString& arrival : gateArrivals(gate))
+            EXPECT_TRUE(
+                waitFor([&] { return statFields(arrival.section(' ', 0, 0)).isEmpty(); }, 5000))
+                << "still running: " << arrival.toStdString();
+        EXPECT_EQ(gateArrivals(gate).size(), 2);
+        // The names were claimed but never written: nothing is left to push a rerun aside.
+        EXPECT_TRUE(QDir(gate + "/out").isEmpty());
+    }
+}
+
+// On a terminal, a line of the whole batch stays below the files' own lines.
+TEST_F(BatchModeTest, ATerminalShowsTheBatchsProgressBelowWholeLines) {
+    QStringList clips;
+    for (const char* name : {"a.avi", "b.avi", "c.avi", "d.avi"})
+        clips << test::makeClip(dir.path(), name, {}, 4.0);
+    // The first two runs take a while, so the batch has a rate once they finish.
+    const QString slow = path("slow-ffmpeg");
+    writeFile(slow, "#!/bin/sh\nsleep 1.5\nexec ffmpeg \"$@\"\n");
+    QFile(slow).setPermissions(QFile(slow).permissions() | QFileDevice::ExeOwner);
+    extraEnvironment.insert("VIDEOCONVERTER_FFMPEG", slow);
+
+    const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
+    ASSERT_GE(master, 0);
+    ASSERT_EQ(::grantpt(master), 0);
+    ASSERT_EQ(::unlockpt(master), 0);
+    const QByteArray terminal = ::ptsname(master);
+    // Held open here too, so the master reads the program's last words rather than an error.
+    const int slave = ::open(terminal.constData(), O_RDWR | O_NOCTTY);
+    ASSERT_GE(slave, 0);
+    termios mode{};
+    ::tcgetattr(slave, &mode);
+    mode.c_oflag &= ~static_cast<tcflag_t>(ONLCR); // line ends as the program writes them
+    ::tcsetattr(slave, TCSANOW, &mode);
+    const auto closeBoth = qScopeGuard([&] {
+        ::close(slave);
+        ::close(master);
+    });
+
+    QProcess p;
+    p.setProcessEnvironment(environment());
+    p.setChildProcessModifier([slave] { ::dup2(slave, STDOUT_FILENO); });
+    p.start(programPath(),
+            QStringList{"--convert", "--jobs", "2", "--profile", "17", "--output", path("out")} +
+                clips);
+    ASSERT_TRUE(p.waitForStarted(10000));
+    QByteArray shown;
+    const auto drain = [&] {
+        pollfd ready{master, POLLIN, 0};
+        char buffer[4096];
+        while (::poll(&ready, 1, 0) > 0 && (ready.revents & POLLIN)) {
+            const ssize_t n = ::read(master, buffer, sizeof buffer);
+            if (n <= 0)
+                break;
+            shown.append(buffer, n);
+        }
+    };
+    while (!p.waitForFinished(50))
+        drain();
+    drain();
+    EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+
+    // What each line of the terminal holds once it is done with: never the batch's line, and
+    // never a file's line written into it.
+    const QStringList lines = QString::fromUtf8(shown).split('\n');
+    for (const QString& line : lines.mid(0, lines.size() - 1)) {
+        const QString kept = line.section('\r', -1);
+        EXPECT_TRUE(
+            QRegularExpression("^(Profile |audio |Output folder: |Added |\\[\\d/4\\] |Finished )")
+                .match(kept)
+                .hasMatch())
+            << line.toStdString();
+    }
+    EXPECT_EQ(lines.last(), QString()); // the batch's line is gone at the end
+    EXPECT_TRUE(shown.contains("\rDone 0 of 4, 0.0%, time left not known yet"))
+        << shown.toStdString();
+    EXPECT_TRUE(QRegularExpression("\rDone 2 of 4, 50\\.0%, about 00:00:\\d\\d left")
+                    .match(QString::fromUtf8(shown))
+                    .hasMatch())
+        << shown.toStdString();
+    EXPECT_TRUE(shown.contains("  Finish\nFinished 4, failed 0, stopped 0."));
+}
+
+// The README's recipe for spreading a library over machines, with this machine as the only
+// one: invocations into one folder at once each get a name of their own, write their file
+// whole, report their own status and leave the settings alone.
+TEST_F(BatchModeTest, InvocationsUnderGnuParallelShareAnOutputFolder) {
+    const QString parallel = QStandardPaths::findExecutable("parallel");
+    if (parallel.isEmpty())
+        GTEST_SKIP() << "GNU Parallel is not installed (scripts/setup-debian installs it)";
+    QStringList files;
+    for (const char* folder : {"a", "b", "c"}) {
+        QDir().mkpath(path(folder));
+        files << test::makeClip(path(folder), "clip.avi", {}, 2.0);
+    }
+    files << test::makeClip(dir.path(), "other.mpg", {}, 3.0);
+    files << path("broken.avi");
+    writeFile(files.last(), QByteArray(4096, 'x'));
+    QByteArray list;
+    for (const QString& file : files)
+        list += file.toUtf8() + '\0';
+    writeFile(path("files"), list);
+    writeFile(path("nodes"), "8/:\n");
+
+    // Every conversion is held until all four run, so the names are claimed side by side.
+    const QString gate = path("gate");
+    QDir().mkpath(gate);
+    extraEnvironment.insert("VIDEOCONVERTER_FFMPEG", writeGate(gate));
+    QDir().mkpath(path("home"));
+    extraEnvironment.insert("HOME", path("home")); // parallel keeps its own files there
+    extraEnvironment.insert("TMPDIR", path("home"));
+    QProcess p;
+    p.setProcessEnvironment(environment());
+    p.setStandardInputFile(path("files"));
+    p.start(parallel,
+            {"-0", "--sshloginfile", path("nodes"), "--joblog", path("convert.log"), "--tag",
+             programPath(), "--convert", "--profile", "17", "--output", path("shared"), "{}"});
+    ASSERT_TRUE(p.waitForStarted(10000));
+    const auto cleanup = qScopeGuard([&] {
+        p.kill();
+        p.waitForFinished();
+    });
+    ASSERT_TRUE(waitFor([&] { return gateArrivals(gate).size() == 4; }, 60000))
+        << gateArrivals(gate).join(", ").toStdString();
+    QFile(gate + "/go").open(QIODevice::WriteOnly);
+    ASSERT_TRUE(p.waitForFinished(120000));
+    EXPECT_EQ(p.exitCode(), 1) << p.readAll().toStdString(); // parallel counts the failed jobs
+
+    QHash<QString, int> status; // file -> its invocation's exit status, from the job log
+    for (const QString& line : QString::fromUtf8(readFile(path("convert.log"))).split('\n')) {
+        const QStringList fields = line.split('\t');
+        if (fields.size() >= 9 && fields[0] != "Seq")
+            status.insert(fields[8].section(' ', -1), fields[6].toInt());
+    }
+    EXPECT_EQ(status.size(), 5);
+    for (const QString& file : files)
+        EXPECT_EQ(status.value(file, -1), file.endsWith("broken.avi") ? 1 : 0)
+            << file.toStdString();
+
+    QStringList written = QDir(path("shared")).entryList(QDir::Files);
+    written.sort();
+    EXPECT_EQ(written, (QStringList{"clip.mp3", "clip_1.mp3", "clip_2.mp3", "other.mp3"}));
+    for (const QString& name : written)
+        EXPECT_NEAR(durationOf(probeFields(path("shared/" + name))),
+                    name.startsWith("other") ? 3.0 : 2.0, 0.2)
+            << name.toStdString();
+    EXPECT_TRUE(QDir(config.path()).isEmpty());
 }
 
 } // namespace vc

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QString>
+#include <vector>
+
+namespace vc::cli {
+
+// The state of a batch as one line: files done, the share of the media converted, and the
+// time left at the rate measured so far. Files weigh by their length, so a long film is not
+// one step among many short clips.
+class BatchProgress {
+public:
+    // Lengths in seconds; 0 when unknown.
+    explicit BatchProgress(const std::vector<double>& lengths);
+
+    // A file's own percentage, as its status shows it.
+    void setPercent(int file, double percent);
+    // Ended, however; only a finished file counts as converted in full for the rate.
+    void setEnded(int file, bool finished);
+
+    // "Done 3 of 12, 41.2%, about 00:01:05 left".
+    QString text(double elapsedSeconds) const;
+
+private:
+    struct File {
+        double weight = 0;
+        double fraction = 0; // of the file converted
+        bool ended = false;
+    };
+    std::vector<File> files_;
+};
+
+} // namespace vc::cli
