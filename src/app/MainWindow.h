@@ -2,6 +2,7 @@
 
 #include "app/ProductLinks.h"
 #include "app/ProgramInfo.h"
+#include "convert/BatchProgress.h"
 #include "convert/ConversionLine.h"
 #include "convert/JobRecord.h"
 #include "media/SourceRecords.h"
@@ -9,9 +10,11 @@
 #include "shell/SettingsStore.h"
 #include "shell/SkinSetup.h"
 
+#include <QElapsedTimer>
 #include <QHash>
 #include <QPointer>
 #include <QSet>
+#include <QTimer>
 #include <QWidget>
 #include <memory>
 
@@ -28,6 +31,7 @@ class BatchControl;
 class ConvertRunner;
 class PreviewLibrary;
 class PreviewPlayer;
+
 class PosterFrame;
 class Tfm_dvdcutter;
 class Dialogs;
@@ -178,6 +182,7 @@ private:
     // not empty.
     QString takeOutputFolder();
     void notifyBatchEnd();
+    void showBatchProgress();
     ConversionInputs conversionInputs(int row, const QString& folderText) const;
     void createPreview(PreviewLibrary* library);
     void connectPreviewDisplay();
@@ -204,6 +209,11 @@ private:
     SourceList* sources_ = nullptr;
     ConvertRunner* runner_ = nullptr;
     BatchControl* batch_ = nullptr;
+    // The whole batch, for the progress bar's text.
+    std::unique_ptr<BatchProgress> batchProgress_;
+    QList<int> batchRows_;
+    QElapsedTimer batchClock_;
+    QTimer* batchTimer_ = nullptr;
     intputrec job_;
     QString jobFolder_;
     std::unique_ptr<PreviewLibrary> ownLibrary_;

@@ -1,6 +1,7 @@
 // The main window's conversion side: the batch, the job for each row and the command state.
 #include "app/MainWindow.h"
 
+#include "common/Clock.h"
 #include "common/FileNames.h"
 #include "convert/BatchControl.h"
 #include "convert/CommandState.h"
@@ -43,6 +44,19 @@ void Tfm_main::createBatch() {
     };
     hooks.setStatus = [this](int row, const QString& status) {
         sources_->setStatus(row, status);
+        if (batchProgress_ && batchRows_.contains(row))
+            batchProgress_->follow(int(batchRows_.indexOf(row)), status);
+    };
+    hooks.batchStarted = [this](const QList<int>& rows) {
+        std::vector<double> lengths;
+        for (const int row : rows)
+            lengths.push_back(double(
+                std::max<std::int64_t>(0, clockToSeconds(sources_->records().info(row).duration))));
+        batchRows_ = rows;
+        batchProgress_ = std::make_unique<BatchProgress>(lengths);
+        batchClock_.start();
+        batchTimer_->start();
+        showBatchProgress();
     };
     hooks.refreshCommands = [this] {
         refreshCommandState();
@@ -61,6 +75,10 @@ void Tfm_main::createBatch() {
         else if (finishAction_ == 2)
             shell_.powerOff();
     };
+    // A few times a second: often enough to look alive, seldom enough to cost nothing.
+    batchTimer_ = new QTimer(this);
+    batchTimer_->setInterval(250);
+    connect(batchTimer_, &QTimer::timeout, this, &Tfm_main::showBatchProgress);
     batch_ = new BatchControl(*runner_, job_, hooks, this);
     connect(this, &Tfm_main::stopConversionRequested, batch_, &BatchControl::Bt_ConvertstopClick);
     const auto wire = [this](const char* name, void (BatchControl::*command)()) {
@@ -69,6 +87,24 @@ void Tfm_main::createBatch() {
     wire("bt_start", &BatchControl::bt_startClick);
     wire("bt_pause", &BatchControl::bt_pauseClick);
     wire("Bt_Convertstop", &BatchControl::Bt_ConvertstopClick);
+}
+
+void Tfm_main::showBatchProgress() {
+    SkinElement* info = elements_.convertinfo;
+    QString text;
+    if (batchProgress_ && converting()) {
+        const double seconds = batchClock_.elapsed() / 1000.0;
+        text = QStringLiteral("%1%").arg(batchProgress_->percent(), 0, 'f', 1);
+        if (const auto left = batchProgress_->secondsLeft(seconds))
+            text += QStringLiteral(" \u00b7 about %1 left").arg(secondsToClock(*left));
+    } else {
+        batchTimer_->stop();
+        batchProgress_.reset();
+    }
+    if (info && info->text() != text) {
+        info->setText(text);
+        info->redraw();
+    }
 }
 
 void Tfm_main::notifyBatchEnd() {

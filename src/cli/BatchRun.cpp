@@ -1,12 +1,12 @@
 #include "cli/BatchRun.h"
 
 #include "cli/BatchChoices.h"
-#include "cli/BatchProgress.h"
 #include "cli/ProbeQueue.h"
 #include "common/Clock.h"
 #include "common/FileNames.h"
 #include "common/Version.h"
 #include "convert/BatchControl.h"
+#include "convert/BatchProgress.h"
 #include "convert/ConversionLine.h"
 #include "convert/ConvertRunner.h"
 #include "media/CutRules.h"
@@ -33,15 +33,6 @@ const QString Stop = QStringLiteral("Stop");
 
 bool isFinal(const QString& status) {
     return status == Finish || status == Failed || status == Stop;
-}
-
-// -1 when the text is no percentage.
-double percentOf(const QString& status) {
-    if (!status.endsWith(u'%'))
-        return -1;
-    bool ok = false;
-    const double value = status.chopped(1).toDouble(&ok);
-    return ok ? value : -1;
 }
 
 int signalPipe[2] = {-1, -1};
@@ -251,7 +242,7 @@ void BatchRun::setStatus(Slot& slot, int row, const QString& status) {
             console_.error(QStringLiteral("%1: %2").arg(titles_[row], slot.ffmpegMessage));
         return;
     }
-    const double percent = percentOf(status);
+    const double percent = percentOfStatus(status);
     if (percent >= 0)
         progress_->setPercent(row, percent);
     if (console_.isTerminal()) {

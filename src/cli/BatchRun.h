@@ -16,12 +16,12 @@
 
 namespace vc {
 class BatchControl;
+class BatchProgress;
 class ConvertRunner;
 } // namespace vc
 
 namespace vc::cli {
 
-class BatchProgress;
 class ProbeQueue;
 
 // The program as batch mode needs it: its folder holds the tool and the data files, its file

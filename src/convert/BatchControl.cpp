@@ -74,6 +74,12 @@ void BatchControl::bt_startClick() {
     }
     converting_ = true;
     startFailureShown_ = false;
+    if (hooks_.batchStarted) {
+        QList<int> rows;
+        for (int row = first; row >= 0; row = nextTicked(row + 1))
+            rows << row;
+        hooks_.batchStarted(rows);
+    }
     hooks_.refreshCommands();
     launch(first);
 }

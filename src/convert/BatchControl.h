@@ -2,6 +2,7 @@
 
 #include "convert/ConvertRunner.h"
 
+#include <QList>
 #include <QObject>
 #include <functional>
 
@@ -28,6 +29,8 @@ public:
         std::function<void()> refreshCommands;
         std::function<void(int textId)> refuse;
         std::function<void(const QString& text)> inform;
+        // A batch begins with these rows, in the order they will convert.
+        std::function<void(const QList<int>& rows)> batchStarted;
         // The last ticked row has finished.
         std::function<void()> batchFinished;
     };

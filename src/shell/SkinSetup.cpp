@@ -67,6 +67,9 @@ SkinSetup setUpSkin(TSkin& skin, QWidget* mainWindow, QWidget* cutterWindow,
         return setup;
     }
     el.pause = main.form->element(QStringLiteral("pause"));
+    el.convertinfo = main.form->element(QStringLiteral("convertinfo"));
+    if (el.convertinfo && !el.convertinfo->textFacet())
+        el.convertinfo = nullptr;
     el.playposBar = ProgressMarker(el.playpos, PlayposWidth);
     el.convertposBar = ProgressMarker(el.convertpos, ConvertposWidth);
     el.convertposBar.show(0);

@@ -33,6 +33,8 @@ struct SkinElements {
     // Optional: shown disabled while nothing plays, so they never look as if they could act.
     SkinElement* pause = nullptr;
     SkinElement* cut_pause = nullptr;
+    // Optional: the whole batch's progress, as a text.
+    SkinElement* convertinfo = nullptr;
 
     ProgressMarker playposBar;
     ProgressMarker convertposBar;

@@ -388,7 +388,12 @@ TEST_F(MainWindowTest, ConvertsTheTickedRowsIntoTheOutputFolder) {
     EXPECT_TRUE(main.converting());
     EXPECT_FALSE(main.button("bt_start")->isEnabled());
     EXPECT_TRUE(main.button("Bt_Convertstop")->isEnabled());
-    QWidget elsewhere; // the user went to another window meanwhile
+    const auto batchText = [&] {
+        return static_cast<SkinElement*>(main.skin()->skinObject(&main)->findChild("convertinfo"))
+            ->text();
+    };
+    EXPECT_EQ(batchText(), "0.0%"); // the whole batch; the time left once there is a rate
+    QWidget elsewhere;              // the user went to another window meanwhile
     elsewhere.show();
     QApplication::setActiveWindow(&elsewhere);
     QElapsedTimer t;
@@ -397,6 +402,8 @@ TEST_F(MainWindowTest, ConvertsTheTickedRowsIntoTheOutputFolder) {
         QTest::qWait(50);
     ASSERT_FALSE(main.converting());
     EXPECT_EQ(main.lv()->topLevelItem(0)->text(4), "Finish");
+    QTest::qWait(300);
+    EXPECT_EQ(batchText(), "");
     const QByteArray made = out + "/clip \xfc" + profileExtension(main.selectedProfile()).toUtf8();
     struct stat st {};
     EXPECT_TRUE(::stat(made.constData(), &st) == 0 && st.st_size > 0) << made.toStdString();

@@ -1,8 +1,8 @@
-#include "cli/BatchProgress.h"
+#include "convert/BatchProgress.h"
 
 #include <gtest/gtest.h>
 
-namespace vc::cli {
+namespace vc {
 
 TEST(BatchProgress, WeighsFilesByLengthAndRatesWhatWasConverted) {
     BatchProgress progress({30, 10, 0, 20}); // the third is of unknown length: 20 s, as average
@@ -24,4 +24,4 @@ TEST(BatchProgress, WeighsFilesByLengthAndRatesWhatWasConverted) {
     EXPECT_EQ(progress.text(10), "Done 2 of 4, 75.0%, about 00:00:04 left");
 }
 
-} // namespace vc::cli
+} // namespace vc

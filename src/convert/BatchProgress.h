@@ -1,9 +1,14 @@
 #pragma once
 
 #include <QString>
+#include <cstdint>
+#include <optional>
 #include <vector>
 
-namespace vc::cli {
+namespace vc {
+
+// The percentage a status text shows ("42.50%"), -1 when it shows none.
+double percentOfStatus(const QString& status);
 
 // The state of a batch as one line: files done, the share of the media converted, and the
 // time left at the rate measured so far. Files weigh by their length, so a long film is not
@@ -17,9 +22,15 @@ public:
     void setPercent(int file, double percent);
     // Ended, however; only a finished file counts as converted in full for the rate.
     void setEnded(int file, bool finished);
+    // A file's status text as the list shows it: a percentage, "Finish", "Failed" or "Stop".
+    void follow(int file, const QString& status);
 
     // "Done 3 of 12, 41.2%, about 00:01:05 left".
     QString text(double elapsedSeconds) const;
+    // The share of the media behind us, 0..100, to a tenth.
+    double percent() const;
+    // At the rate measured so far; none while there is nothing to measure it by.
+    std::optional<std::int64_t> secondsLeft(double elapsedSeconds) const;
 
 private:
     struct File {
@@ -30,4 +41,4 @@ private:
     std::vector<File> files_;
 };
 
-} // namespace vc::cli
+} // namespace vc
