@@ -13,6 +13,7 @@
 #include "profiles/ProfilePicker.h"
 #include "profiles/ProfileSelector.h"
 #include "shell/Dialogs.h"
+#include "shell/ElidingComboBox.h"
 #include "shell/ImageButton.h"
 #include "shell/SettingsWindows.h"
 #include "shell/SkinLayout.h"
@@ -134,7 +135,7 @@ void Tfm_main::createControls() {
             &Tfm_main::bt_webClick);
 
     for (const char* name : ComboNames) {
-        auto* combo = new QComboBox(this);
+        auto* combo = new ElidingComboBox(this);
         combo->setObjectName(QLatin1String(name));
         controls_.insert(combo->objectName(), combo);
     }
@@ -316,6 +317,7 @@ bool Tfm_main::applyLayout() {
     controls_.value(QStringLiteral("pl_play"))->setGeometry(layout.preview);
     lv_->setGeometry(layout.sourceList);
     lv_->headerItem()->setText(0, QStringLiteral("Title"));
+    sources_->fitColumnsToCaptions();
     listCheckBoxes_ = true;
     sources_->setCheckBoxes(true);
     return true;

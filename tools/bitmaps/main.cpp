@@ -502,6 +502,10 @@ void drawSkinImages(Writer& out) {
         vc::tools::drawGlyph(p, Glyph::Chevron, QRectF(4, 7, 16, 16), colour::Secondary);
     }
     out.save(chevron, QStringLiteral("skin/chevron.png"));
+    // The drop-down arrow of the combo boxes, drawn at the size the style sheet shows it.
+    out.save(icon(Glyph::Chevron, colour::Secondary, 16), QStringLiteral("skin/dropdown.png"));
+    out.save(icon(Glyph::Chevron, colour::DisabledText, 16),
+             QStringLiteral("skin/dropdown-disabled.png"));
     QImage film = canvas(QSize(40, 40), Qt::transparent);
     {
         QPainter p(&film);

@@ -3,6 +3,7 @@
 // Usage: vc_skinpreview PROGRAM_DIR OUTPUT_DIR
 
 #include "common/IniFile.h"
+#include "shell/ElidingComboBox.h"
 #include "shell/SkinSetup.h"
 
 #include <QApplication>
@@ -12,6 +13,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QTreeWidget>
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -49,14 +51,14 @@ void placeButtons(QWidget* window, const vc::IniFile& layout, const QStringList&
 void placeCombos(QWidget* window, const vc::IniFile& layout) {
     const std::pair<const char*, QStringList> combos[] = {
         {"cb_size", {"640×480"}},
-        {"cb_videobitrate", {"Normal"}},
+        {"cb_videobitrate", {"The Original Video Quality"}},
         {"cb_audiobitrate", {"High Quality"}},
         {"cb_channel", {"2 (Stereo)"}},
         {"cb_audio", {"Track 1"}},
         {"cb_subtitle", {"None"}},
     };
     for (const auto& [name, items] : combos) {
-        auto* combo = new QComboBox(window);
+        auto* combo = new vc::ElidingComboBox(window);
         combo->addItems(items);
         combo->setGeometry(layout.readInt(name, "Left", 6), layout.readInt(name, "Top", 6),
                            layout.readInt(name, "Width", 6), 24);
@@ -71,12 +73,12 @@ QTreeWidget* sourceList(QWidget* window, const vc::IniFile& layout) {
     auto* list = new QTreeWidget(window);
     list->setGeometry(layout.readInt("lv", "Left", 6), layout.readInt("lv", "Top", 6),
                       layout.readInt("lv", "Width", 6), layout.readInt("lv", "height", 6));
-    list->setHeaderLabels({"Title", "Size", "Time", "Output size", "Status"});
+    list->setHeaderLabels({"Title", "Width * Height", "Time", "Output Size", "Status"});
     list->setRootIsDecorated(false);
-    list->setColumnWidth(0, 170);
-    list->setColumnWidth(1, 72);
-    list->setColumnWidth(2, 70);
-    list->setColumnWidth(3, 86);
+    list->ensurePolished();
+    const int widths[] = {130, 90, 70, 80, 80};
+    for (int c = 0; c < 5; ++c)
+        list->setColumnWidth(c, std::max(widths[c], list->header()->sectionSizeHint(c)));
     const QStringList rows[] = {{"holiday-2023.mp4", "1280×720", "00:04:12", "38.2 MB", "Finish"},
                                 {"interview.mov", "1920×1080", "00:12:40", "96.0 MB", "50.34%"},
                                 {"clip_03.avi", "640×480", "00:01:05", "7.9 MB", "Status"}};
