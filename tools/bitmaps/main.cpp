@@ -319,18 +319,45 @@ QImage drawProfileButton(int n, bool hover) {
     if (hover)
         p.fillRect(QRect(0, 0, 3, size.height()), colour::Accent);
 
+    // An opener shows what its sub-panel holds, not the name of its own number.
+    const vc::OpenerCaption* opener = vc::openerCaption(n);
+    const QString title = opener ? QString::fromUtf8(opener->title) : QString();
+
     // Badge with the output format, in the category's tone.
     const QColor tone = Categories[vc::categoryOf(n) - 1].tone;
-    const QString ext = vc::extensionOf(name).mid(1).toUpper();
+    const QString ext =
+        opener ? title.section(QLatin1Char(' '), 0, 0) : vc::extensionOf(name).mid(1).toUpper();
     const QRectF badge(12, (size.height() - 24) / 2.0, 44, 24);
     roundedBox(p, badge, hover ? tone : tone.lighter(185), QColor(), 5);
     p.setFont(font(ext.size() > 3 ? 10 : 11, 700));
     p.setPen(hover ? QColor(Qt::white) : tone.darker(140));
     p.drawText(badge, Qt::AlignCenter, ext);
 
-    const bool opens = n >= 2 && n <= 5;
     const int textLeft = 66;
-    const int textRight = size.width() - (opens ? 28 : 10);
+    const int textRight = size.width() - (opener ? 28 : 10);
+    if (opener) {
+        const QFont titleFont = font(12, 600);
+        const QFont detailFont = font(10, 500);
+        const QFontMetrics titleMetrics(titleFont);
+        const QFontMetrics detailMetrics(detailFont);
+        const int gap = 2;
+        const int top = (size.height() - titleMetrics.height() - gap - detailMetrics.height()) / 2;
+        p.setFont(titleFont);
+        p.setPen(hover ? colour::AccentText : colour::Text);
+        p.drawText(QRect(textLeft, top, textRight - textLeft, titleMetrics.height()),
+                   Qt::AlignLeft | Qt::AlignVCenter, title);
+        p.setFont(detailFont);
+        p.setPen(colour::Secondary);
+        p.drawText(QRect(textLeft, top + titleMetrics.height() + gap, textRight - textLeft,
+                         detailMetrics.height()),
+                   Qt::AlignLeft | Qt::AlignVCenter,
+                   detailMetrics.elidedText(QString::fromUtf8(opener->detail), Qt::ElideRight,
+                                            textRight - textLeft));
+        vc::tools::drawGlyph(p, Glyph::ChevronRight,
+                             QRectF(size.width() - 24, (size.height() - 14) / 2.0, 14, 14),
+                             hover ? colour::Accent : colour::Secondary);
+        return image;
+    }
     const QFont f = font(12, hover ? 600 : 500);
     const QFontMetrics m(f);
     QTextLayout layout(name, f);
@@ -353,10 +380,6 @@ QImage drawProfileButton(int n, bool hover) {
     layout.endLayout();
     p.setPen(hover ? colour::AccentText : colour::Text);
     layout.draw(&p, QPointF(textLeft, std::round((size.height() - height) / 2)));
-    if (opens)
-        vc::tools::drawGlyph(p, Glyph::ChevronRight,
-                             QRectF(size.width() - 24, (size.height() - 14) / 2.0, 14, 14),
-                             hover ? colour::Accent : colour::Secondary);
     return image;
 }
 
