@@ -2,6 +2,7 @@
 
 #include "app/AboutWindow.h"
 #include "app/Edition.h"
+#include "common/Bitmaps.h"
 #include "common/FileNames.h"
 #include "convert/ConvertRunner.h"
 #include "media/MediaProbe.h"
@@ -210,11 +211,14 @@ bool Tfm_main::firstShowing() {
     const QString title =
         QDir(program_.folder)
             .filePath(QStringLiteral("images/main/") + program_.name + QStringLiteral(".bmp"));
+    const BitmapFile titleFile = bitmapFileFor(title, devicePixelRatioF());
     QPixmap titleImage;
-    if (QFile::exists(title) && titleImage.load(title)) {
+    if (QFile::exists(title) && titleImage.load(titleFile.path)) {
+        titleImage.setDevicePixelRatio(titleFile.ratio);
+        const QSize size = titleImage.deviceIndependentSize().toSize();
         img_name_->setPixmap(titleImage);
-        img_name_->resize(titleImage.size());
-        pl_appname_->resize(titleImage.size());
+        img_name_->resize(size);
+        pl_appname_->resize(size);
         pl_appname_->move(12, 4);
         pl_appname_->show();
         pl_appname_->raise();

@@ -1,7 +1,9 @@
-// Draws every bitmap the program folder holds. Usage: vc_bitmapgen PROGRAM_DIR SKIN_INI
+// Draws every bitmap the program folder holds, each at its size and at twice its resolution
+// for high-density screens. Usage: vc_bitmapgen PROGRAM_DIR SKIN_INI
 // The colours and type are the skin's (data/skn.skn); button sizes come from the layout file.
 
 #include "Glyphs.h"
+#include "common/Bitmaps.h"
 #include "common/IniFile.h"
 #include "profiles/Catalogue.h"
 
@@ -44,6 +46,9 @@ const QColor Filler(0xFA, 0xFB, 0xFC);
 
 const QString FontFamily = QStringLiteral("Inter");
 
+// Device pixels per logical pixel of the drawings being made: 1, then 2.
+int scale = 1;
+
 QFont font(int pixels, int weight) {
     QFont f(FontFamily);
     f.setPixelSize(pixels);
@@ -56,8 +61,10 @@ class Writer {
 public:
     explicit Writer(QString root) : root_(std::move(root)) {}
 
+    // Takes the name of the drawing at its size; a double-resolution one goes beside it.
     void save(const QImage& image, const QString& relative) {
-        const QString path = QDir(root_).filePath(relative);
+        const QString path =
+            QDir(root_).filePath(scale > 1 ? vc::doubleResolutionPath(relative) : relative);
         QDir().mkpath(QFileInfo(path).absolutePath());
         // Bitmaps are opaque; PNG icons keep their alpha.
         const QImage out = relative.endsWith(QLatin1String(".bmp"))
@@ -78,8 +85,10 @@ private:
     int count_ = 0;
 };
 
+// Painters on it work in logical pixels.
 QImage canvas(QSize size, const QColor& fill) {
-    QImage image(size, QImage::Format_ARGB32_Premultiplied);
+    QImage image(size * scale, QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(scale);
     image.fill(fill);
     return image;
 }
@@ -478,13 +487,14 @@ void drawLogo(QPainter& p, const QRectF& r) {
 QImage drawTitle(const QString& text) {
     const QFont f = font(13, 600);
     const QFontMetrics m(f);
-    QImage image = canvas(QSize(24 + m.horizontalAdvance(text) + 4, 22), colour::Navy);
+    const int width = 24 + m.horizontalAdvance(text) + 4;
+    QImage image = canvas(QSize(width, 22), colour::Navy);
     QPainter p(&image);
     p.setRenderHint(QPainter::TextAntialiasing);
     drawLogo(p, QRectF(0, 2, 18, 18));
     p.setFont(f);
     p.setPen(Qt::white);
-    p.drawText(QRect(24, 0, image.width() - 24, 22), Qt::AlignLeft | Qt::AlignVCenter, text);
+    p.drawText(QRect(24, 0, width - 24, 22), Qt::AlignLeft | Qt::AlignVCenter, text);
     return image;
 }
 
@@ -560,12 +570,15 @@ int main(int argc, char** argv) {
                      qPrintable(FontFamily));
 
     Writer out(root);
-    if (!drawButtons(out, skinIni))
-        return 1;
-    drawPicker(out);
-    // The title image of the program under its default name.
-    out.save(drawTitle(QStringLiteral("Video Converter")),
-             QStringLiteral("images/main/VideoConverter.bmp"));
-    drawSkinImages(out);
+    for (const int s : {1, 2}) {
+        scale = s;
+        if (!drawButtons(out, skinIni))
+            return 1;
+        drawPicker(out);
+        // The title image of the program under its default name.
+        out.save(drawTitle(QStringLiteral("Video Converter")),
+                 QStringLiteral("images/main/VideoConverter.bmp"));
+        drawSkinImages(out);
+    }
     return out.ok() ? 0 : 1;
 }

@@ -2,6 +2,7 @@
 // the layout file, so that the skin can be judged without the program.
 // Usage: vc_skinpreview PROGRAM_DIR OUTPUT_DIR
 
+#include "common/Bitmaps.h"
 #include "common/IniFile.h"
 #include "shell/ElidingComboBox.h"
 #include "shell/SkinSetup.h"
@@ -26,7 +27,10 @@ QString file(const QString& relative) {
 
 QLabel* image(QWidget* parent, const QString& relative, QPoint at) {
     auto* label = new QLabel(parent);
-    label->setPixmap(QPixmap(file(relative)));
+    const vc::BitmapFile bitmap = vc::bitmapFileFor(file(relative), label->devicePixelRatioF());
+    QPixmap pixmap(bitmap.path);
+    pixmap.setDevicePixelRatio(bitmap.ratio);
+    label->setPixmap(pixmap);
     label->adjustSize();
     label->move(at);
     return label;
