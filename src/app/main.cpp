@@ -21,8 +21,7 @@ int runBatch(int argc, char** argv, const QStringList& arguments) {
     const vc::ProgramInfo info = vc::ProgramInfo::fromArgv0(QString::fromLocal8Bit(argv[0]),
                                                             QCoreApplication::applicationDirPath());
     QCoreApplication::setApplicationName(info.name);
-    return vc::cli::runBatchMode({info.folder, info.fileName, info.name, info.toolPath},
-                                 arguments);
+    return vc::cli::runBatchMode({info.folder, info.fileName, info.name, info.toolPath}, arguments);
 }
 
 } // namespace
@@ -42,7 +41,10 @@ int main(int argc, char** argv) {
     const vc::ProgramInfo info = vc::ProgramInfo::fromArgv0(QString::fromLocal8Bit(argv[0]),
                                                             QCoreApplication::applicationDirPath());
     QApplication::setApplicationName(info.name);
-    QApplication::setWindowIcon(QIcon(QDir(info.folder).filePath(QStringLiteral("skin/logo.png"))));
+    QIcon icon;
+    for (const char* size : {"skin/logo.png", "skin/logo-48.png"})
+        icon.addFile(QDir(info.folder).filePath(QLatin1String(size)));
+    QApplication::setWindowIcon(icon);
 
     vc::QtDialogs dialogs;
     vc::QtShellActions shell;

@@ -1,11 +1,18 @@
 #include "app/MainWindow.h"
+#include "shell/Dialogs.h"
 #include "shell/ElidingComboBox.h"
+#include "shell/SkinObject.h"
+#include "shell/TSkin.h"
 
 #include "MainWindowFixture.h"
 
 #include <QApplication>
+#include <QFileDialog>
 #include <QHeaderView>
 #include <QHelpEvent>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
 #include <QToolTip>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
@@ -54,4 +61,36 @@ TEST_F(MainWindowTest, ParameterBoxesLookLikeChoosersAndTheHeaderReadsWhole) {
     for (int c = 0; c < header->count(); ++c)
         EXPECT_GE(header->sectionSize(c), header->sectionSizeHint(c))
             << main.lv()->headerItem()->text(c).toStdString();
+}
+
+// Every other window and box is dressed by the main window's skin: its background and type,
+// its buttons, its own icons, and no window larger than what it shows.
+TEST_F(MainWindowTest, EveryWindowAndBoxWearsTheSkin) {
+    Tfm_main& main = start();
+    const QColor background = main.skin()->skinObject(&main)->def().color;
+    const auto box =
+        makeMessageBox(&main, BoxKind::Warning, "Video Converter", "x is not support!");
+    const auto chooser = makeFileDialog(&main, QString(), folder.path(), QString(), false);
+    const QList<QWidget*> windows{&program->settings(), &program->dir(), &program->about(),
+                                  &program->info(),     box.get(),       chooser.get()};
+    for (QWidget* window : windows) {
+        const std::string name = window->metaObject()->className();
+        EXPECT_EQ(QColor(window->grab().toImage().pixel(1, 1)), background) << name;
+        const QList<QPushButton*> buttons = window->findChildren<QPushButton*>();
+        EXPECT_FALSE(buttons.isEmpty()) << name;
+        for (const QPushButton* button : buttons)
+            EXPECT_EQ(button->fontInfo().family(), QStringLiteral("Inter")) << name;
+    }
+
+    const QImage drawn(QDir(folder.path()).filePath("skin/icons/warning.png"));
+    ASSERT_FALSE(drawn.isNull());
+    EXPECT_EQ(box->iconPixmap().toImage().convertToFormat(drawn.format()), drawn);
+
+    Tfm_about& about = program->about();
+    about.setProduct(main.programName(), main.editionFlag(), "https://example.com/web");
+    QTimer::singleShot(0, &about, [&] {
+        EXPECT_EQ(about.size(), about.sizeHint());
+        about.accept();
+    });
+    about.showFrom(&main);
 }

@@ -512,6 +512,13 @@ void drawSkinImages(Writer& out) {
         drawLogo(p, QRectF(0, 0, 18, 18));
     }
     out.save(logo, QStringLiteral("skin/logo.png"));
+    // The program's icon where it is shown large: the About window, the desktop's switcher.
+    QImage largeLogo = canvas(QSize(48, 48), Qt::transparent);
+    {
+        QPainter p(&largeLogo);
+        drawLogo(p, QRectF(0, 0, 48, 48));
+    }
+    out.save(largeLogo, QStringLiteral("skin/logo-48.png"));
     out.save(icon(Glyph::Close, Qt::white, 16), QStringLiteral("skin/close.png"));
     out.save(icon(Glyph::Minimize, Qt::white, 16), QStringLiteral("skin/minimize.png"));
     out.save(icon(Glyph::Plus, Qt::white), QStringLiteral("skin/plus-white.png"));
@@ -539,6 +546,8 @@ void drawSkinImages(Writer& out) {
     out.save(icon(Glyph::Chevron, colour::Secondary, 16), QStringLiteral("skin/dropdown.png"));
     out.save(icon(Glyph::Chevron, colour::DisabledText, 16),
              QStringLiteral("skin/dropdown-disabled.png"));
+    // The tick of a ticked check box, on the accent colour the style sheet fills it with.
+    out.save(icon(Glyph::Check, Qt::white, 14), QStringLiteral("skin/check.png"));
     QImage film = canvas(QSize(40, 40), Qt::transparent);
     {
         QPainter p(&film);
@@ -546,6 +555,48 @@ void drawSkinImages(Writer& out) {
         vc::tools::drawGlyph(p, Glyph::Film, QRectF(10, 10, 20, 20), colour::Accent);
     }
     out.save(film, QStringLiteral("skin/film.png"));
+}
+
+// The icons of the ordinary windows: message boxes, file choosers and folder trees.
+void drawWindowIcons(Writer& out) {
+    const struct {
+        Glyph glyph;
+        QColor ink;
+        QColor disc;
+        const char* name;
+    } boxes[] = {{Glyph::Info, colour::Accent, colour::AccentWash, "information"},
+                 {Glyph::Help, colour::Accent, colour::AccentWash, "question"},
+                 {Glyph::Warning, QColor(0xC2, 0x6B, 0x05), QColor(0xFE, 0xF1, 0xDC), "warning"},
+                 {Glyph::Error, QColor(0xD3, 0x2F, 0x2F), QColor(0xFD, 0xE6, 0xE6), "error"}};
+    for (const auto& box : boxes) {
+        QImage image = canvas(QSize(32, 32), Qt::transparent);
+        {
+            QPainter p(&image);
+            p.setRenderHint(QPainter::Antialiasing);
+            p.setPen(Qt::NoPen);
+            p.setBrush(box.disc);
+            p.drawEllipse(QRectF(0, 0, 32, 32));
+            vc::tools::drawGlyph(p, box.glyph, QRectF(6, 6, 20, 20), box.ink);
+        }
+        out.save(image, QStringLiteral("skin/icons/%1.png").arg(box.name));
+    }
+    const struct {
+        Glyph glyph;
+        QColor ink;
+        const char* name;
+    } small[] = {{Glyph::Folder, colour::Accent, "folder"},
+                 {Glyph::File, colour::Secondary, "file"},
+                 {Glyph::Computer, colour::Secondary, "computer"},
+                 {Glyph::Drive, colour::Secondary, "drive"},
+                 {Glyph::ArrowLeft, colour::Text, "back"},
+                 {Glyph::ArrowRight, colour::Text, "forward"},
+                 {Glyph::ArrowUp, colour::Text, "parent"},
+                 {Glyph::NewFolder, colour::Text, "newfolder"},
+                 {Glyph::ListView, colour::Text, "listview"},
+                 {Glyph::DetailView, colour::Text, "detailview"}};
+    for (const auto& item : small)
+        out.save(icon(item.glyph, item.ink, 16),
+                 QStringLiteral("skin/icons/%1.png").arg(item.name));
 }
 
 } // namespace
@@ -579,6 +630,7 @@ int main(int argc, char** argv) {
         out.save(drawTitle(QStringLiteral("Video Converter")),
                  QStringLiteral("images/main/VideoConverter.bmp"));
         drawSkinImages(out);
+        drawWindowIcons(out);
     }
     return out.ok() ? 0 : 1;
 }

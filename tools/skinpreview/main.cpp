@@ -1,18 +1,31 @@
 // Renders the skinned main and cutter windows to PNG files, with stand-in controls placed from
-// the layout file, so that the skin can be judged without the program.
+// the layout file, and every other window and box the program shows, dressed by the same skin,
+// so that the skin can be judged without the program. Set QT_SCALE_FACTOR=2 to see it on a
+// high-density screen.
 // Usage: vc_skinpreview PROGRAM_DIR OUTPUT_DIR
 
+#include "app/AboutWindow.h"
 #include "common/Bitmaps.h"
 #include "common/IniFile.h"
+#include "media/PropertiesWindow.h"
+#include "media/SourceRecords.h"
+#include "shell/Dialogs.h"
 #include "shell/ElidingComboBox.h"
+#include "shell/SettingsWindows.h"
 #include "shell/SkinSetup.h"
 
+#include <QAbstractButton>
 #include <QApplication>
+#include <QButtonGroup>
 #include <QComboBox>
 #include <QDir>
+#include <QElapsedTimer>
+#include <QFileDialog>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QTimer>
 #include <QTreeWidget>
 #include <algorithm>
 #include <cstdio>
@@ -138,6 +151,72 @@ void showPicker(QWidget* window, vc::SkinElements& el, int category, int hovered
     }
 }
 
+// Lets views that read folders in the background fill in.
+void settle(int ms) {
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < ms)
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
+}
+
+bool saveShown(QWidget* window, const QString& path) {
+    window->show();
+    settle(300);
+    const bool ok = save(window, path);
+    window->hide();
+    return ok;
+}
+
+// The plain windows, message boxes and choosers, over the skinned main window.
+bool saveWindows(QWidget* main, const QDir& outDir) {
+    bool ok = true;
+    vc::Tfm_set settings(main);
+    settings.rg_finish()->button(1)->setChecked(true);
+    ok = saveShown(&settings, outDir.filePath(QStringLiteral("settings.png"))) && ok;
+
+    vc::Tfm_dir folders(main);
+    folders.setCurrentFolder(QDir::homePath());
+    ok = saveShown(&folders, outDir.filePath(QStringLiteral("output-directory.png"))) && ok;
+
+    vc::QtShellActions shell;
+    vc::Tfm_about about(shell, main);
+    about.setProduct(QStringLiteral("Video Converter"), false, QString());
+    about.setWindowIcon(QIcon(QDir(programDir).filePath(QStringLiteral("skin/logo-48.png"))));
+    QTimer::singleShot(0, &about, [&] {
+        settle(100);
+        ok = save(&about, outDir.filePath(QStringLiteral("about.png"))) && ok;
+        about.accept();
+    });
+    about.showFrom(main);
+
+    vc::Tfm_info info(main);
+    info.setInfo({QStringLiteral("holiday-2023.mp4"), QStringLiteral("1280x720"),
+                  QStringLiteral("00:04:12"), QStringLiteral("1150"), QStringLiteral("128"),
+                  QStringLiteral("h264"), QStringLiteral("aac"), QStringLiteral("44100 Hz"),
+                  QStringLiteral("stereo"), QStringLiteral("25.00")});
+    ok = saveShown(&info, outDir.filePath(QStringLiteral("properties.png"))) && ok;
+
+    const struct {
+        vc::BoxKind kind;
+        const char* text;
+        const char* file;
+    } boxes[] = {{vc::BoxKind::Information, "Please select one file.", "message-information.png"},
+                 {vc::BoxKind::Warning, "/home/user/Videos/notes.txt is not support!",
+                  "message-warning.png"},
+                 {vc::BoxKind::Question, "The convertion is processing, are you sure to quit?",
+                  "message-question.png"}};
+    for (const auto& box : boxes) {
+        const auto shown = vc::makeMessageBox(main, box.kind, QStringLiteral("Video Converter"),
+                                              QLatin1String(box.text));
+        ok = saveShown(shown.get(), outDir.filePath(QLatin1String(box.file))) && ok;
+    }
+    const auto chooser =
+        vc::makeFileDialog(main, QString(), QDir::homePath(), vc::openFileFilter(), false);
+    chooser->resize(720, 440);
+    ok = saveShown(chooser.get(), outDir.filePath(QStringLiteral("open-files.png"))) && ok;
+    return ok;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -216,6 +295,7 @@ int main(int argc, char** argv) {
             el.cutplayposBar.show(4200);
             cutter.show();
             ok = save(&cutter, outDir.filePath(QStringLiteral("cutter.png"))) && ok;
+            ok = saveWindows(&window, outDir) && ok;
         }
     }
     return ok ? 0 : 1;
