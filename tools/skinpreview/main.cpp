@@ -149,6 +149,11 @@ void showPicker(QWidget* window, vc::SkinElements& el, int category, int hovered
                           QPoint(206, y));
         y += l->height();
     }
+    // The page's foot: the way to its second page.
+    const QLabel* label =
+        image(window, QStringLiteral("images/sub/general/btim_next.bmp"), QPoint(206, y));
+    image(window, QStringLiteral("images/sub/general/Image94.bmp"),
+          QPoint(206 + label->width(), y));
 }
 
 // Lets views that read folders in the background fill in.
