@@ -3,12 +3,16 @@
 #include <QHelpEvent>
 #include <QStyleOptionComboBox>
 #include <QStylePainter>
+#include <QStyledItemDelegate>
 #include <QToolTip>
 #include <algorithm>
 
 namespace vc {
 
-ElidingComboBox::ElidingComboBox(QWidget* parent) : QComboBox(parent) {}
+ElidingComboBox::ElidingComboBox(QWidget* parent) : QComboBox(parent) {
+    // Its list then takes the style sheet's look for items, as the other lists do.
+    setItemDelegate(new QStyledItemDelegate(this));
+}
 
 QString ElidingComboBox::fullText() const {
     return currentIndex() < 0 ? placeholderText() : currentText();
