@@ -15,36 +15,46 @@ Tfm_about::Tfm_about(ShellActions& shell, QWidget* parent) : QDialog(parent), sh
     setObjectName(QStringLiteral("Tfm_about"));
     setWindowTitle(QStringLiteral("About"));
     setModal(true);
+    logo_ = new QLabel(this);
+    logo_->setObjectName(QStringLiteral("img_logo"));
     title_ = new QLabel(this);
-    QFont big = title_->font();
-    big.setPointSize(big.pointSize() + 6);
-    big.setBold(true);
-    title_->setFont(big);
+    title_->setObjectName(QStringLiteral("lb_title"));
     maker_ = new QLabel(this);
-    maker_->setWordWrap(true);
+    maker_->setObjectName(QStringLiteral("lb_maker"));
     web_ = new QLabel(QStringLiteral("Visit our web"), this);
+    web_->setObjectName(QStringLiteral("lb_web"));
     web_->setCursor(Qt::PointingHandCursor);
     web_->installEventFilter(this);
     setLinkColour(Qt::blue);
 
     auto* contact = new QPushButton(QStringLiteral("Contact us "), this);
     auto* close = new QPushButton(QStringLiteral("Close"), this);
+    close->setDefault(true);
     connect(contact, &QPushButton::clicked, this, [this] { shell_.openUrl(contactPage_); });
     connect(close, &QPushButton::clicked, this, &QDialog::accept);
 
+    auto* text = new QVBoxLayout;
+    text->setSpacing(4);
+    text->addWidget(title_);
+    text->addWidget(maker_);
+    text->addSpacing(6);
+    text->addWidget(web_, 0, Qt::AlignLeft);
+    auto* head = new QHBoxLayout;
+    head->setSpacing(16);
+    head->addWidget(logo_, 0, Qt::AlignTop);
+    head->addLayout(text, 1);
     auto* buttons = new QHBoxLayout;
-    buttons->addWidget(web_);
+    buttons->setSpacing(8);
     buttons->addStretch();
     buttons->addWidget(contact);
     buttons->addWidget(close);
     auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(24, 20, 24, 16);
-    layout->setSpacing(12);
-    layout->addWidget(title_);
-    layout->addWidget(maker_);
-    layout->addStretch();
+    layout->setContentsMargins(24, 22, 20, 16);
+    layout->setSpacing(20);
+    layout->addLayout(head);
     layout->addLayout(buttons);
-    setFixedSize(420, 200);
+    // The window is as large as what it shows, whatever the texts are.
+    layout->setSizeConstraint(QLayout::SetFixedSize);
 }
 
 void Tfm_about::setProduct(const QString& programName, bool otherEdition, const QString& webPage) {
@@ -56,6 +66,9 @@ void Tfm_about::setProduct(const QString& programName, bool otherEdition, const 
 }
 
 void Tfm_about::showFrom(QWidget* mainWindow) {
+    const QIcon logo = windowIcon();
+    logo_->setPixmap(logo.pixmap(QSize(LogoSize, LogoSize), devicePixelRatioF()));
+    logo_->setVisible(!logo.isNull());
     move(mainWindow->x() + 160, mainWindow->y() + 100);
     exec();
 }

@@ -27,7 +27,10 @@ protected:
 private:
     void setLinkColour(const QColor& colour);
 
+    static constexpr int LogoSize = 48;
+
     ShellActions& shell_;
+    QLabel* logo_;
     QLabel* title_;
     QLabel* maker_;
     QLabel* web_;

@@ -2,6 +2,7 @@
 
 #include "app/AboutWindow.h"
 #include "app/Edition.h"
+#include "common/Bitmaps.h"
 #include "common/FileNames.h"
 #include "convert/ConvertRunner.h"
 #include "media/MediaProbe.h"
@@ -14,6 +15,7 @@
 #include "profiles/ProfilePicker.h"
 #include "profiles/ProfileSelector.h"
 #include "shell/Dialogs.h"
+#include "shell/ElidingComboBox.h"
 #include "shell/ImageButton.h"
 #include "shell/SettingsWindows.h"
 #include "shell/SkinLayout.h"
@@ -136,7 +138,7 @@ void Tfm_main::createControls() {
             &Tfm_main::bt_webClick);
 
     for (const char* name : ComboNames) {
-        auto* combo = new QComboBox(this);
+        auto* combo = new ElidingComboBox(this);
         combo->setObjectName(QLatin1String(name));
         controls_.insert(combo->objectName(), combo);
     }
@@ -218,11 +220,14 @@ bool Tfm_main::firstShowing() {
     const QString title =
         QDir(program_.folder)
             .filePath(QStringLiteral("images/main/") + program_.name + QStringLiteral(".bmp"));
+    const BitmapFile titleFile = bitmapFileFor(title, devicePixelRatioF());
     QPixmap titleImage;
-    if (QFile::exists(title) && titleImage.load(title)) {
+    if (QFile::exists(title) && titleImage.load(titleFile.path)) {
+        titleImage.setDevicePixelRatio(titleFile.ratio);
+        const QSize size = titleImage.deviceIndependentSize().toSize();
         img_name_->setPixmap(titleImage);
-        img_name_->resize(titleImage.size());
-        pl_appname_->resize(titleImage.size());
+        img_name_->resize(size);
+        pl_appname_->resize(size);
         pl_appname_->move(12, 4);
         pl_appname_->show();
         pl_appname_->raise();
@@ -326,6 +331,7 @@ bool Tfm_main::applyLayout() {
     controls_.value(QStringLiteral("pl_play"))->setGeometry(layout.preview);
     lv_->setGeometry(layout.sourceList);
     lv_->headerItem()->setText(0, QStringLiteral("Title"));
+    sources_->fitColumnsToCaptions();
     listCheckBoxes_ = true;
     sources_->setCheckBoxes(true);
     return true;

@@ -1,6 +1,7 @@
 // The main window's side of the profile picker: opening, closing and the chosen profile.
 #include "app/MainWindow.h"
 
+#include "common/Bitmaps.h"
 #include "profiles/Catalogue.h"
 #include "profiles/ProfilePicker.h"
 #include "profiles/ProfileSelector.h"
@@ -46,10 +47,16 @@ void Tfm_main::showProfile(int profile) {
         elements_.profilestext->redraw();
     }
     const int k = category();
+    if (k < 1 || k > 14)
+        return;
+    const BitmapFile file =
+        bitmapFileFor(QDir(program_.folder).filePath(QStringLiteral("images/main/%1.bmp").arg(k)),
+                      im_mainico_->devicePixelRatioF());
     QPixmap icon;
-    if (k >= 1 && k <= 14 &&
-        icon.load(QDir(program_.folder).filePath(QStringLiteral("images/main/%1.bmp").arg(k))))
+    if (icon.load(file.path)) {
+        icon.setDevicePixelRatio(file.ratio);
         im_mainico_->setPixmap(icon);
+    }
 }
 
 int Tfm_main::category() const {

@@ -60,7 +60,10 @@ int main(int argc, char** argv) {
     if (instance.noAnswer)
         std::fprintf(stderr, "%s: the open window does not answer; opening another.\n", argv[0]);
 
-    QApplication::setWindowIcon(QIcon(QDir(info.folder).filePath(QStringLiteral("skin/logo.png"))));
+    QIcon icon;
+    for (const char* size : {"skin/logo.png", "skin/logo-48.png"})
+        icon.addFile(QDir(info.folder).filePath(QLatin1String(size)));
+    QApplication::setWindowIcon(icon);
     vc::QtDialogs dialogs;
     vc::QtShellActions shell;
     vc::Program program(info, dialogs, shell);

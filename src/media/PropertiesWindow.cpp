@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QShowEvent>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace vc {
 
@@ -27,8 +28,13 @@ QLineEdit* addField(QGroupBox* group, QFormLayout* form, const char* label, cons
 
 QGroupBox* addGroup(QWidget* owner, QVBoxLayout* layout, QFormLayout*& form) {
     auto* group = new QGroupBox(QStringLiteral("Basic Info"), owner);
+    group->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Maximum);
     form = new QFormLayout(group);
     form->setFieldGrowthPolicy(QFormLayout::AllNonFixedFieldsGrow);
+    form->setHorizontalSpacing(12);
+    form->setVerticalSpacing(8);
+    // The skin's style sheet gives the group its inner space.
+    form->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(group);
     return group;
 }
@@ -46,6 +52,8 @@ Tfm_info::Tfm_info(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("Properties-test"));
     setModal(true);
     auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(16, 4, 16, 16);
+    layout->setSpacing(8);
     QFormLayout* form = nullptr;
 
     QGroupBox* file = addGroup(this, layout, form);
@@ -70,6 +78,7 @@ Tfm_info::Tfm_info(QWidget* parent) : QDialog(parent) {
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(ok_);
+    layout->addStretch();
     layout->addLayout(buttons);
     setFixedSize(556, 484);
 }
@@ -102,6 +111,13 @@ void Tfm_info::fill() {
     // Long texts show their beginning, not their end.
     for (QLineEdit* edit : findChildren<QLineEdit*>())
         edit->setCursorPosition(0);
+    // The three groups' fields line up, in the font the window now has.
+    const QList<QLabel*> captions = findChildren<QLabel*>();
+    int width = 0;
+    for (QLabel* caption : captions)
+        width = std::max(width, caption->sizeHint().width());
+    for (QLabel* caption : captions)
+        caption->setMinimumWidth(width);
 }
 
 // Qt centres a dialog only at its first showing; the main window may have moved since.

@@ -54,6 +54,13 @@ SourceList::SourceList(QTreeWidget* lv, MediaProbe& probe, Dialogs& dialogs,
     edt_tit_->installEventFilter(this);
 }
 
+void SourceList::fitColumnsToCaptions() {
+    const QHeaderView* header = lv_->header();
+    for (int c = 0; c < lv_->columnCount(); ++c)
+        if (header->sectionSizeHint(c) > lv_->columnWidth(c))
+            lv_->setColumnWidth(c, header->sectionSizeHint(c));
+}
+
 bool SourceList::refused(bool checkPreview) {
     if (checkPreview && hooks_.previewPlaying && hooks_.previewPlaying()) {
         if (const auto text = language_.lookup(27))

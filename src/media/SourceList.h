@@ -40,6 +40,8 @@ public:
                Hooks hooks, QObject* parent = nullptr);
 
     void setCheckBoxes(bool on) { checkBoxes_ = on; }
+    // Widens the columns whose caption would be cut in the header's present style.
+    void fitColumnsToCaptions();
 
     // Commands.
     void addFiles();

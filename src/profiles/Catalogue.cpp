@@ -180,12 +180,30 @@ constexpr std::array<Category, CategoryCount> Categories = {{
 
 constexpr std::array<const char*, 4> SubPanels = {"pl_avi", "pl_mpeg", "pl_mp4", "pl_mkv"};
 
+// In the order of SubPanels.
+constexpr std::array<OpenerCaption, 4> OpenerCaptions = {{
+    {"AVI Movie", "H.264, DivX, XviD, MPEG-4, WMV and more"},
+    {"MPEG / VCD / SVCD / DVD", "MPEG-1, MPEG-2, disc formats, HD"},
+    {"MP4 Video", "MPEG-4 or H.264, in three qualities"},
+    {"MKV Movie", "H.264, DivX, XviD, MPEG-4, WMV and more"},
+}};
+
 } // namespace
 
 const ProfileEntry* profileEntry(int number) {
     if (number < 1 || number > ProfileCount)
         return nullptr;
     return &Entries[static_cast<std::size_t>(number)];
+}
+
+const OpenerCaption* openerCaption(int number) {
+    const ProfileEntry* entry = profileEntry(number);
+    if (!entry || entry->role != ButtonRole::OpensSubPanel)
+        return nullptr;
+    for (std::size_t i = 0; i < SubPanels.size(); ++i)
+        if (QLatin1String(entry->subPanel) == QLatin1String(SubPanels[i]))
+            return &OpenerCaptions[i];
+    return nullptr;
 }
 
 const Category* category(int index) {

@@ -33,8 +33,17 @@ struct Category {
     int last;
 };
 
+// What an opener's picture says: the formats of the sub-panel it opens. An opener's display
+// name belongs to the profile of its number, which the opener never selects.
+struct OpenerCaption {
+    const char* title;  // "MKV Movie"; its first word is the format every profile there has
+    const char* detail; // the choices inside
+};
+
 // Numbers outside 1..ProfileCount give nullptr.
 const ProfileEntry* profileEntry(int number);
+// nullptr unless the number's button opens a sub-panel.
+const OpenerCaption* openerCaption(int number);
 // The category owning a profile's panel; sub-panels belong to category 1. 0 when out of range.
 int categoryOf(int number);
 // index 1..CategoryCount; anything else gives nullptr.

@@ -1,5 +1,6 @@
 #include "profiles/ProfilePicker.h"
 
+#include "common/Bitmaps.h"
 #include "common/SkinFacets.h"
 #include "profiles/Catalogue.h"
 
@@ -76,11 +77,16 @@ PickerImage::PickerImage(const QString& name, QWidget* parent) : QLabel(parent) 
 
 bool PickerImage::load(const QString& normal, const QString& hover) {
     QPixmap n, h;
-    if (!n.load(normal) || !h.load(hover))
+    // A high-density screen gets the drawings made for it.
+    const BitmapFile normalFile = bitmapFileFor(normal, devicePixelRatioF());
+    const BitmapFile hoverFile = bitmapFileFor(hover, devicePixelRatioF());
+    if (!n.load(normalFile.path) || !h.load(hoverFile.path))
         return false;
+    n.setDevicePixelRatio(normalFile.ratio);
+    h.setDevicePixelRatio(hoverFile.ratio);
     normal_ = n;
     hoverPixmap_ = h;
-    resize(normal_.size());
+    resize(normal_.deviceIndependentSize().toSize());
     setPixmap(hover_ ? hoverPixmap_ : normal_);
     return true;
 }

@@ -5,41 +5,73 @@
 
 #include <QDesktopServices>
 #include <QFileDialog>
+#include <QHeaderView>
 #include <QMessageBox>
 #include <QProcess>
+#include <QTreeView>
 #include <QUrl>
 
 namespace vc {
 
+std::unique_ptr<QMessageBox> makeMessageBox(QWidget* parent, BoxKind kind, const QString& title,
+                                            const QString& text) {
+    const QMessageBox::Icon icon = kind == BoxKind::Information ? QMessageBox::Information
+                                   : kind == BoxKind::Warning   ? QMessageBox::Warning
+                                                                : QMessageBox::Question;
+    auto box = std::make_unique<QMessageBox>(icon, title, text, QMessageBox::Ok, parent);
+    if (kind == BoxKind::Question) {
+        box->setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        box->setDefaultButton(QMessageBox::No);
+    }
+    return box;
+}
+
+std::unique_ptr<QFileDialog> makeFileDialog(QWidget* parent, const QString& title,
+                                            const QString& folder, const QString& filter,
+                                            bool folders) {
+    auto dialog = std::make_unique<QFileDialog>(parent, title, folder, filter);
+    dialog->setOption(QFileDialog::DontUseNativeDialog);
+    if (folders) {
+        dialog->setFileMode(QFileDialog::Directory);
+        dialog->setOption(QFileDialog::ShowDirsOnly);
+    } else {
+        dialog->setFileMode(QFileDialog::ExistingFiles);
+        // Sources often sit in hidden folders (downloads of other programs, camera imports).
+        dialog->setFilter(dialog->filter() | QDir::Hidden);
+    }
+    // The dates take the room left beside the other columns instead of being cut.
+    if (auto* details = dialog->findChild<QTreeView*>(QStringLiteral("treeView")))
+        details->header()->setStretchLastSection(true);
+    return dialog;
+}
+
 void QtDialogs::information(QWidget* parent, const QString& title, const QString& text) {
-    QMessageBox::information(parent, title, text);
+    makeMessageBox(parent, BoxKind::Information, title, text)->exec();
 }
 
 void QtDialogs::warning(QWidget* parent, const QString& title, const QString& text) {
-    QMessageBox::warning(parent, title, text);
+    makeMessageBox(parent, BoxKind::Warning, title, text)->exec();
 }
 
 bool QtDialogs::question(QWidget* parent, const QString& title, const QString& text) {
-    return QMessageBox::question(parent, title, text, QMessageBox::Yes | QMessageBox::No,
-                                 QMessageBox::No) == QMessageBox::Yes;
+    return makeMessageBox(parent, BoxKind::Question, title, text)->exec() == QMessageBox::Yes;
 }
 
 QStringList QtDialogs::openFiles(QWidget* parent, const QString& title, const QString& folder,
                                  const QString& filter) {
-    QFileDialog dialog(parent, title, folder, filter);
-    dialog.setFileMode(QFileDialog::ExistingFiles);
-    // Sources often sit in hidden folders (downloads of other programs, camera imports).
-    dialog.setFilter(dialog.filter() | QDir::Hidden);
+    const auto dialog = makeFileDialog(parent, title, folder, filter, false);
     QStringList files;
-    if (dialog.exec() == QDialog::Accepted)
-        for (const QString& file : dialog.selectedFiles())
+    if (dialog->exec() == QDialog::Accepted)
+        for (const QString& file : dialog->selectedFiles())
             files << entryMeant(file);
     return files;
 }
 
 QString QtDialogs::chooseFolder(QWidget* parent, const QString& title, const QString& folder) {
-    const QString chosen = QFileDialog::getExistingDirectory(parent, title, folder);
-    return chosen.isEmpty() ? chosen : entryMeant(chosen);
+    const auto dialog = makeFileDialog(parent, title, folder, QString(), true);
+    if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty())
+        return {};
+    return entryMeant(dialog->selectedFiles().first());
 }
 
 bool isOpenableAddress(const QString& address) {

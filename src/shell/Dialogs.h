@@ -3,7 +3,10 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <memory>
 
+class QFileDialog;
+class QMessageBox;
 class QWidget;
 
 namespace vc {
@@ -32,6 +35,17 @@ public:
                           const QString& filter) override;
     QString chooseFolder(QWidget* parent, const QString& title, const QString& folder) override;
 };
+
+enum class BoxKind { Information, Warning, Question };
+
+// The boxes and choosers QtDialogs shows, made but not yet shown. They are Qt's own, never the
+// desktop's, so the skin's style dresses them like every other window.
+std::unique_ptr<QMessageBox> makeMessageBox(QWidget* parent, BoxKind kind, const QString& title,
+                                            const QString& text);
+// Existing files, or one folder when `folders` is set.
+std::unique_ptr<QFileDialog> makeFileDialog(QWidget* parent, const QString& title,
+                                            const QString& folder, const QString& filter,
+                                            bool folders);
 
 // Opens things outside the program: folders and pages in the desktop's handlers, and the
 // power-off at the end of a batch.

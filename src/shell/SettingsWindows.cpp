@@ -4,6 +4,7 @@
 
 #include <QButtonGroup>
 #include <QDir>
+#include <QEvent>
 #include <QFileSystemModel>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -24,6 +25,9 @@ Tfm_set::Tfm_set(QWidget* parent) : QDialog(parent) {
     box_->setObjectName(QStringLiteral("rg_finish"));
     group_ = new QButtonGroup(this);
     auto* items = new QVBoxLayout(box_);
+    items->setSpacing(10);
+    // The skin's style sheet gives the group its inner space.
+    items->setContentsMargins(0, 0, 0, 0);
     const char* captions[] = {"Do nothing after conversion finished",
                               "Open the target folder after conversion finished",
                               "Automatically shutdown after conversion finished"};
@@ -38,13 +42,18 @@ Tfm_set::Tfm_set(QWidget* parent) : QDialog(parent) {
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
     auto* buttons = new QHBoxLayout;
+    buttons->setSpacing(8);
     buttons->addStretch();
     buttons->addWidget(ok);
     buttons->addWidget(cancel);
     auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(20, 12, 20, 16);
+    layout->setSpacing(16);
     layout->addWidget(box_);
     layout->addLayout(buttons);
-    setFixedSize(sizeHint().expandedTo(QSize(380, 0)));
+    box_->setMinimumWidth(340);
+    // As large as its contents in the style in force, which the skin sets after the window is made.
+    layout->setSizeConstraint(QLayout::SetFixedSize);
 }
 
 int Tfm_set::choose(int action) {
@@ -60,6 +69,7 @@ Tfm_dir::Tfm_dir(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("Output Directory"));
     setModal(true);
     model_ = new QFileSystemModel(this);
+    model_->setIconProvider(&icons_);
     model_->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Drives);
     model_->setRootPath(QDir::rootPath());
     tree_ = new QTreeView(this);
@@ -99,6 +109,18 @@ Tfm_dir::Tfm_dir(QWidget* parent) : QDialog(parent) {
     layout->addWidget(field_);
     layout->addLayout(buttons);
     resize(460, 480);
+}
+
+// The model's reader thread asks the icon provider; it must end before the provider goes.
+Tfm_dir::~Tfm_dir() {
+    delete model_;
+}
+
+void Tfm_dir::changeEvent(QEvent* event) {
+    // Icons read before a skin came in force are replaced by the skin's.
+    if (event->type() == QEvent::StyleChange && model_)
+        model_->setIconProvider(&icons_);
+    QDialog::changeEvent(event);
 }
 
 void Tfm_dir::setCurrentFolder(const QString& folder) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QFileIconProvider>
 #include <QPersistentModelIndex>
 
 class QButtonGroup;
@@ -34,6 +35,7 @@ class Tfm_dir : public QDialog {
     Q_OBJECT
 public:
     explicit Tfm_dir(QWidget* parent = nullptr);
+    ~Tfm_dir() override;
 
     // The chosen folder, without a trailing separator (the root stays "/"); empty after Cancel.
     QString result() const { return result_; }
@@ -46,8 +48,13 @@ public:
     void bt_okClick();
     void bt_cancelClick();
 
+protected:
+    void changeEvent(QEvent* event) override;
+
 private:
-    QFileSystemModel* model_;
+    // Folder icons from the application's style, so that they are the skin's.
+    QFileIconProvider icons_;
+    QFileSystemModel* model_ = nullptr;
     QTreeView* tree_;
     QLineEdit* field_;
     QPersistentModelIndex reveal_;

@@ -1,5 +1,6 @@
 #include "shell/SkinCanvas.h"
 
+#include "common/Bitmaps.h"
 #include "shell/TSkin.h"
 
 #include <QEvent>
@@ -12,13 +13,16 @@ namespace vc {
 
 namespace {
 
-QPixmap pixmap(const QString& path) {
+// The drawing of an image made for the screen's device pixel ratio.
+QPixmap pixmap(const QString& path, qreal screenRatio) {
     QPixmap pm;
     if (path.isEmpty())
         return pm;
-    if (!QPixmapCache::find(path, &pm)) {
-        pm.load(path);
-        QPixmapCache::insert(path, pm);
+    const BitmapFile file = bitmapFileFor(path, screenRatio);
+    if (!QPixmapCache::find(file.path, &pm)) {
+        pm.load(file.path);
+        pm.setDevicePixelRatio(file.ratio);
+        QPixmapCache::insert(file.path, pm);
     }
     return pm;
 }
@@ -200,7 +204,7 @@ void SkinCanvas::paintEvent(QPaintEvent* event) {
     const FormDef& def = form_->def();
     p.fillRect(event->rect(), def.color.isValid() ? QBrush(def.color) : palette().window());
     if (!def.image.isEmpty())
-        p.drawPixmap(rect(), pixmap(def.image));
+        p.drawPixmap(rect(), pixmap(def.image, devicePixelRatioF()));
     for (const auto& element : form_->elements()) {
         if (!element->isVisible())
             continue;
@@ -255,7 +259,7 @@ void SkinCanvas::paintElement(QPainter& p, const SkinElement& e) const {
             p.drawRect(box);
     }
     if (!image.isEmpty())
-        p.drawPixmap(r, pixmap(image));
+        p.drawPixmap(r, pixmap(image, devicePixelRatioF()));
 
     if (e.kind() == ElementKind::Slider) {
         if (look.trackColor.isValid()) {
@@ -269,7 +273,7 @@ void SkinCanvas::paintElement(QPainter& p, const SkinElement& e) const {
         const QString thumbImage =
             hovered ? firstSet(look.thumbHoverImage, look.thumbImage) : look.thumbImage;
         if (!thumbImage.isEmpty()) {
-            p.drawPixmap(thumb, pixmap(thumbImage));
+            p.drawPixmap(thumb, pixmap(thumbImage, devicePixelRatioF()));
         } else {
             const QColor c =
                 hovered ? firstSet(look.thumbHoverColor, look.thumbColor) : look.thumbColor;
@@ -284,7 +288,7 @@ void SkinCanvas::paintElement(QPainter& p, const SkinElement& e) const {
     if (e.kind() == ElementKind::Shape)
         return;
 
-    const QPixmap iconPixmap = pixmap(icon);
+    const QPixmap iconPixmap = pixmap(icon, devicePixelRatioF());
     const QString text = e.text();
     if (text.isEmpty() && iconPixmap.isNull())
         return;

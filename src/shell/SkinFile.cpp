@@ -105,6 +105,13 @@ public:
         if (!styleSheet.isEmpty())
             skin.styleSheet =
                 existingFile(styleSheet, QStringLiteral("skin"), QStringLiteral("stylesheet"));
+        const QString icons = get(QStringLiteral("skin"), QStringLiteral("icons"));
+        if (!icons.isEmpty()) {
+            skin.iconFolder = QDir::cleanPath(folder_.absoluteFilePath(icons));
+            if (!QFileInfo(skin.iconFolder).isDir())
+                throw ParseError{QStringLiteral("[skin] icons names the missing folder %1")
+                                     .arg(skin.iconFolder)};
+        }
         const QStringList forms = list(get(QStringLiteral("skin"), QStringLiteral("forms")));
         if (forms.isEmpty())
             throw ParseError{QStringLiteral("[skin] names no forms")};

@@ -64,6 +64,7 @@ struct SkinDef {
     QString path;          // the skin file, absolute
     QStringList fontFiles; // absolute; the skin's own fonts, registered before use
     QString styleSheet;    // absolute, or empty; the look of the windows' ordinary controls
+    QString iconFolder;    // absolute, or empty; the icons of boxes, choosers and folder trees
     QList<FormDef> forms;
 
     const FormDef* form(const QString& name) const;

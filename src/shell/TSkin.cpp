@@ -1,7 +1,9 @@
 #include "shell/TSkin.h"
 
 #include "shell/SkinCanvas.h"
+#include "shell/SkinStyle.h"
 
+#include <QApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QFontDatabase>
@@ -42,10 +44,14 @@ bool TSkin::loadSkinFile(const QString& path) {
         styleSheet.replace(relativeUrl, QStringLiteral("url(\"%1/\\1\")").arg(folder));
     }
     skin_ = std::move(parsed.skin);
-    styleSheet_ = styleSheet;
     // A skin made anew may reuse an image path with other contents.
     QPixmapCache::clear();
     error_.clear();
+    // The skin dresses every window of the program, message boxes and choosers included.
+    if (auto* app = qobject_cast<QApplication*>(QCoreApplication::instance())) {
+        QApplication::setStyle(new SkinStyle(skin_->iconFolder));
+        app->setStyleSheet(styleSheet);
+    }
     return true;
 }
 
@@ -76,8 +82,6 @@ bool TSkin::attachForm(QWidget* window, const QString& formName) {
     auto* surface = static_cast<SkinCanvas*>(canvas(window));
     surface->setForm(std::make_unique<SkinForm>(*form, window));
     window->setFixedSize(form->size);
-    if (!styleSheet_.isEmpty())
-        window->setStyleSheet(styleSheet_);
     return true;
 }
 

@@ -19,12 +19,13 @@ public:
     explicit TSkin(QObject* parent = nullptr);
     ~TSkin() override;
 
-    // False leaves the previous skin in force; errorString() says why.
+    // False leaves the previous skin in force; errorString() says why. A skin in force gives the
+    // whole application its style, icons and style sheet.
     bool loadSkinFile(const QString& path);
     // Makes the window frameless; its caption stays what it is, for the window manager.
     bool skinWindow(QWidget* window);
-    // Replaces whatever form the window had; the window takes the form's size and the skin's
-    // style sheet. Skins the window first when that has not been done.
+    // Replaces whatever form the window had; the window takes the form's size. Skins the window
+    // first when that has not been done.
     bool attachForm(QWidget* window, const QString& formName);
     // The form attached to the window, or null.
     SkinForm* skinObject(QWidget* window) const;
@@ -50,7 +51,6 @@ private:
     bool fail(const QString& error);
 
     std::optional<SkinDef> skin_;
-    QString styleSheet_;
     QString error_;
 };
 

@@ -86,6 +86,34 @@ TEST(Catalogue, PanelsCategoriesAndButtons) {
     EXPECT_EQ(profileEntry(1)->subPanel, nullptr);
 }
 
+// An opener's picture names the format of every profile it leads to, whatever its own name says.
+TEST(Catalogue, OpenersAreCaptionedWithWhatTheirSubPanelsHold) {
+    int openers = 0;
+    for (int n = 1; n <= ProfileCount; ++n) {
+        const OpenerCaption* caption = openerCaption(n);
+        if (profileEntry(n)->role != ButtonRole::OpensSubPanel) {
+            EXPECT_EQ(caption, nullptr) << n;
+            continue;
+        }
+        ++openers;
+        ASSERT_NE(caption, nullptr) << n;
+        const QString format = QString::fromUtf8(caption->title).section(' ', 0, 0);
+        int held = 0;
+        for (int m = 1; m <= ProfileCount; ++m) {
+            if (!hasProfile(m) ||
+                QLatin1String(profileEntry(m)->panel) != QLatin1String(profileEntry(n)->subPanel))
+                continue;
+            ++held;
+            EXPECT_TRUE(profileName(m).contains(format))
+                << caption->title << " opens " << profileName(m).toStdString();
+        }
+        EXPECT_GE(held, 6) << n;
+    }
+    EXPECT_EQ(openers, 4);
+    EXPECT_STREQ(openerCaption(3)->title, "MPEG / VCD / SVCD / DVD");
+    EXPECT_STREQ(openerCaption(5)->title, "MKV Movie");
+}
+
 TEST(Catalogue, ClassesByNumberRange) {
     EXPECT_TRUE(isComputedRate(1));
     EXPECT_TRUE(isComputedRate(14));

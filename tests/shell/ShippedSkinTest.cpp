@@ -1,6 +1,7 @@
 #include "shell/SkinFile.h"
 
 #include "TestSupport.h"
+#include "common/Bitmaps.h"
 #include "common/IniFile.h"
 
 #include <QDir>
@@ -101,11 +102,15 @@ TEST_F(ShippedSkinTest, LeavesRoomForTheControlsOfTheLayoutFile) {
     }
 }
 
+// Each at its size, and drawn anew at twice its resolution for high-density screens.
 TEST_F(ShippedSkinTest, ProgramFolderHoldsEveryBitmapAtItsSize) {
     const auto expectBitmap = [](const QString& relative, QSize size) {
         const QImage image(programFile(relative));
         EXPECT_FALSE(image.isNull()) << relative.toStdString();
         EXPECT_EQ(image.size(), size) << relative.toStdString();
+        const QString sharp = vc::doubleResolutionPath(relative);
+        const QImage doubled(programFile(sharp));
+        EXPECT_EQ(doubled.size(), size * 2) << sharp.toStdString();
     };
     const vc::IniFile layout(programFile(QStringLiteral("Skin.ini")));
     const QStringList buttons{"bt_dvdopen", "bt_ifo",      "bt_remove",      "bt_clear",
@@ -134,12 +139,9 @@ TEST_F(ShippedSkinTest, ProgramFolderHoldsEveryBitmapAtItsSize) {
         static const std::set<int> firsts{1,  8,  15, 22, 27, 34,  41,  46,  53, 60,
                                           68, 75, 83, 91, 99, 102, 110, 118, 125};
         const int height = special.count(n) ? special.at(n) : firsts.count(n) ? 53 : 48;
-        const QImage normal(programFile(QStringLiteral("images/sub/general/%1.bmp").arg(n)));
-        const QImage hover(programFile(QStringLiteral("images/sub/move/%1.bmp").arg(n)));
-        ASSERT_FALSE(normal.isNull()) << n;
-        EXPECT_EQ(hover.size(), normal.size()) << n;
-        EXPECT_EQ(normal.width(), n >= 102 ? 311 : 310) << n;
-        EXPECT_EQ(normal.height(), height) << n;
+        const QSize size(n >= 102 ? 311 : 310, height);
+        expectBitmap(QStringLiteral("images/sub/general/%1.bmp").arg(n), size);
+        expectBitmap(QStringLiteral("images/sub/move/%1.bmp").arg(n), size);
     }
     // A profile's picture changes on hover; a filler's is plain and stays.
     EXPECT_NE(QImage(programFile("images/sub/general/30.bmp")),
@@ -149,6 +151,10 @@ TEST_F(ShippedSkinTest, ProgramFolderHoldsEveryBitmapAtItsSize) {
     for (int i = 1; i <= 14; ++i)
         expectBitmap(QStringLiteral("images/main/%1.bmp").arg(i), QSize(16, 16));
     EXPECT_FALSE(QImage(programFile("images/main/VideoConverter.bmp")).isNull());
+    EXPECT_FALSE(QImage(programFile("images/main/VideoConverter@2x.png")).isNull());
+    for (const QString& icon : QDir(programFile("skin")).entryList({"*.png"}))
+        if (!icon.contains('@'))
+            expectBitmap("skin/" + icon, QImage(programFile("skin/" + icon)).size());
 }
 
 } // namespace

@@ -64,6 +64,92 @@ void drawGlyph(QPainter& p, Glyph glyph, const QRectF& box, const QColor& colour
         p.drawEllipse(QPointF(8, 11.3), 0.9, 0.9);
         break;
     }
+    case Glyph::Warning: {
+        QPainterPath triangle;
+        triangle.moveTo(8, 2.2);
+        triangle.lineTo(14.2, 13.3);
+        triangle.lineTo(1.8, 13.3);
+        triangle.closeSubpath();
+        p.drawPath(triangle);
+        p.drawLine(QPointF(8, 6.3), QPointF(8, 9.3));
+        fill();
+        p.drawEllipse(QPointF(8, 11.3), 0.85, 0.85);
+        break;
+    }
+    case Glyph::Error:
+        p.drawEllipse(QRectF(2, 2, 12, 12));
+        p.drawLine(QPointF(5.8, 5.8), QPointF(10.2, 10.2));
+        p.drawLine(QPointF(10.2, 5.8), QPointF(5.8, 10.2));
+        break;
+    case Glyph::File: {
+        QPainterPath page;
+        page.moveTo(3.5, 1.8);
+        page.lineTo(9.5, 1.8);
+        page.lineTo(12.5, 4.8);
+        page.lineTo(12.5, 14.2);
+        page.lineTo(3.5, 14.2);
+        page.closeSubpath();
+        p.drawPath(page);
+        p.drawLine(QPointF(9.5, 1.8), QPointF(9.5, 4.8));
+        p.drawLine(QPointF(9.5, 4.8), QPointF(12.5, 4.8));
+        break;
+    }
+    case Glyph::Computer:
+        p.drawRoundedRect(QRectF(2, 2.5, 12, 8.5), 1.2, 1.2);
+        p.drawLine(QPointF(8, 11), QPointF(8, 13.5));
+        p.drawLine(QPointF(5, 13.5), QPointF(11, 13.5));
+        break;
+    case Glyph::Drive:
+        p.drawRoundedRect(QRectF(2, 4.5, 12, 7), 1.5, 1.5);
+        p.drawLine(QPointF(2, 8.5), QPointF(14, 8.5));
+        fill();
+        p.drawEllipse(QPointF(11.5, 10), 0.7, 0.7);
+        break;
+    case Glyph::ArrowLeft:
+        p.drawLine(QPointF(13, 8), QPointF(3.5, 8));
+        p.drawLine(QPointF(7.5, 4), QPointF(3.5, 8));
+        p.drawLine(QPointF(7.5, 12), QPointF(3.5, 8));
+        break;
+    case Glyph::ArrowRight:
+        p.drawLine(QPointF(3, 8), QPointF(12.5, 8));
+        p.drawLine(QPointF(8.5, 4), QPointF(12.5, 8));
+        p.drawLine(QPointF(8.5, 12), QPointF(12.5, 8));
+        break;
+    case Glyph::ArrowUp:
+        p.drawLine(QPointF(8, 13), QPointF(8, 3.5));
+        p.drawLine(QPointF(4, 7.5), QPointF(8, 3.5));
+        p.drawLine(QPointF(12, 7.5), QPointF(8, 3.5));
+        break;
+    case Glyph::NewFolder: {
+        QPainterPath path;
+        path.moveTo(2, 4.5);
+        path.lineTo(6, 4.5);
+        path.lineTo(7.5, 6);
+        path.lineTo(14, 6);
+        path.lineTo(14, 12.5);
+        path.lineTo(2, 12.5);
+        path.closeSubpath();
+        p.drawPath(path);
+        p.drawLine(QPointF(8, 7.6), QPointF(8, 11));
+        p.drawLine(QPointF(6.3, 9.3), QPointF(9.7, 9.3));
+        break;
+    }
+    case Glyph::ListView:
+        for (const double y : {4.0, 8.0, 12.0}) {
+            p.drawLine(QPointF(6, y), QPointF(13.5, y));
+            p.drawPoint(QPointF(3, y));
+        }
+        break;
+    case Glyph::DetailView:
+        p.drawRoundedRect(QRectF(2, 2.5, 12, 11), 1.2, 1.2);
+        p.drawLine(QPointF(2, 6.2), QPointF(14, 6.2));
+        p.drawLine(QPointF(2, 9.8), QPointF(14, 9.8));
+        p.drawLine(QPointF(6.5, 2.5), QPointF(6.5, 13.5));
+        break;
+    case Glyph::Check:
+        p.drawLine(QPointF(3.5, 8.5), QPointF(6.5, 11.5));
+        p.drawLine(QPointF(6.5, 11.5), QPointF(12.5, 4.5));
+        break;
     case Glyph::Gear: {
         p.drawEllipse(QPointF(8, 8), 2.2, 2.2);
         QPainterPath path;

@@ -30,6 +30,18 @@ enum class Glyph {
     Rewind,
     Forward,
     Help,
+    Warning,
+    Error,
+    File,
+    Computer,
+    Drive,
+    ArrowLeft,
+    ArrowRight,
+    ArrowUp,
+    NewFolder,
+    ListView,
+    DetailView,
+    Check,
 };
 
 // Line icons drawn into a square box, strokes scaled to the box.

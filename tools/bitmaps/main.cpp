@@ -1,7 +1,9 @@
-// Draws every bitmap the program folder holds. Usage: vc_bitmapgen PROGRAM_DIR SKIN_INI
+// Draws every bitmap the program folder holds, each at its size and at twice its resolution
+// for high-density screens. Usage: vc_bitmapgen PROGRAM_DIR SKIN_INI
 // The colours and type are the skin's (data/skn.skn); button sizes come from the layout file.
 
 #include "Glyphs.h"
+#include "common/Bitmaps.h"
 #include "common/IniFile.h"
 #include "profiles/Catalogue.h"
 
@@ -44,6 +46,9 @@ const QColor Filler(0xFA, 0xFB, 0xFC);
 
 const QString FontFamily = QStringLiteral("Inter");
 
+// Device pixels per logical pixel of the drawings being made: 1, then 2.
+int scale = 1;
+
 QFont font(int pixels, int weight) {
     QFont f(FontFamily);
     f.setPixelSize(pixels);
@@ -56,8 +61,10 @@ class Writer {
 public:
     explicit Writer(QString root) : root_(std::move(root)) {}
 
+    // Takes the name of the drawing at its size; a double-resolution one goes beside it.
     void save(const QImage& image, const QString& relative) {
-        const QString path = QDir(root_).filePath(relative);
+        const QString path =
+            QDir(root_).filePath(scale > 1 ? vc::doubleResolutionPath(relative) : relative);
         QDir().mkpath(QFileInfo(path).absolutePath());
         // Bitmaps are opaque; PNG icons keep their alpha.
         const QImage out = relative.endsWith(QLatin1String(".bmp"))
@@ -78,8 +85,10 @@ private:
     int count_ = 0;
 };
 
+// Painters on it work in logical pixels.
 QImage canvas(QSize size, const QColor& fill) {
-    QImage image(size, QImage::Format_ARGB32_Premultiplied);
+    QImage image(size * scale, QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(scale);
     image.fill(fill);
     return image;
 }
@@ -319,18 +328,45 @@ QImage drawProfileButton(int n, bool hover) {
     if (hover)
         p.fillRect(QRect(0, 0, 3, size.height()), colour::Accent);
 
+    // An opener shows what its sub-panel holds, not the name of its own number.
+    const vc::OpenerCaption* opener = vc::openerCaption(n);
+    const QString title = opener ? QString::fromUtf8(opener->title) : QString();
+
     // Badge with the output format, in the category's tone.
     const QColor tone = Categories[vc::categoryOf(n) - 1].tone;
-    const QString ext = vc::extensionOf(name).mid(1).toUpper();
+    const QString ext =
+        opener ? title.section(QLatin1Char(' '), 0, 0) : vc::extensionOf(name).mid(1).toUpper();
     const QRectF badge(12, (size.height() - 24) / 2.0, 44, 24);
     roundedBox(p, badge, hover ? tone : tone.lighter(185), QColor(), 5);
     p.setFont(font(ext.size() > 3 ? 10 : 11, 700));
     p.setPen(hover ? QColor(Qt::white) : tone.darker(140));
     p.drawText(badge, Qt::AlignCenter, ext);
 
-    const bool opens = n >= 2 && n <= 5;
     const int textLeft = 66;
-    const int textRight = size.width() - (opens ? 28 : 10);
+    const int textRight = size.width() - (opener ? 28 : 10);
+    if (opener) {
+        const QFont titleFont = font(12, 600);
+        const QFont detailFont = font(10, 500);
+        const QFontMetrics titleMetrics(titleFont);
+        const QFontMetrics detailMetrics(detailFont);
+        const int gap = 2;
+        const int top = (size.height() - titleMetrics.height() - gap - detailMetrics.height()) / 2;
+        p.setFont(titleFont);
+        p.setPen(hover ? colour::AccentText : colour::Text);
+        p.drawText(QRect(textLeft, top, textRight - textLeft, titleMetrics.height()),
+                   Qt::AlignLeft | Qt::AlignVCenter, title);
+        p.setFont(detailFont);
+        p.setPen(colour::Secondary);
+        p.drawText(QRect(textLeft, top + titleMetrics.height() + gap, textRight - textLeft,
+                         detailMetrics.height()),
+                   Qt::AlignLeft | Qt::AlignVCenter,
+                   detailMetrics.elidedText(QString::fromUtf8(opener->detail), Qt::ElideRight,
+                                            textRight - textLeft));
+        vc::tools::drawGlyph(p, Glyph::ChevronRight,
+                             QRectF(size.width() - 24, (size.height() - 14) / 2.0, 14, 14),
+                             hover ? colour::Accent : colour::Secondary);
+        return image;
+    }
     const QFont f = font(12, hover ? 600 : 500);
     const QFontMetrics m(f);
     QTextLayout layout(name, f);
@@ -353,10 +389,6 @@ QImage drawProfileButton(int n, bool hover) {
     layout.endLayout();
     p.setPen(hover ? colour::AccentText : colour::Text);
     layout.draw(&p, QPointF(textLeft, std::round((size.height() - height) / 2)));
-    if (opens)
-        vc::tools::drawGlyph(p, Glyph::ChevronRight,
-                             QRectF(size.width() - 24, (size.height() - 14) / 2.0, 14, 14),
-                             hover ? colour::Accent : colour::Secondary);
     return image;
 }
 
@@ -455,13 +487,14 @@ void drawLogo(QPainter& p, const QRectF& r) {
 QImage drawTitle(const QString& text) {
     const QFont f = font(13, 600);
     const QFontMetrics m(f);
-    QImage image = canvas(QSize(24 + m.horizontalAdvance(text) + 4, 22), colour::Navy);
+    const int width = 24 + m.horizontalAdvance(text) + 4;
+    QImage image = canvas(QSize(width, 22), colour::Navy);
     QPainter p(&image);
     p.setRenderHint(QPainter::TextAntialiasing);
     drawLogo(p, QRectF(0, 2, 18, 18));
     p.setFont(f);
     p.setPen(Qt::white);
-    p.drawText(QRect(24, 0, image.width() - 24, 22), Qt::AlignLeft | Qt::AlignVCenter, text);
+    p.drawText(QRect(24, 0, width - 24, 22), Qt::AlignLeft | Qt::AlignVCenter, text);
     return image;
 }
 
@@ -479,6 +512,13 @@ void drawSkinImages(Writer& out) {
         drawLogo(p, QRectF(0, 0, 18, 18));
     }
     out.save(logo, QStringLiteral("skin/logo.png"));
+    // The program's icon where it is shown large: the About window, the desktop's switcher.
+    QImage largeLogo = canvas(QSize(48, 48), Qt::transparent);
+    {
+        QPainter p(&largeLogo);
+        drawLogo(p, QRectF(0, 0, 48, 48));
+    }
+    out.save(largeLogo, QStringLiteral("skin/logo-48.png"));
     out.save(icon(Glyph::Close, Qt::white, 16), QStringLiteral("skin/close.png"));
     out.save(icon(Glyph::Minimize, Qt::white, 16), QStringLiteral("skin/minimize.png"));
     out.save(icon(Glyph::Plus, Qt::white), QStringLiteral("skin/plus-white.png"));
@@ -502,6 +542,12 @@ void drawSkinImages(Writer& out) {
         vc::tools::drawGlyph(p, Glyph::Chevron, QRectF(4, 7, 16, 16), colour::Secondary);
     }
     out.save(chevron, QStringLiteral("skin/chevron.png"));
+    // The drop-down arrow of the combo boxes, drawn at the size the style sheet shows it.
+    out.save(icon(Glyph::Chevron, colour::Secondary, 16), QStringLiteral("skin/dropdown.png"));
+    out.save(icon(Glyph::Chevron, colour::DisabledText, 16),
+             QStringLiteral("skin/dropdown-disabled.png"));
+    // The tick of a ticked check box, on the accent colour the style sheet fills it with.
+    out.save(icon(Glyph::Check, Qt::white, 14), QStringLiteral("skin/check.png"));
     QImage film = canvas(QSize(40, 40), Qt::transparent);
     {
         QPainter p(&film);
@@ -509,6 +555,48 @@ void drawSkinImages(Writer& out) {
         vc::tools::drawGlyph(p, Glyph::Film, QRectF(10, 10, 20, 20), colour::Accent);
     }
     out.save(film, QStringLiteral("skin/film.png"));
+}
+
+// The icons of the ordinary windows: message boxes, file choosers and folder trees.
+void drawWindowIcons(Writer& out) {
+    const struct {
+        Glyph glyph;
+        QColor ink;
+        QColor disc;
+        const char* name;
+    } boxes[] = {{Glyph::Info, colour::Accent, colour::AccentWash, "information"},
+                 {Glyph::Help, colour::Accent, colour::AccentWash, "question"},
+                 {Glyph::Warning, QColor(0xC2, 0x6B, 0x05), QColor(0xFE, 0xF1, 0xDC), "warning"},
+                 {Glyph::Error, QColor(0xD3, 0x2F, 0x2F), QColor(0xFD, 0xE6, 0xE6), "error"}};
+    for (const auto& box : boxes) {
+        QImage image = canvas(QSize(32, 32), Qt::transparent);
+        {
+            QPainter p(&image);
+            p.setRenderHint(QPainter::Antialiasing);
+            p.setPen(Qt::NoPen);
+            p.setBrush(box.disc);
+            p.drawEllipse(QRectF(0, 0, 32, 32));
+            vc::tools::drawGlyph(p, box.glyph, QRectF(6, 6, 20, 20), box.ink);
+        }
+        out.save(image, QStringLiteral("skin/icons/%1.png").arg(box.name));
+    }
+    const struct {
+        Glyph glyph;
+        QColor ink;
+        const char* name;
+    } small[] = {{Glyph::Folder, colour::Accent, "folder"},
+                 {Glyph::File, colour::Secondary, "file"},
+                 {Glyph::Computer, colour::Secondary, "computer"},
+                 {Glyph::Drive, colour::Secondary, "drive"},
+                 {Glyph::ArrowLeft, colour::Text, "back"},
+                 {Glyph::ArrowRight, colour::Text, "forward"},
+                 {Glyph::ArrowUp, colour::Text, "parent"},
+                 {Glyph::NewFolder, colour::Text, "newfolder"},
+                 {Glyph::ListView, colour::Text, "listview"},
+                 {Glyph::DetailView, colour::Text, "detailview"}};
+    for (const auto& item : small)
+        out.save(icon(item.glyph, item.ink, 16),
+                 QStringLiteral("skin/icons/%1.png").arg(item.name));
 }
 
 } // namespace
@@ -533,12 +621,16 @@ int main(int argc, char** argv) {
                      qPrintable(FontFamily));
 
     Writer out(root);
-    if (!drawButtons(out, skinIni))
-        return 1;
-    drawPicker(out);
-    // The title image of the program under its default name.
-    out.save(drawTitle(QStringLiteral("Video Converter")),
-             QStringLiteral("images/main/VideoConverter.bmp"));
-    drawSkinImages(out);
+    for (const int s : {1, 2}) {
+        scale = s;
+        if (!drawButtons(out, skinIni))
+            return 1;
+        drawPicker(out);
+        // The title image of the program under its default name.
+        out.save(drawTitle(QStringLiteral("Video Converter")),
+                 QStringLiteral("images/main/VideoConverter.bmp"));
+        drawSkinImages(out);
+        drawWindowIcons(out);
+    }
     return out.ok() ? 0 : 1;
 }

@@ -1,17 +1,33 @@
 // Renders the skinned main and cutter windows to PNG files, with stand-in controls placed from
-// the layout file, so that the skin can be judged without the program.
+// the layout file, and every other window and box the program shows, dressed by the same skin,
+// so that the skin can be judged without the program. Set QT_SCALE_FACTOR=2 to see it on a
+// high-density screen.
 // Usage: vc_skinpreview PROGRAM_DIR OUTPUT_DIR
 
+#include "app/AboutWindow.h"
+#include "common/Bitmaps.h"
 #include "common/IniFile.h"
+#include "media/PropertiesWindow.h"
+#include "media/SourceRecords.h"
+#include "shell/Dialogs.h"
+#include "shell/ElidingComboBox.h"
+#include "shell/SettingsWindows.h"
 #include "shell/SkinSetup.h"
 
+#include <QAbstractButton>
 #include <QApplication>
+#include <QButtonGroup>
 #include <QComboBox>
 #include <QDir>
+#include <QElapsedTimer>
+#include <QFileDialog>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QTimer>
 #include <QTreeWidget>
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -24,7 +40,10 @@ QString file(const QString& relative) {
 
 QLabel* image(QWidget* parent, const QString& relative, QPoint at) {
     auto* label = new QLabel(parent);
-    label->setPixmap(QPixmap(file(relative)));
+    const vc::BitmapFile bitmap = vc::bitmapFileFor(file(relative), label->devicePixelRatioF());
+    QPixmap pixmap(bitmap.path);
+    pixmap.setDevicePixelRatio(bitmap.ratio);
+    label->setPixmap(pixmap);
     label->adjustSize();
     label->move(at);
     return label;
@@ -49,14 +68,14 @@ void placeButtons(QWidget* window, const vc::IniFile& layout, const QStringList&
 void placeCombos(QWidget* window, const vc::IniFile& layout) {
     const std::pair<const char*, QStringList> combos[] = {
         {"cb_size", {"640×480"}},
-        {"cb_videobitrate", {"Normal"}},
+        {"cb_videobitrate", {"The Original Video Quality"}},
         {"cb_audiobitrate", {"High Quality"}},
         {"cb_channel", {"2 (Stereo)"}},
         {"cb_audio", {"Track 1"}},
         {"cb_subtitle", {"None"}},
     };
     for (const auto& [name, items] : combos) {
-        auto* combo = new QComboBox(window);
+        auto* combo = new vc::ElidingComboBox(window);
         combo->addItems(items);
         combo->setGeometry(layout.readInt(name, "Left", 6), layout.readInt(name, "Top", 6),
                            layout.readInt(name, "Width", 6), 24);
@@ -71,12 +90,12 @@ QTreeWidget* sourceList(QWidget* window, const vc::IniFile& layout) {
     auto* list = new QTreeWidget(window);
     list->setGeometry(layout.readInt("lv", "Left", 6), layout.readInt("lv", "Top", 6),
                       layout.readInt("lv", "Width", 6), layout.readInt("lv", "height", 6));
-    list->setHeaderLabels({"Title", "Size", "Time", "Output size", "Status"});
+    list->setHeaderLabels({"Title", "Width * Height", "Time", "Output Size", "Status"});
     list->setRootIsDecorated(false);
-    list->setColumnWidth(0, 170);
-    list->setColumnWidth(1, 72);
-    list->setColumnWidth(2, 70);
-    list->setColumnWidth(3, 86);
+    list->ensurePolished();
+    const int widths[] = {130, 90, 70, 80, 80};
+    for (int c = 0; c < 5; ++c)
+        list->setColumnWidth(c, std::max(widths[c], list->header()->sectionSizeHint(c)));
     const QStringList rows[] = {{"holiday-2023.mp4", "1280×720", "00:04:12", "38.2 MB", "Finish"},
                                 {"interview.mov", "1920×1080", "00:12:40", "96.0 MB", "50.34%"},
                                 {"clip_03.avi", "640×480", "00:01:05", "7.9 MB", "Status"}};
@@ -130,6 +149,77 @@ void showPicker(QWidget* window, vc::SkinElements& el, int category, int hovered
                           QPoint(206, y));
         y += l->height();
     }
+    // The page's foot: the way to its second page.
+    const QLabel* label =
+        image(window, QStringLiteral("images/sub/general/btim_next.bmp"), QPoint(206, y));
+    image(window, QStringLiteral("images/sub/general/Image94.bmp"),
+          QPoint(206 + label->width(), y));
+}
+
+// Lets views that read folders in the background fill in.
+void settle(int ms) {
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < ms)
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
+}
+
+bool saveShown(QWidget* window, const QString& path) {
+    window->show();
+    settle(300);
+    const bool ok = save(window, path);
+    window->hide();
+    return ok;
+}
+
+// The plain windows, message boxes and choosers, over the skinned main window.
+bool saveWindows(QWidget* main, const QDir& outDir) {
+    bool ok = true;
+    vc::Tfm_set settings(main);
+    settings.rg_finish()->button(1)->setChecked(true);
+    ok = saveShown(&settings, outDir.filePath(QStringLiteral("settings.png"))) && ok;
+
+    vc::Tfm_dir folders(main);
+    folders.setCurrentFolder(QDir::homePath());
+    ok = saveShown(&folders, outDir.filePath(QStringLiteral("output-directory.png"))) && ok;
+
+    vc::QtShellActions shell;
+    vc::Tfm_about about(shell, main);
+    about.setProduct(QStringLiteral("Video Converter"), false, QString());
+    about.setWindowIcon(QIcon(QDir(programDir).filePath(QStringLiteral("skin/logo-48.png"))));
+    QTimer::singleShot(0, &about, [&] {
+        settle(100);
+        ok = save(&about, outDir.filePath(QStringLiteral("about.png"))) && ok;
+        about.accept();
+    });
+    about.showFrom(main);
+
+    vc::Tfm_info info(main);
+    info.setInfo({QStringLiteral("holiday-2023.mp4"), QStringLiteral("1280x720"),
+                  QStringLiteral("00:04:12"), QStringLiteral("1150"), QStringLiteral("128"),
+                  QStringLiteral("h264"), QStringLiteral("aac"), QStringLiteral("44100 Hz"),
+                  QStringLiteral("stereo"), QStringLiteral("25.00")});
+    ok = saveShown(&info, outDir.filePath(QStringLiteral("properties.png"))) && ok;
+
+    const struct {
+        vc::BoxKind kind;
+        const char* text;
+        const char* file;
+    } boxes[] = {{vc::BoxKind::Information, "Please select one file.", "message-information.png"},
+                 {vc::BoxKind::Warning, "/home/user/Videos/notes.txt is not support!",
+                  "message-warning.png"},
+                 {vc::BoxKind::Question, "The convertion is processing, are you sure to quit?",
+                  "message-question.png"}};
+    for (const auto& box : boxes) {
+        const auto shown = vc::makeMessageBox(main, box.kind, QStringLiteral("Video Converter"),
+                                              QLatin1String(box.text));
+        ok = saveShown(shown.get(), outDir.filePath(QLatin1String(box.file))) && ok;
+    }
+    const auto chooser =
+        vc::makeFileDialog(main, QString(), QDir::homePath(), vc::openFileFilter(), false);
+    chooser->resize(720, 440);
+    ok = saveShown(chooser.get(), outDir.filePath(QStringLiteral("open-files.png"))) && ok;
+    return ok;
 }
 
 } // namespace
@@ -210,6 +300,7 @@ int main(int argc, char** argv) {
             el.cutplayposBar.show(4200);
             cutter.show();
             ok = save(&cutter, outDir.filePath(QStringLiteral("cutter.png"))) && ok;
+            ok = saveWindows(&window, outDir) && ok;
         }
     }
     return ok ? 0 : 1;
