@@ -8,11 +8,13 @@ namespace {
 
 const QString ConvertCommand = QStringLiteral("--convert");
 const QString ListCommand = QStringLiteral("--list-profiles");
+const QString TitlesCommand = QStringLiteral("--list-titles");
 const QString HelpCommand = QStringLiteral("--help");
 
 bool takesValue(const QString& name) {
-    static const QStringList names{"--profile", "--size",     "--video-quality", "--audio-quality",
-                                   "--cut",     "--channels", "--output"};
+    static const QStringList names{
+        "--profile",  "--size",   "--video-quality", "--audio-quality", "--cut",
+        "--channels", "--output", "--title",         "--audio-track",   "--subtitle"};
     return names.contains(name);
 }
 
@@ -36,6 +38,22 @@ QString applyValue(Options& o, const QString& name, const QString& value) {
             o.channel = 1;
         else
             return QStringLiteral("--channels takes mono or stereo, not \"%1\"").arg(value);
+    } else if (name == QLatin1String("--title") || name == QLatin1String("--audio-track")) {
+        bool ok = false;
+        const int number = value.toInt(&ok);
+        if (!ok || number < 1)
+            return QStringLiteral("%1 takes a number from 1, not \"%2\"").arg(name, value);
+        (name == QLatin1String("--title") ? o.title : o.audioTrack) = number;
+    } else if (name == QLatin1String("--subtitle")) {
+        bool ok = false;
+        const int number = value.toInt(&ok);
+        if (value.compare(QLatin1String("none"), Qt::CaseInsensitive) == 0)
+            o.subtitle = 0;
+        else if (ok && number >= 1)
+            o.subtitle = number;
+        else
+            return QStringLiteral("--subtitle takes a number from 1 or none, not \"%1\"")
+                .arg(value);
     } else if (name == QLatin1String("--cut")) {
         o.cut = parseCut(value);
         if (!o.cut)
@@ -58,6 +76,8 @@ Mode modeOf(const QStringList& arguments) {
         return Mode::ListProfiles;
     if (first == HelpCommand)
         return Mode::Help;
+    if (first == TitlesCommand)
+        return Mode::ListTitles;
     return Mode::Window;
 }
 
@@ -89,6 +109,13 @@ ParseResult parseArguments(const QStringList& arguments) {
     if (o.mode == Mode::ListProfiles) {
         if (arguments.size() > 1)
             r.error = QStringLiteral("--list-profiles takes no further arguments");
+        return r;
+    }
+    if (o.mode == Mode::ListTitles) {
+        if (arguments.size() != 2)
+            r.error = QStringLiteral("--list-titles takes one disc folder, image or device");
+        else
+            o.inputs << arguments[1];
         return r;
     }
 
@@ -142,10 +169,13 @@ QStringList usageLines(const QString& programFileName) {
             "  %1                      start the window\n"
             "  %1 --convert [options] FILE-OR-FOLDER...\n"
             "  %1 --list-profiles\n"
+            "  %1 --list-titles DISC\n"
             "  %1 --help\n"
             "\n"
             "Batch mode converts the files given, and the supported files of each folder "
-            "given,\none after another with the window's engine. It needs no display.\n"
+            "given,\none after another with the window's engine. It needs no display. A DVD-Video "
+            "folder,\nan .iso image or a drive converts one of its titles. --list-titles prints "
+            "a disc's\ntitles with their lengths and streams.\n"
             "\n"
             "Options:\n"
             "  --profile N|NAME       profile number or exact display name "
@@ -160,6 +190,9 @@ QStringList usageLines(const QString& programFileName) {
             "  --channels mono|stereo\n"
             "  --cut BEGIN-END        convert only hh:mm:ss-hh:mm:ss of every file\n"
             "  --output DIR           output folder (default: the remembered one)\n"
+            "  --title N              a disc's title to convert (default: the longest)\n"
+            "  --audio-track N        a disc title's audio track (default: the first)\n"
+            "  --subtitle N|none      a disc title's subtitle to burn in (default: none)\n"
             "  --verbose              show the converter command line of every file\n"
             "\n"
             "Options not given take the choices remembered for the profile. Settings are read,\n"

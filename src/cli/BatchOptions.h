@@ -7,7 +7,7 @@
 namespace vc::cli {
 
 // What the program was asked to do, decided by its first argument alone.
-enum class Mode { Window, Convert, ListProfiles, Help };
+enum class Mode { Window, Convert, ListProfiles, ListTitles, Help };
 
 Mode modeOf(const QStringList& arguments);
 
@@ -35,6 +35,11 @@ struct Options {
     std::optional<CutRange> cut;
     std::optional<QString> output;
     bool verbose = false;
+    // For a disc: the title (default the longest), the audio track (from 1) and the subtitle
+    // burned in (0 none).
+    std::optional<int> title;
+    std::optional<int> audioTrack;
+    std::optional<int> subtitle;
     QStringList inputs;
 };
 

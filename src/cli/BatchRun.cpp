@@ -7,6 +7,7 @@
 #include "convert/ConversionLine.h"
 #include "convert/ConvertRunner.h"
 #include "media/CutRules.h"
+#include "media/DiscTitles.h"
 #include "media/MediaProbe.h"
 #include "profiles/Catalogue.h"
 #include "profiles/ProfileData.h"
@@ -119,7 +120,8 @@ int BatchRun::setUp() {
     return -1;
 }
 
-void BatchRun::addWithRetry(const QString& path, const QString& shownName) {
+void BatchRun::addWithRetry(const QString& path, const QString& shownName,
+                            const std::function<void(SourceItem&)>& adjust) {
     std::optional<SourceItem> item = probeSourceItem(*probe_, path);
     if (!item && !interrupted_)
         item = probeSourceItem(*probe_, path);
@@ -130,6 +132,8 @@ void BatchRun::addWithRetry(const QString& path, const QString& shownName) {
         }
         return;
     }
+    if (adjust)
+        adjust(*item);
 
     QString cutNote;
     if (options_.cut) {
@@ -165,13 +169,51 @@ void BatchRun::addWithRetry(const QString& path, const QString& shownName) {
                            size.error.isEmpty() ? size.text : QStringLiteral("?"), cutNote));
 }
 
+void BatchRun::addDisc(const QString& path, const QString& shownName) {
+    const DiscListing listing = listDiscTitles(program_.toolPath, program_.folder, path);
+    const auto refuse = [&](const QString& why) {
+        console_.error(QStringLiteral("%1: %2").arg(shownName, why));
+        ++refused_;
+    };
+    if (!listing.refusal.isEmpty())
+        return refuse(listing.refusal);
+    int index = longestTitle(listing.titles);
+    if (options_.title) {
+        index = -1;
+        for (int i = 0; i < listing.titles.size(); ++i) {
+            if (listing.titles[i].number == *options_.title)
+                index = i;
+        }
+    }
+    if (index < 0)
+        return refuse(QStringLiteral("the disc has no title %1").arg(options_.title.value_or(1)));
+    const DiscTitle& title = listing.titles[index];
+    if (options_.audioTrack && *options_.audioTrack > title.audio.size())
+        return refuse(QStringLiteral("title %1 has no audio track %2")
+                          .arg(title.number)
+                          .arg(*options_.audioTrack));
+    if (options_.subtitle && *options_.subtitle > title.subtitles.size())
+        return refuse(QStringLiteral("title %1 has no subtitle %2")
+                          .arg(title.number)
+                          .arg(*options_.subtitle));
+    addWithRetry(discTitleAddress(path, title.number), shownName, [&](SourceItem& item) {
+        item.title = listing.volume + QStringLiteral(" Title ") + QString::number(title.number);
+        item.info.audioTracks = title.audio;
+        item.info.subtitleTracks = title.subtitles;
+        item.info.audioTrack = options_.audioTrack.value_or(1);
+        item.info.subtitleTrack = options_.subtitle.value_or(0);
+    });
+}
+
 void BatchRun::addInputs() {
     probe_ = std::make_unique<MediaProbe>(program_.toolPath, program_.folder);
     for (const QString& input : options_.inputs) {
         if (interrupted_)
             return;
         const QString path = absoluteFilePath(input);
-        if (isFolderPath(path)) {
+        if (isDiscSource(path)) {
+            addDisc(path, QFileInfo(path).fileName());
+        } else if (isFolderPath(path)) {
             for (const QString& name : scannedEntries(path)) {
                 if (interrupted_)
                     return;
@@ -374,6 +416,17 @@ int runBatchMode(const BatchProgram& program, const QStringList& arguments) {
     const Options& options = parsed.options;
     if (options.mode == Mode::Help) {
         for (const QString& line : usageLines(program.fileName))
+            console.line(line);
+        return ExitFinished;
+    }
+    if (options.mode == Mode::ListTitles) {
+        const DiscListing listing = listDiscTitles(program.toolPath, program.folder,
+                                                   absoluteFilePath(options.inputs.first()));
+        if (!listing.refusal.isEmpty()) {
+            console.error(QStringLiteral("%1: %2").arg(options.inputs.first(), listing.refusal));
+            return ExitFailed;
+        }
+        for (const QString& line : listing.lines)
             console.line(line);
         return ExitFinished;
     }

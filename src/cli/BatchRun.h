@@ -8,6 +8,7 @@
 
 #include <QEventLoop>
 #include <QObject>
+#include <functional>
 #include <memory>
 
 namespace vc {
@@ -45,7 +46,9 @@ public:
 private:
     int setUp();
     void addInputs();
-    void addWithRetry(const QString& path, const QString& shownName);
+    void addWithRetry(const QString& path, const QString& shownName,
+                      const std::function<void(SourceItem&)>& adjust = {});
+    void addDisc(const QString& path, const QString& shownName);
     void convert();
     bool prepare(int row, intputrec& job);
     void setStatus(int row, const QString& status);
