@@ -40,6 +40,7 @@ public:
         return {};
     }
     QString chooseFolder(QWidget*, const QString&, const QString&) override { return {}; }
+    QString chooseDisc(QWidget*, const QString&, const QString&) override { return {}; }
 };
 
 // A test picture with a tone, made by ffmpeg; false when ffmpeg could not make it.

@@ -97,6 +97,11 @@ QString authorDvd(const QString& dir, const QString& name, const DiscSpec& spec)
     const QDir at(parts);
     const QString first = profileClip(parts, QStringLiteral("first"), spec.firstSeconds, 440);
     const QString second = profileClip(parts, QStringLiteral("second"), spec.secondSeconds, 440);
+    const QString third =
+        spec.thirdSeconds > 0
+            ? QStringLiteral("<pgc><vob file=\"%1\"/></pgc>")
+                  .arg(profileClip(parts, QStringLiteral("third"), spec.thirdSeconds, 440))
+            : QString();
     const QString other = profileClip(parts, QStringLiteral("other"), spec.firstSeconds, 880);
     const QString both = at.filePath(QStringLiteral("both.mpg"));
     runOrFail(QStringLiteral("ffmpeg"),
@@ -130,9 +135,9 @@ QString authorDvd(const QString& dir, const QString& name, const DiscSpec& spec)
                              "<video format=\"pal\"/><audio lang=\"%2\"/><audio lang=\"%3\"/>"
                              "<subpicture lang=\"%2\"/>"
                              "<pgc><vob file=\"subtitled.mpg\"/></pgc>"
-                             "<pgc><vob file=\"%4\"/></pgc>"
+                             "<pgc><vob file=\"%4\"/></pgc>%5"
                              "</titles></titleset></dvdauthor>")
-                  .arg(disc, lang0, lang1, second)
+                  .arg(disc, lang0, lang1, second, third)
                   .toUtf8());
     xml.close();
     runOrFail(QStringLiteral("dvdauthor"), {"-x", "dvd.xml"}, parts);
