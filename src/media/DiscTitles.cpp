@@ -98,6 +98,12 @@ bool isDiscTitleAddress(const QString& path) {
     return path.startsWith(QLatin1String("dvd://"));
 }
 
+QString playerDiscAddress(const QString& address) {
+    const qsizetype slash = address.indexOf(u'/', 6);
+    const int title = QStringView(address).mid(6, slash - 6).toInt();
+    return QStringLiteral("dvd://") + QString::number(title - 1) + u'/' + address.mid(slash);
+}
+
 int longestTitle(const QList<DiscTitle>& titles) {
     int best = -1;
     for (int i = 0; i < titles.size(); ++i) {

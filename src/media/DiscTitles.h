@@ -48,6 +48,8 @@ QString discOfIfo(const QString& ifoPath);
 // How the tool names a title: "dvd://TITLE/PATH" with the absolute path.
 QString discTitleAddress(const QString& path, int title);
 bool isDiscTitleAddress(const QString& path);
+// The same title as libmpv names it: titles from 0, the device after a second slash.
+QString playerDiscAddress(const QString& address);
 
 // Index of the longest title, -1 when there is none.
 int longestTitle(const QList<DiscTitle>& titles);

@@ -686,7 +686,9 @@ Args dvdFfmpegArgs(const ConvertCall& call, const DvdTitle& title, double skippe
         if (!filter.empty())
             streams.insert(streams.end(), {"-vf", filter});
     }
-    if (!title.audio.empty() && !hasOption(call, {"-an"})) {
+    // A still picture takes no sound; ffmpeg would refuse the mapped stream.
+    const bool still = outputOptionValue(call, {"-f"}) == "image2";
+    if (!title.audio.empty() && !hasOption(call, {"-an"}) && !still) {
         const DvdAudio& chosen = title.audio[audio.value_or(0)];
         streams.insert(streams.end(), {"-map", "0:i:" + hexId(chosen.streamId)});
         const std::string tag = languageTag(chosen.languageCode);

@@ -116,6 +116,12 @@ TEST_F(DvdTest, ConvertsTheChosenAudioWithTheSubtitleBurnedInAndCutsInsideATitle
     EXPECT_NEAR(seconds(cut), 1.5, 0.2);
     EXPECT_LT(difference(frameAt(cut, 0), frameAt(whole, 2.5)), 3.0);
     EXPECT_FALSE(reportedTimes(run.out.toStdString()).empty());
+
+    // A still picture, as the preview's poster asks for it, takes no sound.
+    run = runTool({"-y", "-i", "dvd://2" + image, "-ss", "00:00:02", "-t", "0.01", "-f", "image2",
+                   "-sn", path("still.bmp")});
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_LT(difference(frameAt(path("still.bmp"), 0), frameAt(whole, 2)), 3.0);
 }
 
 TEST_F(DvdTest, RefusesEncryptedDamagedIncompleteAndEmptyDiscs) {
