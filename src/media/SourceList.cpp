@@ -239,7 +239,10 @@ void SourceList::addFolder() {
 void SourceList::addPaths(const QStringList& paths) {
     lv_->show();
     for (const QString& path : paths) {
-        if (isFolderPath(path)) {
+        // A disc's folder holds VOB pieces, not the titles a user means.
+        if (isDiscSource(path)) {
+            addDiscTitles(path);
+        } else if (isFolderPath(path)) {
             for (const QString& name : scannedEntries(path))
                 if (!cancelled_ && isScannedExtension(name))
                     addWithRetry(QDir(path).filePath(name), name);

@@ -53,9 +53,12 @@ std::string languageName(const std::string& code) {
 // ISO 639-2 for the output's stream tag, which players show.
 std::string languageTag(const std::string& code) {
     static const std::map<std::string, std::string> tags{
-        {"de", "ger"}, {"en", "eng"}, {"es", "spa"}, {"fr", "fre"}, {"it", "ita"},
-        {"ja", "jpn"}, {"nl", "dut"}, {"pl", "pol"}, {"pt", "por"}, {"ru", "rus"},
-        {"sv", "swe"}, {"zh", "chi"}, {"da", "dan"}, {"fi", "fin"}, {"no", "nor"}};
+        {"ar", "ara"}, {"bg", "bul"}, {"ca", "cat"}, {"cs", "cze"}, {"da", "dan"}, {"de", "ger"},
+        {"el", "gre"}, {"en", "eng"}, {"es", "spa"}, {"et", "est"}, {"fi", "fin"}, {"fr", "fre"},
+        {"he", "heb"}, {"hi", "hin"}, {"hr", "hrv"}, {"hu", "hun"}, {"is", "ice"}, {"it", "ita"},
+        {"ja", "jpn"}, {"ko", "kor"}, {"lt", "lit"}, {"lv", "lav"}, {"nl", "dut"}, {"no", "nor"},
+        {"pl", "pol"}, {"pt", "por"}, {"ro", "rum"}, {"ru", "rus"}, {"sk", "slo"}, {"sl", "slv"},
+        {"sr", "srp"}, {"sv", "swe"}, {"th", "tha"}, {"tr", "tur"}, {"uk", "ukr"}, {"zh", "chi"}};
     const auto found = tags.find(code);
     return found != tags.end() ? found->second : std::string();
 }

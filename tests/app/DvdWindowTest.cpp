@@ -100,19 +100,22 @@ TEST_F(DvdWindowTest, TitlesBecomeRowsWithTheirStreamsChosenPerRowAndConvert) {
     EXPECT_EQ(box(main, "cb_audio")->count(), 0);
     EXPECT_EQ(box(main, "cb_audio")->placeholderText(), "Default track");
 
-    // An IFO file brings its disc; a folder without one is refused and adds nothing.
+    // An IFO file brings its disc, and so does the disc dropped; a folder without one is
+    // refused and adds nothing.
     dialogs.files = {{disc + "/VIDEO_TS/VTS_01_0.IFO"}};
     click(main, "ifoopen");
     EXPECT_EQ(dialogs.filters.last(), QLatin1String(IfoFileFilter));
     EXPECT_EQ(main.sources()->rows(), 5);
+    main.sources()->addDropped({disc});
+    EXPECT_EQ(main.sources()->rows(), 7);
     QDir().mkpath(config.path() + "/empty");
     dialogs.discs = {config.path() + "/empty"};
     click(main, "dvdopen");
-    EXPECT_EQ(main.sources()->rows(), 5);
+    EXPECT_EQ(main.sources()->rows(), 7);
     EXPECT_EQ(dialogs.texts().last(), "No DVD-Video disc was found here.");
 
     // The first title alone, with its French track and the subtitle burned in.
-    for (int row = 0; row < 5; ++row)
+    for (int row = 0; row < 7; ++row)
         main.lv()->topLevelItem(row)->setCheckState(0, row == 0 ? Qt::Checked : Qt::Unchecked);
     main.button("bt_start")->click();
     QElapsedTimer t;
