@@ -651,7 +651,14 @@ Args dvdFfmpegArgs(const ConvertCall& call, const DvdTitle& title, double skippe
     const std::optional<std::size_t> audio = chosenIndex(call, DvdAudioOption, title.audio.size());
     const std::optional<std::size_t> subtitle =
         chosenIndex(call, DvdSubtitleOption, title.subtitles.size());
-    Args input{"-f", "mpeg", "-probesize", "50M", "-analyzeduration", "30M"};
+    // The demuxer knows a stream only once its first packet came by, and a filter graph needs
+    // it from the start: the first subtitle may come a while after the picture does.
+    Args input{"-f",
+               "mpeg",
+               "-probesize",
+               subtitle ? "200M" : "50M",
+               "-analyzeduration",
+               subtitle ? "120M" : "30M"};
     if (subtitle) {
         std::string palette;
         for (const std::uint32_t colour : title.palette) {
