@@ -41,6 +41,7 @@ public:
         return {};
     }
     QString chooseFolder(QWidget*, const QString&, const QString&) override { return {}; }
+    QString chooseDisc(QWidget*, const QString&, const QString&) override { return {}; }
 };
 
 inline double seconds(const QElapsedTimer& t) {

@@ -5,6 +5,7 @@
 #include "common/Bitmaps.h"
 #include "common/FileNames.h"
 #include "convert/ConvertRunner.h"
+#include "media/DiscTitles.h"
 #include "media/MediaProbe.h"
 #include "media/PropertiesWindow.h"
 #include "media/SourceList.h"
@@ -34,6 +35,7 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QScreen>
+#include <QSignalBlocker>
 #include <QStyle>
 #include <QSystemTrayIcon>
 #include <QTreeWidget>
@@ -493,6 +495,7 @@ void Tfm_main::createSourceList() {
                                                 : QStringLiteral("00:00:00"));
             elements_.alltime->redraw();
         }
+        showDiscStreams(row);
         if (poster_ && row >= 0)
             poster_->show(sources_->records().info(row).path);
         else if (poster_)
@@ -506,12 +509,41 @@ void Tfm_main::createSourceList() {
     wire("bt_dvdopen", &SourceList::addFiles);
     wire("bt_ifo", &SourceList::addFolder);
     wire("bt_remove", &SourceList::remove);
+    // The choice belongs to the row shown, and stays with it.
+    connect(static_cast<QComboBox*>(controls_.value(QStringLiteral("cb_audio"))),
+            &QComboBox::activated, this, [this](int index) {
+                if (streamRow_ >= 0 && streamRow_ < sources_->rows())
+                    sources_->records().info(streamRow_).audioTrack = index + 1;
+            });
+    connect(static_cast<QComboBox*>(controls_.value(QStringLiteral("cb_subtitle"))),
+            &QComboBox::activated, this, [this](int index) {
+                if (streamRow_ >= 0 && streamRow_ < sources_->rows())
+                    sources_->records().info(streamRow_).subtitleTrack = index;
+            });
     wire("bt_clear", &SourceList::clear);
     connect(buttons_.value(QStringLiteral("bt_chapte")), &QAbstractButton::clicked, this,
             &Tfm_main::bt_chapteClick);
     for (const char* name : {"cb_size", "cb_videobitrate", "cb_audiobitrate"})
         connect(static_cast<QComboBox*>(controls_.value(QLatin1String(name))),
                 &QComboBox::currentIndexChanged, sources_, &SourceList::refreshEstimates);
+}
+
+void Tfm_main::showDiscStreams(int row) {
+    streamRow_ = row;
+    const Toriginalinfo* info = row >= 0 ? &sources_->records().info(row) : nullptr;
+    const QStringList audio = info ? audioEntries(*info) : QStringList();
+    const QStringList subtitles = info ? subtitleEntries(*info) : QStringList();
+    const auto fill = [this](const char* name, const QStringList& entries, int current) {
+        auto* box = static_cast<QComboBox*>(controls_.value(QLatin1String(name)));
+        const QSignalBlocker quiet(box);
+        box->clear();
+        box->addItems(entries);
+        box->setEnabled(!entries.isEmpty());
+        box->setCurrentIndex(entries.isEmpty() ? -1
+                                               : std::clamp(current, 0, int(entries.size()) - 1));
+    };
+    fill("cb_audio", audio, info ? info->audioTrack - 1 : -1);
+    fill("cb_subtitle", subtitles, info ? info->subtitleTrack : -1);
 }
 
 void Tfm_main::openOutputFolder() {

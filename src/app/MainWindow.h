@@ -119,6 +119,9 @@ public:
     void closePicker();
     // Opens the output folder in the file manager.
     void openOutputFolder();
+    // Fills the audio and subtitle boxes from a disc title's row; a file row (or none) leaves
+    // them disabled with their placeholders.
+    void showDiscStreams(int row);
     // Makes a profile the selected one.
     void selectProfile(int number);
     ProfilePicker* picker() const { return picker_; }
@@ -255,6 +258,7 @@ private:
     QMenu* zm_pop_actions_ = nullptr;
     QMenu* zm_pop_tools_ = nullptr;
     QMenu* pop_dvd_ = nullptr;
+    int streamRow_ = -1; // the row the audio and subtitle boxes show
     QAction* aboutItem_ = nullptr;
     QStringList startupLog_;
     QSet<QObject*> pickerClosers_;

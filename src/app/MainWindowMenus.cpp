@@ -79,8 +79,10 @@ void Tfm_main::createMenus() {
     // Disc sources are not read by this program; their two entries stay for the familiar menu.
     pop_dvd_ = new QMenu(this);
     pop_dvd_->setObjectName(QStringLiteral("pop_dvd"));
-    pop_dvd_->addAction(QStringLiteral("Add DVD"))->setObjectName(QStringLiteral("AddDVD1"));
-    pop_dvd_->addAction(QStringLiteral("Add IFO"))->setObjectName(QStringLiteral("AddIFO1"));
+    pop_dvd_->addAction(QStringLiteral("Add DVD"), this, [this] { sources_->addDvd(); })
+        ->setObjectName(QStringLiteral("AddDVD1"));
+    pop_dvd_->addAction(QStringLiteral("Add IFO"), this, [this] { sources_->addIfo(); })
+        ->setObjectName(QStringLiteral("AddIFO1"));
     pop_dvd_->addSeparator();
     pop_dvd_->addAction(QStringLiteral("Select All"), this, [this] { sources_->tickAll(true); })
         ->setObjectName(QStringLiteral("SelectAll2"));
@@ -144,6 +146,10 @@ void Tfm_main::onSkinClick(ISkinObject* source) {
         sources_->addFiles();
     else if (name == QLatin1String("openfolder"))
         sources_->addFolder();
+    else if (name == QLatin1String("dvdopen"))
+        sources_->addDvd();
+    else if (name == QLatin1String("ifoopen"))
+        sources_->addIfo();
     else if (name == QLatin1String("remove"))
         sources_->remove();
     else if (name == QLatin1String("clear"))

@@ -11,6 +11,7 @@ namespace {
 
 const QString ConvertCommand = QStringLiteral("--convert");
 const QString ListCommand = QStringLiteral("--list-profiles");
+const QString TitlesCommand = QStringLiteral("--list-titles");
 const QString HelpCommand = QStringLiteral("--help");
 const QString ShortHelpCommand = QStringLiteral("-h");
 const QString VersionCommand = QStringLiteral("--version");
@@ -20,8 +21,9 @@ bool asksForHelp(const QString& argument) {
 }
 
 bool takesValue(const QString& name) {
-    static const QStringList names{"--profile", "--size",     "--video-quality", "--audio-quality",
-                                   "--cut",     "--channels", "--output",        "--jobs"};
+    static const QStringList names{
+        "--profile",  "--size",   "--video-quality", "--audio-quality", "--cut",      "--channels",
+        "--output",   "--jobs",   "--title",         "--audio-track",   "--subtitle"};
     return names.contains(name);
 }
 
@@ -51,6 +53,22 @@ QString applyValue(Options& o, const QString& name, const QString& value) {
         if (!ok || o.jobs < 1)
             return QStringLiteral("--jobs takes a number of conversions from 1 up, not \"%1\"")
                 .arg(value);
+    } else if (name == QLatin1String("--title") || name == QLatin1String("--audio-track")) {
+        bool ok = false;
+        const int number = value.toInt(&ok);
+        if (!ok || number < 1)
+            return QStringLiteral("%1 takes a number from 1, not \"%2\"").arg(name, value);
+        (name == QLatin1String("--title") ? o.title : o.audioTrack) = number;
+    } else if (name == QLatin1String("--subtitle")) {
+        bool ok = false;
+        const int number = value.toInt(&ok);
+        if (value.compare(QLatin1String("none"), Qt::CaseInsensitive) == 0)
+            o.subtitle = 0;
+        else if (ok && number >= 1)
+            o.subtitle = number;
+        else
+            return QStringLiteral("--subtitle takes a number from 1 or none, not \"%1\"")
+                .arg(value);
     } else if (name == QLatin1String("--cut")) {
         o.cut = parseCut(value);
         if (!o.cut)
@@ -75,6 +93,8 @@ Mode modeOf(const QStringList& arguments) {
         return Mode::Help;
     if (first == VersionCommand)
         return Mode::Version;
+    if (first == TitlesCommand)
+        return Mode::ListTitles;
     return Mode::Window;
 }
 
@@ -106,6 +126,13 @@ ParseResult parseArguments(const QStringList& arguments) {
     if (o.mode == Mode::ListProfiles) {
         if (arguments.size() > 1)
             r.error = QStringLiteral("--list-profiles takes no further arguments");
+        return r;
+    }
+    if (o.mode == Mode::ListTitles) {
+        if (arguments.size() != 2)
+            r.error = QStringLiteral("--list-titles takes one disc folder, image or device");
+        else
+            o.inputs << arguments[1];
         return r;
     }
 
@@ -179,6 +206,7 @@ QStringList usageLines(const QString& programFileName) {
             "  %1 [FILE-OR-FOLDER...]\n"
             "  %1 --convert [options] FILE-OR-FOLDER...\n"
             "  %1 --list-profiles\n"
+            "  %1 --list-titles DISC\n"
             "  %1 -h|--help\n"
             "  %1 --version\n"
             "\n"
@@ -188,7 +216,9 @@ QStringList usageLines(const QString& programFileName) {
             "front.\n"
             "\n"
             "Batch mode converts the files given, and the supported files of each folder "
-            "given,\nwith the window's engine, several at once. It needs no display.\n"
+            "given,\nwith the window's engine, several at once. It needs no display. A DVD-Video "
+            "folder,\nan .iso image or a drive converts one of its titles. --list-titles prints "
+            "a disc's\ntitles with their lengths and streams.\n"
             "\n"
             "Options:\n"
             "  --profile N|NAME       profile number or exact display name "
@@ -205,6 +235,9 @@ QStringList usageLines(const QString& programFileName) {
             "  --output DIR           output folder (default: the remembered one)\n"
             "  --jobs N               conversions at once (default: one per processor this\n"
             "                         program may use; 1 converts one after another)\n"
+            "  --title N              a disc's title to convert (default: the longest)\n"
+            "  --audio-track N        a disc title's audio track (default: the first)\n"
+            "  --subtitle N|none      a disc title's subtitle to burn in (default: none)\n"
             "  --verbose              show the converter command line of every file\n"
             "  -h, --help             show this help\n"
             "  --version              show the program name and version\n"

@@ -7,7 +7,7 @@
 namespace vc::cli {
 
 // What the program was asked to do, decided by its first argument alone.
-enum class Mode { Window, Convert, ListProfiles, Help, Version };
+enum class Mode { Window, Convert, ListProfiles, ListTitles, Help, Version };
 
 Mode modeOf(const QStringList& arguments);
 
@@ -36,6 +36,11 @@ struct Options {
     std::optional<QString> output;
     bool verbose = false;
     int jobs = 0; // conversions at once; 0 for one per usable processor
+    // For a disc: the title (default the longest), the audio track (from 1) and the subtitle
+    // burned in (0 none).
+    std::optional<int> title;
+    std::optional<int> audioTrack;
+    std::optional<int> subtitle;
     QStringList inputs; // in window mode, the files and folders to add at start
 };
 

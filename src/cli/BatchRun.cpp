@@ -10,6 +10,7 @@
 #include "convert/ConversionLine.h"
 #include "convert/ConvertRunner.h"
 #include "media/CutRules.h"
+#include "media/DiscTitles.h"
 #include "profiles/Catalogue.h"
 #include "profiles/ProfileData.h"
 #include "shell/SettingsStore.h"
@@ -121,6 +122,8 @@ void BatchRun::accept(const QString& shownName, std::optional<SourceItem> item) 
         }
         return;
     }
+    if (adjust)
+        adjust(*item);
 
     QString cutNote;
     if (options_.cut) {
@@ -156,27 +159,77 @@ void BatchRun::accept(const QString& shownName, std::optional<SourceItem> item) 
                            size.error.isEmpty() ? size.text : QStringLiteral("?"), cutNote));
 }
 
+BatchRun::DiscChoice BatchRun::chooseDiscTitle(const QString& path,
+                                               const QString& shownName) const {
+    DiscChoice choice;
+    const DiscListing listing = listDiscTitles(program_.toolPath, program_.folder, path);
+    const auto refuse = [&](const QString& why) {
+        choice.refusal = QStringLiteral("%1: %2").arg(shownName, why);
+        return choice;
+    };
+    if (!listing.refusal.isEmpty())
+        return refuse(listing.refusal);
+    int index = longestTitle(listing.titles);
+    if (options_.title) {
+        index = -1;
+        for (int i = 0; i < listing.titles.size(); ++i) {
+            if (listing.titles[i].number == *options_.title)
+                index = i;
+        }
+    }
+    if (index < 0)
+        return refuse(QStringLiteral("the disc has no title %1").arg(options_.title.value_or(1)));
+    const DiscTitle title = listing.titles[index];
+    if (options_.audioTrack && *options_.audioTrack > title.audio.size())
+        return refuse(QStringLiteral("title %1 has no audio track %2")
+                          .arg(title.number)
+                          .arg(*options_.audioTrack));
+    if (options_.subtitle && *options_.subtitle > title.subtitles.size())
+        return refuse(QStringLiteral("title %1 has no subtitle %2")
+                          .arg(title.number)
+                          .arg(*options_.subtitle));
+    choice.address = discTitleAddress(path, title.number);
+    // The probe describes the title as a file; the disc's own names and streams come from here.
+    choice.adjust = [title, volume = listing.volume, audio = options_.audioTrack.value_or(1),
+                     subtitle = options_.subtitle.value_or(0)](SourceItem& item) {
+        item.title = volume + QStringLiteral(" Title ") + QString::number(title.number);
+        item.info.audioTracks = title.audio;
+        item.info.subtitleTracks = title.subtitles;
+        item.info.audioTrack = audio;
+        item.info.subtitleTrack = subtitle;
+    };
+    return choice;
+}
+
 int BatchRun::jobCount() const {
     return options_.jobs > 0 ? options_.jobs : usableProcessors();
 }
 
 void BatchRun::addInputs() {
-    // Every name first, in argument order; an input that is not there keeps its turn.
-    QStringList paths, shown, missing;
+    // Every name first, in argument order; an input that cannot be added keeps its turn.
+    QStringList paths, shown, refusals;
+    std::vector<std::function<void(SourceItem&)>> adjust;
+    const auto take = [&](const QString& path, const QString& name, const QString& refusal,
+                          std::function<void(SourceItem&)> fix = {}) {
+        paths << (refusal.isEmpty() ? path : QString());
+        shown << name;
+        refusals << refusal;
+        adjust.push_back(std::move(fix));
+    };
     for (const QString& input : options_.inputs) {
         const QString path = absoluteFilePath(input);
-        if (isFolderPath(path)) {
-            for (const QString& name : scannedEntries(path))
-                if (isScannedExtension(name)) {
-                    paths << QDir(path).filePath(name);
-                    shown << name;
-                    missing << QString();
-                }
+        const QString name = QFileInfo(path).fileName();
+        if (isDiscSource(path)) {
+            DiscChoice disc = chooseDiscTitle(path, name);
+            take(disc.address, name, disc.refusal, std::move(disc.adjust));
+        } else if (isFolderPath(path)) {
+            for (const QString& entry : scannedEntries(path))
+                if (isScannedExtension(entry))
+                    take(QDir(path).filePath(entry), entry, {});
+        } else if (pathFileSize(path) >= 0) {
+            take(path, name, {});
         } else {
-            const bool exists = pathFileSize(path) >= 0;
-            paths << (exists ? path : QString());
-            shown << QFileInfo(path).fileName();
-            missing << (exists ? QString() : input);
+            take({}, name, QStringLiteral("%1: no such file or folder").arg(input));
         }
     }
     // As many probes at once as conversions will run: the probe of a short clip costs a good
@@ -185,11 +238,13 @@ void BatchRun::addInputs() {
                      static_cast<int>(std::min<qsizetype>(jobCount(), paths.size())));
     probes_ = &queue;
     queue.run(paths, [&](int index, std::optional<SourceItem> item) {
-        if (!missing[index].isEmpty()) {
-            console_.error(QStringLiteral("%1: no such file or folder").arg(missing[index]));
+        if (!refusals[index].isEmpty()) {
+            console_.error(refusals[index]);
             ++refused_;
             return;
         }
+        if (item && adjust[index])
+            adjust[index](*item);
         accept(shown[index], std::move(item));
     });
     probes_ = nullptr;
@@ -452,6 +507,17 @@ int runBatchMode(const BatchProgram& program, const QStringList& arguments) {
     }
     if (options.mode == Mode::Version) {
         console.line(program.name + u' ' + programVersion());
+        return ExitFinished;
+    }
+    if (options.mode == Mode::ListTitles) {
+        const DiscListing listing = listDiscTitles(program.toolPath, program.folder,
+                                                   absoluteFilePath(options.inputs.first()));
+        if (!listing.refusal.isEmpty()) {
+            console.error(QStringLiteral("%1: %2").arg(options.inputs.first(), listing.refusal));
+            return ExitFailed;
+        }
+        for (const QString& line : listing.lines)
+            console.line(line);
         return ExitFinished;
     }
     if (options.mode == Mode::ListProfiles) {

@@ -11,6 +11,7 @@
 #include <QObject>
 #include <QSet>
 #include <QTimer>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -54,7 +55,14 @@ private:
     void addInputs();
     void accept(const QString& shownName, std::optional<SourceItem> item);
     struct Slot;
-
+    // What a disc argument adds: the title to probe, or why nothing; and what the probe of a
+    // title does not tell.
+    struct DiscChoice {
+        QString address;
+        QString refusal;
+        std::function<void(SourceItem&)> adjust;
+    };
+    DiscChoice chooseDiscTitle(const QString& path, const QString& shownName) const;
     void convert();
     bool prepare(Slot& slot, int row, intputrec& job);
     void setStatus(Slot& slot, int row, const QString& status);

@@ -169,6 +169,10 @@ void fillJob(intputrec& job, const ConversionInputs& in, const ClaimName& claim)
         job.extra =
             QStringLiteral(" -target ") + in.choice.sizeText.toLower() + QLatin1String(target);
     }
+    if (in.discAudio > 0)
+        job.extra += QStringLiteral(" -dvd-audio ") + QString::number(in.discAudio) + u' ';
+    if (in.discSubtitle > 0)
+        job.extra += QStringLiteral(" -dvd-subtitle ") + QString::number(in.discSubtitle) + u' ';
 }
 
 } // namespace vc

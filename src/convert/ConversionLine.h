@@ -20,6 +20,9 @@ struct ConversionInputs {
     bool sizeEnabled = true;
     // The part converted runs to the source's end (no cut, or a cut ending at the end).
     bool toEnd = false;
+    // A disc title's chosen audio (from 1) and burned-in subtitle (0 none); 0 for a file.
+    int discAudio = 0;
+    int discSubtitle = 0;
 };
 
 // What became of an attempt to take an output name.

@@ -63,6 +63,8 @@ public:
     ~MediaProbe() override;
 
     void setTimeLimit(std::chrono::milliseconds limit) { timeLimit_ = limit; }
+    const QString& toolPath() const { return toolPath_; }
+    const QString& workDir() const { return workDir_; }
 
     // Clears the values and starts the tool on path; returns at once. Refused (false) while a
     // probe is busy. A tool that cannot be started ends the probe before this returns.

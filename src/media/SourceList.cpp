@@ -1,5 +1,7 @@
 #include "media/SourceList.h"
 
+#include "media/DiscTitles.h"
+
 #include "common/FileNames.h"
 #include "media/MediaProbe.h"
 #include "shell/Dialogs.h"
@@ -111,19 +113,77 @@ bool SourceList::addOneFile(const QString& path) {
     const std::optional<SourceItem> item = probeSourceItem(probe_, path);
     if (!item)
         return false;
-    const int row = records_.add(item->info, item->cut);
+    appendRow(*item, true);
+    return true;
+}
+
+void SourceList::appendRow(const SourceItem& item, bool ticked) {
+    const int row = records_.add(item.info, item.cut);
     currentItem_ = row;
     auto* it = new QTreeWidgetItem(lv_);
-    it->setText(TitleColumn, item->title);
-    it->setText(SizeColumn, item->info.resolution);
-    it->setText(TimeColumn, item->info.duration);
-    it->setText(OutputColumn, hooks_.estimate ? hooks_.estimate(item->info) : QString());
+    it->setText(TitleColumn, item.title);
+    it->setText(SizeColumn, item.info.resolution);
+    it->setText(TimeColumn, item.info.duration);
+    it->setText(OutputColumn, hooks_.estimate ? hooks_.estimate(item.info) : QString());
     it->setText(StatusColumn, QStringLiteral("Status"));
     if (checkBoxes_) {
         it->setFlags(it->flags() | Qt::ItemIsUserCheckable);
-        it->setCheckState(TitleColumn, Qt::Checked);
+        it->setCheckState(TitleColumn, ticked ? Qt::Checked : Qt::Unchecked);
     }
-    return true;
+}
+
+void SourceList::addDiscTitles(const QString& path) {
+    const DiscListing listing = listDiscTitles(probe_.toolPath(), probe_.workDir(), path);
+    if (!listing.refusal.isEmpty()) {
+        dialogs_.information(lv_->window(), Caption, listing.refusal);
+        return;
+    }
+    const QList<DiscTitle> titles = rowTitles(listing);
+    if (titles.isEmpty()) {
+        dialogs_.information(lv_->window(), Caption,
+                             QStringLiteral("The disc has no title longer than %1 seconds.")
+                                 .arg(MinimumTitleSeconds));
+        return;
+    }
+    lv_->show();
+    const int longest = longestTitle(titles);
+    for (int i = 0; i < titles.size() && !cancelled_; ++i) {
+        QCoreApplication::processEvents();
+        std::optional<SourceItem> item = probeDiscTitle(probe_, path, listing.volume, titles[i]);
+        if (!item && !cancelled_)
+            item = probeDiscTitle(probe_, path, listing.volume, titles[i]);
+        if (item)
+            appendRow(*item, i == longest);
+        else if (!cancelled_)
+            dialogs_.information(lv_->window(), Caption,
+                                 QStringLiteral("%1 Title %2 is not support!")
+                                     .arg(listing.volume)
+                                     .arg(titles[i].number));
+    }
+}
+
+void SourceList::addDisc(const QString& path) {
+    runAdd([&] { addDiscTitles(path); });
+    selectFirstWhenNoneSelected();
+    rowClick();
+    refresh();
+}
+
+void SourceList::addDvd() {
+    if (adding_ || refused(false))
+        return;
+    const QString path = dialogs_.chooseDisc(lv_->window(), QString(), QString());
+    if (!path.isEmpty())
+        addDisc(path);
+}
+
+void SourceList::addIfo() {
+    if (adding_ || refused(false))
+        return;
+    const QStringList files =
+        dialogs_.openFiles(lv_->window(), QString(), QString(), QLatin1String(IfoFileFilter));
+    if (!files.isEmpty())
+        addDisc(discOfIfo(files.first()));
 }
 
 void SourceList::addWithRetry(const QString& path, const QString& shownName) {
@@ -186,7 +246,10 @@ void SourceList::addFolder() {
 void SourceList::addPaths(const QStringList& paths) {
     lv_->show();
     for (const QString& path : paths) {
-        if (isFolderPath(path)) {
+        // A disc's folder holds VOB pieces, not the titles a user means.
+        if (isDiscSource(path)) {
+            addDiscTitles(path);
+        } else if (isFolderPath(path)) {
             for (const QString& name : scannedEntries(path))
                 if (!cancelled_ && isScannedExtension(name))
                     addWithRetry(QDir(path).filePath(name), name);

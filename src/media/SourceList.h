@@ -46,6 +46,9 @@ public:
     // Commands.
     void addFiles();
     void addFolder();
+    // A disc's titles, from a folder, image or device, or from one of its IFO files.
+    void addDvd();
+    void addIfo();
     void remove();
     void clear();
     void rename();
@@ -56,6 +59,9 @@ public:
 
     // One file, probed and appended; false when the tool cannot describe it.
     bool addOneFile(const QString& path);
+    // Every title of the disc at path worth a row, the longest ticked; a disc the tool
+    // refuses is reported and adds nothing.
+    void addDiscTitles(const QString& path);
 
     // An add or a folder scan is under way. Rows are added one probe at a time while the
     // window stays responsive, so every other add waits: commands are refused, drops queued.
@@ -85,6 +91,8 @@ private:
     // Runs one add with the list marked busy, then the drops that arrived meanwhile.
     void runAdd(const std::function<void()>& add);
     void addWithRetry(const QString& path, const QString& shownName);
+    void appendRow(const SourceItem& item, bool ticked);
+    void addDisc(const QString& path);
     void addPaths(const QStringList& paths);
     void selectFirstWhenNoneSelected();
     void afterRemoval();

@@ -107,6 +107,10 @@ ConversionInputs rowConversionInputs(const QString& outputFolderText, const QStr
     in.profile = profile;
     in.choice = choice;
     in.sizeEnabled = sizeEnabled;
+    if (!info.audioTracks.isEmpty() || !info.subtitleTracks.isEmpty()) {
+        in.discAudio = info.audioTrack;
+        in.discSubtitle = info.subtitleTrack;
+    }
     // A length of 0 is either under a second or unknown; then only an unset end runs to it.
     in.toEnd = cut.totalsecs > 0 ? cut.cutend >= cut.totalsecs : cut.cutend == 0;
     return in;

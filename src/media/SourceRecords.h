@@ -23,6 +23,11 @@ struct Toriginalinfo {
     QString sample;
     QString channels;
     QString frame;
+    // A disc title's streams as listed, and the ones chosen: audio from 1, subtitle 0 for none.
+    QStringList audioTracks;
+    QStringList subtitleTracks;
+    int audioTrack = 1;
+    int subtitleTrack = 0;
 
     friend bool operator==(const Toriginalinfo&, const Toriginalinfo&) = default;
 };

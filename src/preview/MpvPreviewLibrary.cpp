@@ -1,6 +1,7 @@
 #include "preview/MpvPreviewLibrary.h"
 
 #include "common/FileNames.h"
+#include "media/DiscTitles.h"
 
 #include <QCoreApplication>
 #include <QEvent>
@@ -244,7 +245,8 @@ void MpvPreviewLibrary::runPlayback(Session& session, const QString& path, bool 
         return;
     // An absolute path is never mistaken for a protocol prefix such as "av://". mpv opens
     // the bytes it is given, so a name in another encoding reaches the file as it is.
-    const QByteArray file = nameBytes(absoluteFilePath(path));
+    const QByteArray file =
+        nameBytes(isDiscTitleAddress(path) ? playerDiscAddress(path) : absoluteFilePath(path));
     const char* load[] = {"loadfile", file.constData(), "replace", nullptr};
     if (mpv_command_async(session.mpv, LoadReply, load) < 0)
         return;

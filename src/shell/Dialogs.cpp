@@ -74,6 +74,47 @@ QString QtDialogs::chooseFolder(QWidget* parent, const QString& title, const QSt
     return entryMeant(dialog->selectedFiles().first());
 }
 
+namespace {
+
+// Opens a file (an image, a device) like any open dialog, and takes a folder that holds a
+// disc instead of entering it.
+class DiscDialog : public QFileDialog {
+public:
+    using QFileDialog::QFileDialog;
+
+    void accept() override {
+        const QStringList chosen = selectedFiles();
+        const QString path = chosen.value(0);
+        const QString name = path.section(u'/', -1, -1, QString::SectionSkipEmpty);
+        if (isFolderPath(path) &&
+            (name.compare(QLatin1String("VIDEO_TS"), Qt::CaseInsensitive) == 0 ||
+             isFolderPath(path + QStringLiteral("/VIDEO_TS")))) {
+            disc_ = path;
+            done(Accepted);
+            return;
+        }
+        QFileDialog::accept();
+    }
+    QString disc() const { return disc_.isEmpty() ? selectedFiles().value(0) : disc_; }
+
+private:
+    QString disc_;
+};
+
+} // namespace
+
+QString QtDialogs::chooseDisc(QWidget* parent, const QString& title, const QString& folder) {
+    DiscDialog dialog(parent, title, folder,
+                      QStringLiteral("DVD (VIDEO_TS *.iso *.ISO);;All Files (*)"));
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    if (dialog.exec() != QDialog::Accepted)
+        return {};
+    const QString chosen = dialog.disc();
+    return chosen.isEmpty() ? chosen : entryMeant(chosen);
+}
+
 bool isOpenableAddress(const QString& address) {
     const QUrl url(address.trimmed(), QUrl::StrictMode);
     if (!url.isValid())

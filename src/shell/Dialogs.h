@@ -24,6 +24,8 @@ public:
     virtual QStringList openFiles(QWidget* parent, const QString& title, const QString& folder,
                                   const QString& filter) = 0;
     virtual QString chooseFolder(QWidget* parent, const QString& title, const QString& folder) = 0;
+    // A DVD-Video folder (or its VIDEO_TS), an image or a device; empty when cancelled.
+    virtual QString chooseDisc(QWidget* parent, const QString& title, const QString& folder) = 0;
 };
 
 class QtDialogs : public Dialogs {
@@ -34,6 +36,7 @@ public:
     QStringList openFiles(QWidget* parent, const QString& title, const QString& folder,
                           const QString& filter) override;
     QString chooseFolder(QWidget* parent, const QString& title, const QString& folder) override;
+    QString chooseDisc(QWidget* parent, const QString& title, const QString& folder) override;
 };
 
 enum class BoxKind { Information, Warning, Question };

@@ -2,14 +2,20 @@
 
 #include "AudioFit.h"
 #include "Child.h"
+#include "Dvd.h"
 #include "StatusLine.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <functional>
 #include <poll.h>
+#include <pthread.h>
+#include <thread>
 #include <unistd.h>
 
 namespace vc::tool {
@@ -70,7 +76,11 @@ void keepTail(std::string& kept, std::string_view data) {
         kept.erase(0, kept.size() - Kept);
 }
 
-Run runFfmpeg(const ConvertCall& call, StatusWriter& writer) {
+// Writes ffmpeg's input to the descriptor it is given, which it closes.
+using Feed = std::function<void(int fd, const std::atomic<bool>& stop)>;
+
+Run runFfmpeg(const ConvertCall& call, const Args& ffmpegArgs, StatusWriter& writer,
+              const Feed& feed = {}) {
     Run run;
     int progress[2];
     int errors[2];
@@ -84,16 +94,43 @@ Run runFfmpeg(const ConvertCall& call, StatusWriter& writer) {
         close(progress[1]);
         return run;
     }
+    int input[2] = {-1, -1};
+    if (feed && pipe2(input, O_CLOEXEC) != 0) {
+        complain(std::string("cannot make a pipe: ") + std::strerror(errno));
+        for (const int fd : {progress[0], progress[1], errors[0], errors[1]})
+            close(fd);
+        return run;
+    }
+    std::vector<std::pair<int, int>> childFds{{ProgressFd, progress[1]},
+                                              {STDERR_FILENO, errors[1]}};
+    if (feed)
+        childFds.push_back({STDIN_FILENO, input[0]});
     Child child;
-    run.started = startFfmpeg(child, ffmpegConvertArgs(call, ProgressFd),
-                              {{ProgressFd, progress[1]}, {STDERR_FILENO, errors[1]}});
+    run.started = startFfmpeg(child, ffmpegArgs, childFds);
     close(progress[1]);
     close(errors[1]);
+    if (feed)
+        close(input[0]);
     if (!run.started) {
         close(progress[0]);
         close(errors[0]);
+        if (feed)
+            close(input[1]);
         run.status = 127;
         return run;
+    }
+    std::atomic<bool> stopFeed{false};
+    std::thread feeder;
+    if (feed) {
+        feeder = std::thread([&feed, &stopFeed, fd = input[1]] {
+            // A reader that has all it wants closes the pipe: the write fails, nothing dies.
+            sigset_t pipeSignal;
+            sigemptyset(&pipeSignal);
+            sigaddset(&pipeSignal, SIGPIPE);
+            pthread_sigmask(SIG_BLOCK, &pipeSignal, nullptr);
+            feed(fd, stopFeed);
+            close(fd);
+        });
     }
     ProgressReader reader(writer);
     pollfd fds[2] = {{progress[0], POLLIN, 0}, {errors[0], POLLIN, 0}};
@@ -129,6 +166,10 @@ Run runFfmpeg(const ConvertCall& call, StatusWriter& writer) {
             close(fd.fd);
     }
     run.status = child.wait();
+    if (feeder.joinable()) {
+        stopFeed = true;
+        feeder.join();
+    }
     run.progressed = reader.last().has_value();
     if (run.status == 0)
         reportWholeLength(writer, reader, call);
@@ -151,13 +192,37 @@ void sayLast(const std::string& sentence) {
     writeAll(STDOUT_FILENO, line.data(), line.size());
 }
 
+int runDvdConvert(const ConvertCall& call, const DvdAddress& address) {
+    std::string error;
+    const std::unique_ptr<DvdDisc> disc = DvdDisc::open(address.path, error);
+    const DvdTitle* title = disc ? disc->title(address.title) : nullptr;
+    if (!title) {
+        sayLast(disc ? "The disc has no title " + std::to_string(address.title) + "." : error);
+        return 1;
+    }
+    // Only the part from the VOBU before the start is read; ffmpeg skips the rest of the way.
+    const DvdDisc::Position from = disc->seek(*title, callStart(call));
+    StatusWriter writer(STDOUT_FILENO);
+    const Run run = runFfmpeg(call, dvdFfmpegArgs(call, *title, from.seconds, ProgressFd), writer,
+                              [&](int fd, const std::atomic<bool>& stop) {
+                                  if (!disc->feed(*title, from, fd, stop))
+                                      complain("the disc could not be read");
+                              });
+    writer.finish();
+    return run.status;
+}
+
 } // namespace
 
 int runConvert(const ConvertCall& call) {
+    if (call.input) {
+        if (const std::optional<DvdAddress> address = dvdAddress(call.args[*call.input]))
+            return runDvdConvert(call, *address);
+    }
     // Our own failed attempt must not stand in the way of the second one.
     const bool outputExisted = call.output && access(call.args[*call.output].c_str(), F_OK) == 0;
     StatusWriter writer(STDOUT_FILENO);
-    Run run = runFfmpeg(call, writer);
+    Run run = runFfmpeg(call, ffmpegConvertArgs(call, ProgressFd), writer);
     if (!failedAtStart(run) || !settingsRefused(run)) {
         writer.finish();
         return run.status;
@@ -173,7 +238,7 @@ int runConvert(const ConvertCall& call) {
             args.insert(args.begin(), "-y");
             again = parseCall(args);
         }
-        run = runFfmpeg(again, writer);
+        run = runFfmpeg(again, ffmpegConvertArgs(again, ProgressFd), writer);
     }
     writer.finish();
     if (!failedAtStart(run))

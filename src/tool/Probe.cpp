@@ -2,6 +2,7 @@
 
 #include "Arguments.h"
 #include "Child.h"
+#include "Dvd.h"
 #include "Text.h"
 
 extern "C" {
@@ -167,6 +168,8 @@ int fail(int code) {
 } // namespace
 
 int runProbe(const std::string& path) {
+    if (const std::optional<DvdAddress> address = dvdAddress(path))
+        return runDvdProbe(*address);
     // Library chatter on stderr would interleave with the description the caller parses.
     av_log_set_level(AV_LOG_QUIET);
     AVFormatContext* context = nullptr;

@@ -3,6 +3,7 @@
 #include "Arguments.h"
 #include "Child.h"
 #include "Convert.h"
+#include "Dvd.h"
 
 #include <cerrno>
 #include <cstring>
@@ -26,6 +27,8 @@ int execProbe(const std::string& path) {
 int main(int argc, char** argv) {
     using namespace vc::tool;
     const Args args(argv + 1, argv + argc);
+    if (args.size() == 2 && args[0] == "--list-titles")
+        return runListTitles(args[1]);
     if (args.size() == 2 && args[0] == "-i")
         return execProbe(args[1]);
     const ConvertCall call = parseCall(args);

@@ -569,6 +569,40 @@ TEST_F(BatchModeTest, AProbeHangingOnAFifoDiesWithTheProgram) {
     EXPECT_FALSE(probing()) << "the probe outlived the program";
 }
 
+TEST_F(BatchModeTest, ConvertsAndListsTheTitlesOfADisc) {
+    const QString disc = test::authorDvd(dir.path(), "HOLIDAY", {3, 5, {"de", "en"}});
+    const QString image = test::makeDvdImage(disc, path("holiday.iso"), "HOLIDAY");
+
+    const Outcome listed = run({"--list-titles", image});
+    EXPECT_EQ(listed.exitCode, 0) << listed.err.toStdString();
+    EXPECT_TRUE(listed.out.startsWith("Disc: HOLIDAY\nTitle 1: 00:00:03.00, 352x288\n"
+                                      "    Audio 1: German, AC-3, Stereo\n"
+                                      "    Audio 2: English, AC-3, Stereo\n"
+                                      "    Subtitle 1: German\nTitle 2: 00:00:05.00"))
+        << listed.out.toStdString();
+    const Outcome refused = run({"--list-titles", path("")});
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_TRUE(refused.err.contains("No DVD-Video disc was found here."))
+        << refused.err.toStdString();
+
+    // The longest title by default, cut; then another title with its second audio track.
+    const QString out = path("out");
+    Outcome r = run(
+        {"--convert", "--output", out, "--profile", "119", "--cut", "00:00:01-00:00:03", image});
+    ASSERT_EQ(r.exitCode, 0) << r.out.toStdString() << r.err.toStdString();
+    EXPECT_NEAR(durationOf(probeFields(out + "/HOLIDAY Title 2.mp4")), 2, 0.3);
+    r = run({"--convert", "--output", out, "--profile", "119", "--title", "1", "--audio-track", "2",
+             "--subtitle", "1", disc});
+    ASSERT_EQ(r.exitCode, 0) << r.out.toStdString() << r.err.toStdString();
+    const test::ProcessResult language = test::runProcess(
+        "ffprobe", {"-v", "error", "-select_streams", "a:0", "-show_entries",
+                    "stream_tags=language", "-of", "csv=p=0", out + "/HOLIDAY Title 1.mp4"});
+    EXPECT_EQ(language.output.trimmed(), "eng");
+    r = run({"--convert", "--output", out, "--title", "1", "--audio-track", "3", disc});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.err.contains("title 1 has no audio track 3")) << r.err.toStdString();
+}
+
 } // namespace vc
 
 namespace vc {

@@ -158,6 +158,16 @@ TEST_F(MpvPreviewLibraryTest, PlaysToTheEndDrawingLetterboxedFrames) {
     library_.DestroyPreviewWindow();
 }
 
+TEST_F(MpvPreviewLibraryTest, PlaysADiscTitleByTheProgramsAddress) {
+    // The second title, 5 s, is the longer one: positions past the first's 3 s are its own.
+    const QString disc = test::authorDvd(dir_->path(), QStringLiteral("DISC"));
+    startWindow();
+    PlayThread play(library_, QStringLiteral("dvd://2") + disc);
+    ASSERT_TRUE(waitPosition(3.5, 15000)) << positions_.last();
+    ASSERT_TRUE(play.waitDone(8000));
+    library_.DestroyPreviewWindow();
+}
+
 TEST_F(MpvPreviewLibraryTest, StopEndsAPendingOrComingPlay) {
     MpvPreviewLibrary untouched;
     untouched.Stop();

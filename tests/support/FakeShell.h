@@ -23,6 +23,8 @@ public:
     std::deque<bool> answers;
     std::deque<QStringList> files;
     std::deque<QString> folders;
+    std::deque<QString> discs;
+    QStringList filters; // of every openFiles, in order
 
     void information(QWidget*, const QString& title, const QString& text) override {
         shown.push_back({QStringLiteral("information"), title, text});
@@ -34,13 +36,19 @@ public:
         shown.push_back({QStringLiteral("question"), title, text});
         return take(answers, false);
     }
-    QStringList openFiles(QWidget*, const QString& title, const QString&, const QString&) override {
+    QStringList openFiles(QWidget*, const QString& title, const QString&,
+                          const QString& filter) override {
         shown.push_back({QStringLiteral("openFiles"), title, {}});
+        filters << filter;
         return take(files, QStringList());
     }
     QString chooseFolder(QWidget*, const QString& title, const QString&) override {
         shown.push_back({QStringLiteral("chooseFolder"), title, {}});
         return take(folders, QString());
+    }
+    QString chooseDisc(QWidget*, const QString& title, const QString&) override {
+        shown.push_back({QStringLiteral("chooseDisc"), title, {}});
+        return take(discs, QString());
     }
     QStringList texts() const {
         QStringList out;

@@ -1,6 +1,7 @@
 #include "TestSupport.h"
 
 #include <QDir>
+#include <QFile>
 #include <QProcess>
 #include <ftw.h>
 #include <gtest/gtest.h>
@@ -53,6 +54,100 @@ QString makeClip(const QString& dir, const QString& fileName, const QStringList&
     EXPECT_TRUE(r.started && !r.crashed && r.exitCode == 0)
         << "ffmpeg could not make " << fileName.toStdString() << ": " << r.output.toStdString();
     return path;
+}
+
+namespace {
+
+void runOrFail(const QString& program, const QStringList& args, const QString& workDir = {}) {
+    QProcess process;
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    if (!workDir.isEmpty())
+        process.setWorkingDirectory(workDir);
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("VIDEO_FORMAT"), QStringLiteral("PAL"));
+    process.setProcessEnvironment(env);
+    process.start(program, args);
+    const bool ended = process.waitForFinished(120000);
+    EXPECT_TRUE(ended && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0)
+        << program.toStdString() << " failed: " << process.readAll().toStdString();
+}
+
+// A title's program stream as the DVD profile writes it, with a tone of its own.
+QString profileClip(const QString& dir, const QString& name, double seconds, int tone) {
+    const QString source = QDir(dir).filePath(name + QStringLiteral("-source.mkv"));
+    runOrFail(
+        QStringLiteral("ffmpeg"),
+        {"-hide_banner", "-loglevel", "error", "-y", "-f", "lavfi", "-i",
+         QStringLiteral("testsrc=size=160x120:rate=25:duration=%1").arg(seconds), "-f", "lavfi",
+         "-i",
+         QStringLiteral("sine=frequency=%1:sample_rate=48000:duration=%2").arg(tone).arg(seconds),
+         "-c:v", "ffv1", "-c:a", "flac", source});
+    const QString vob = QDir(dir).filePath(name + QStringLiteral(".vob"));
+    runOrFail(toolPath(), {"-y", "-i", source, "-ac", "2", "-target", "pal-dvd", "-s", "352x288",
+                           "-b:v", "600k", "-sn", vob});
+    return vob;
+}
+
+} // namespace
+
+QString authorDvd(const QString& dir, const QString& name, const DiscSpec& spec) {
+    const QDir work(dir);
+    work.mkpath(name + QStringLiteral("-work"));
+    const QString parts = work.filePath(name + QStringLiteral("-work"));
+    const QDir at(parts);
+    const QString first = profileClip(parts, QStringLiteral("first"), spec.firstSeconds, 440);
+    const QString second = profileClip(parts, QStringLiteral("second"), spec.secondSeconds, 440);
+    const QString third =
+        spec.thirdSeconds > 0
+            ? QStringLiteral("<pgc><vob file=\"%1\"/></pgc>")
+                  .arg(profileClip(parts, QStringLiteral("third"), spec.thirdSeconds, 440))
+            : QString();
+    const QString other = profileClip(parts, QStringLiteral("other"), spec.firstSeconds, 880);
+    const QString both = at.filePath(QStringLiteral("both.mpg"));
+    runOrFail(QStringLiteral("ffmpeg"),
+              {"-hide_banner", "-loglevel", "error", "-y", "-i", first, "-i", other, "-map", "0:v",
+               "-map", "0:a", "-map", "1:a", "-c", "copy", "-f", "dvd", both});
+
+    QFile srt(at.filePath(QStringLiteral("subtitle.srt")));
+    EXPECT_TRUE(srt.open(QIODevice::WriteOnly));
+    srt.write("1\n00:00:01,000 --> 00:00:03,000\nHELLO WORLD\n");
+    srt.close();
+    QFile spu(at.filePath(QStringLiteral("subtitle.xml")));
+    EXPECT_TRUE(spu.open(QIODevice::WriteOnly));
+    spu.write("<subpictures format=\"PAL\"><stream><textsub filename=\"subtitle.srt\" "
+              "font=\"/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf\" fontsize=\"40\" "
+              "movie-width=\"352\" movie-height=\"288\" horizontal-alignment=\"center\" "
+              "vertical-alignment=\"center\"/></stream></subpictures>");
+    spu.close();
+    QProcess spumux;
+    spumux.setWorkingDirectory(parts);
+    spumux.setStandardInputFile(both);
+    spumux.setStandardOutputFile(at.filePath(QStringLiteral("subtitled.mpg")));
+    spumux.start(QStringLiteral("spumux"), {"-s", "0", "subtitle.xml"});
+    EXPECT_TRUE(spumux.waitForFinished(120000) && spumux.exitCode() == 0)
+        << spumux.readAllStandardError().toStdString();
+
+    const QString disc = work.filePath(name);
+    QFile xml(at.filePath(QStringLiteral("dvd.xml")));
+    EXPECT_TRUE(xml.open(QIODevice::WriteOnly));
+    const QString lang0 = spec.languages.value(0), lang1 = spec.languages.value(1);
+    xml.write(QStringLiteral("<dvdauthor dest=\"%1\"><vmgm/><titleset><titles>"
+                             "<video format=\"pal\"/><audio lang=\"%2\"/><audio lang=\"%3\"/>"
+                             "<subpicture lang=\"%2\"/>"
+                             "<pgc><vob file=\"subtitled.mpg\"/></pgc>"
+                             "<pgc><vob file=\"%4\"/></pgc>%5"
+                             "</titles></titleset></dvdauthor>")
+                  .arg(disc, lang0, lang1, second, third)
+                  .toUtf8());
+    xml.close();
+    runOrFail(QStringLiteral("dvdauthor"), {"-x", "dvd.xml"}, parts);
+    return disc;
+}
+
+QString makeDvdImage(const QString& discFolder, const QString& isoPath, const QString& volume) {
+    runOrFail(QStringLiteral("genisoimage"),
+              {"-quiet", "-dvd-video", "-V", volume, "-o", isoPath, discFolder});
+    return isoPath;
 }
 
 void removeTree(const QByteArray& path) {

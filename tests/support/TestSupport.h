@@ -27,6 +27,22 @@ QString makeClip(const QString& dir, const QString& fileName, const QStringList&
                  double seconds = 1.0, const QString& size = QStringLiteral("160x120"),
                  bool withVideo = true, bool withAudio = true);
 
+// A DVD-Video folder authored with dvdauthor from clips the DVD profile writes (352x288 PAL):
+// title 1 with audio in the first two of `languages` (a 440 Hz and an 880 Hz tone) and one
+// subtitle in the first language, shown from 1 s to 3 s; title 2 with the first language's
+// track only, and so a third when asked for. Gives the folder holding VIDEO_TS; fails the test when
+// a tool does.
+struct DiscSpec {
+    double firstSeconds = 3;
+    double secondSeconds = 4;
+    QStringList languages{QStringLiteral("en"), QStringLiteral("fr")};
+    double thirdSeconds = 0; // a third title like the second when above 0
+};
+QString authorDvd(const QString& dir, const QString& name, const DiscSpec& spec = {});
+
+// An image of an authored folder under the volume name given.
+QString makeDvdImage(const QString& discFolder, const QString& isoPath, const QString& volume);
+
 // Removes a tree whose names may not be UTF-8, which QDir::removeRecursively cannot reach.
 void removeTree(const QByteArray& path);
 

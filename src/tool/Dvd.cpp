@@ -1,0 +1,722 @@
+#include "Dvd.h"
+
+#include "Child.h"
+#include "Text.h"
+
+extern "C" {
+#include <dvdread/dvd_reader.h>
+#include <dvdread/ifo_read.h>
+#include <dvdread/ifo_types.h>
+#include <dvdread/nav_read.h>
+#include <dvdread/nav_types.h>
+}
+
+#include <algorithm>
+#include <cerrno>
+#include <cinttypes>
+#include <cmath>
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace vc::tool {
+
+namespace {
+
+constexpr char Encrypted[] = "This disc is encrypted and cannot be read.";
+constexpr char NotADisc[] = "No DVD-Video disc was found here.";
+constexpr char Damaged[] = "The disc's title information is damaged and cannot be read.";
+constexpr char MissingVideo[] = "The disc's video files are missing or incomplete.";
+constexpr int Block = DVD_VIDEO_LB_LEN;
+
+std::string languageName(const std::string& code) {
+    static const std::map<std::string, std::string> names{
+        {"ar", "Arabic"},     {"bg", "Bulgarian"},  {"ca", "Catalan"},   {"cs", "Czech"},
+        {"da", "Danish"},     {"de", "German"},     {"el", "Greek"},     {"en", "English"},
+        {"es", "Spanish"},    {"et", "Estonian"},   {"fi", "Finnish"},   {"fr", "French"},
+        {"he", "Hebrew"},     {"hi", "Hindi"},      {"hr", "Croatian"},  {"hu", "Hungarian"},
+        {"is", "Icelandic"},  {"it", "Italian"},    {"ja", "Japanese"},  {"ko", "Korean"},
+        {"lt", "Lithuanian"}, {"lv", "Latvian"},    {"nl", "Dutch"},     {"no", "Norwegian"},
+        {"pl", "Polish"},     {"pt", "Portuguese"}, {"ro", "Romanian"},  {"ru", "Russian"},
+        {"sk", "Slovak"},     {"sl", "Slovenian"},  {"sr", "Serbian"},   {"sv", "Swedish"},
+        {"th", "Thai"},       {"tr", "Turkish"},    {"uk", "Ukrainian"}, {"zh", "Chinese"}};
+    if (code.empty())
+        return "Unknown";
+    const auto found = names.find(code);
+    return found != names.end() ? found->second : code;
+}
+
+// ISO 639-2 for the output's stream tag, which players show.
+std::string languageTag(const std::string& code) {
+    static const std::map<std::string, std::string> tags{
+        {"ar", "ara"}, {"bg", "bul"}, {"ca", "cat"}, {"cs", "cze"}, {"da", "dan"}, {"de", "ger"},
+        {"el", "gre"}, {"en", "eng"}, {"es", "spa"}, {"et", "est"}, {"fi", "fin"}, {"fr", "fre"},
+        {"he", "heb"}, {"hi", "hin"}, {"hr", "hrv"}, {"hu", "hun"}, {"is", "ice"}, {"it", "ita"},
+        {"ja", "jpn"}, {"ko", "kor"}, {"lt", "lit"}, {"lv", "lav"}, {"nl", "dut"}, {"no", "nor"},
+        {"pl", "pol"}, {"pt", "por"}, {"ro", "rum"}, {"ru", "rus"}, {"sk", "slo"}, {"sl", "slv"},
+        {"sr", "srp"}, {"sv", "swe"}, {"th", "tha"}, {"tr", "tur"}, {"uk", "ukr"}, {"zh", "chi"}};
+    const auto found = tags.find(code);
+    return found != tags.end() ? found->second : std::string();
+}
+
+std::string languageCode(unsigned type, std::uint16_t code) {
+    if (type != 1 || code == 0 || code == 0xffff)
+        return {};
+    std::string text{static_cast<char>(code >> 8), static_cast<char>(code & 0xff)};
+    for (char& c : text) {
+        if (c < 'a' || c > 'z')
+            return {};
+    }
+    return text;
+}
+
+int bcd(std::uint8_t value) {
+    return (value >> 4) * 10 + (value & 0x0f);
+}
+
+double seconds(const dvd_time_t& time) {
+    const double rate = (time.frame_u & 0xc0) == 0x40 ? 25.0 : 30000.0 / 1001.0;
+    return bcd(time.hour) * 3600.0 + bcd(time.minute) * 60.0 + bcd(time.second) +
+           bcd(time.frame_u & 0x3f) / rate;
+}
+
+std::string clock(double value) {
+    const auto hundredths = static_cast<std::int64_t>(std::llround(value * 100));
+    const std::int64_t total = hundredths / 100;
+    char text[32];
+    std::snprintf(text, sizeof text, "%02" PRId64 ":%02" PRId64 ":%02" PRId64 ".%02" PRId64,
+                  total / 3600, total / 60 % 60, total % 60, hundredths % 100);
+    return text;
+}
+
+std::uint32_t rgb(std::uint32_t yCrCb) {
+    const double y = (yCrCb >> 16) & 0xff;
+    const double cr = ((yCrCb >> 8) & 0xff) - 128.0;
+    const double cb = (yCrCb & 0xff) - 128.0;
+    const auto channel = [](double v) {
+        return static_cast<std::uint32_t>(std::clamp(std::lround(v), 0L, 255L));
+    };
+    const double luma = 1.164 * (y - 16);
+    return channel(luma + 1.596 * cr) << 16 | channel(luma - 0.813 * cr - 0.391 * cb) << 8 |
+           channel(luma + 2.018 * cb);
+}
+
+void audioFormat(unsigned format, DvdAudio& audio) {
+    switch (format) {
+    case 0:
+        audio.codec = "AC-3";
+        audio.ffmpegCodec = "ac3";
+        break;
+    case 2:
+        audio.codec = "MPEG-1";
+        audio.ffmpegCodec = "mp2";
+        break;
+    case 3:
+        audio.codec = "MPEG-2";
+        audio.ffmpegCodec = "mp2";
+        break;
+    case 4:
+        audio.codec = "LPCM";
+        audio.ffmpegCodec = "pcm_dvd";
+        break;
+    case 6:
+        audio.codec = "DTS";
+        audio.ffmpegCodec = "dts";
+        break;
+    default:
+        audio.codec = "Unknown";
+        audio.ffmpegCodec = "unknown";
+        break;
+    }
+}
+
+// The stream id ffmpeg's MPEG demuxer gives a substream of the disc's private stream.
+int audioStreamId(unsigned format, unsigned number) {
+    switch (format) {
+    case 2:
+    case 3:
+        return 0x1c0 + static_cast<int>(number);
+    case 4:
+        return 0xa0 + static_cast<int>(number);
+    case 6:
+        return 0x88 + static_cast<int>(number);
+    default:
+        return 0x80 + static_cast<int>(number);
+    }
+}
+
+std::string channelText(int channels) {
+    switch (channels) {
+    case 1:
+        return "Mono";
+    case 2:
+        return "Stereo";
+    case 6:
+        return "5.1";
+    case 7:
+        return "6.1";
+    case 8:
+        return "7.1";
+    default:
+        return std::to_string(channels) + " channels";
+    }
+}
+
+std::string layoutName(int channels) {
+    switch (channels) {
+    case 1:
+        return "mono";
+    case 2:
+        return "stereo";
+    case 6:
+        return "5.1";
+    default:
+        return std::to_string(channels) + " channels";
+    }
+}
+
+void quiet(void*, dvd_logger_level_t, const char*, va_list) {}
+
+bool isDirectory(const std::string& path) {
+    struct stat info {};
+    return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+std::string baseName(std::string path) {
+    while (path.size() > 1 && path.back() == '/')
+        path.pop_back();
+    const std::size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// A folder copy has no volume label; the folder holding VIDEO_TS names it instead.
+std::string folderVolume(const std::string& path) {
+    std::string name = baseName(path);
+    if (name == "VIDEO_TS" || name == "video_ts") {
+        std::string parent = path;
+        while (parent.size() > 1 && parent.back() == '/')
+            parent.pop_back();
+        parent = parent.substr(0, parent.find_last_of('/'));
+        name = baseName(parent.empty() ? "/" : parent);
+    }
+    return name;
+}
+
+// Scrambled packs carry their PES scrambling bits; a disc read without the keys shows them.
+bool scrambled(const unsigned char* pack) {
+    if (pack[0] != 0 || pack[1] != 0 || pack[2] != 1 || pack[3] != 0xba)
+        return false;
+    const std::size_t pes = 14 + (pack[13] & 7);
+    if (pes + 7 > static_cast<std::size_t>(Block) || pack[pes] != 0 || pack[pes + 1] != 0 ||
+        pack[pes + 2] != 1)
+        return false;
+    const unsigned id = pack[pes + 3];
+    const bool media = id == 0xbd || (id >= 0xc0 && id <= 0xef);
+    return media && (pack[pes + 6] & 0x30) != 0;
+}
+
+} // namespace
+
+std::optional<DvdAddress> dvdAddress(const std::string& input) {
+    static const std::string scheme = "dvd://";
+    if (input.compare(0, scheme.size(), scheme) != 0)
+        return std::nullopt;
+    std::size_t at = scheme.size();
+    int title = 0;
+    while (at < input.size() && input[at] >= '0' && input[at] <= '9' && title < 1000)
+        title = title * 10 + (input[at++] - '0');
+    if (at == scheme.size() || at >= input.size() || input[at] != '/' || title < 1)
+        return std::nullopt;
+    return DvdAddress{title, input.substr(at)};
+}
+
+struct DvdDisc::Reader {
+    dvd_reader_t* dvd = nullptr;
+    std::map<int, ifo_handle_t*> sets;
+    std::map<int, dvd_file_t*> vobs;
+
+    ~Reader() {
+        for (auto& [number, file] : vobs) {
+            if (file)
+                DVDCloseFile(file);
+        }
+        for (auto& [number, ifo] : sets) {
+            if (ifo)
+                ifoClose(ifo);
+        }
+        if (dvd)
+            DVDClose(dvd);
+    }
+};
+
+namespace {
+
+// An IFO file that differs from its backup copy has been damaged; the library would quietly
+// fall back to the copy, which may describe another disc.
+bool intact(dvd_reader_t* dvd, int titleSet) {
+    dvd_file_t* info = DVDOpenFile(dvd, titleSet, DVD_READ_INFO_FILE);
+    if (!info)
+        return false;
+    dvd_file_t* backup = DVDOpenFile(dvd, titleSet, DVD_READ_INFO_BACKUP_FILE);
+    const ssize_t size = DVDFileSize(info);
+    std::vector<unsigned char> first(static_cast<std::size_t>(std::max<ssize_t>(size, 1)) * Block);
+    bool ok = size > 0 &&
+              DVDReadBytes(info, first.data(), first.size()) == static_cast<ssize_t>(first.size());
+    ok = ok && std::memcmp(first.data(), titleSet == 0 ? "DVDVIDEO-VMG" : "DVDVIDEO-VTS", 12) == 0;
+    if (ok && backup && DVDFileSize(backup) == size) {
+        std::vector<unsigned char> second(first.size());
+        ok = DVDReadBytes(backup, second.data(), second.size()) ==
+                 static_cast<ssize_t>(second.size()) &&
+             second == first;
+    }
+    if (backup)
+        DVDCloseFile(backup);
+    DVDCloseFile(info);
+    return ok;
+}
+
+} // namespace
+
+std::unique_ptr<DvdDisc> DvdDisc::open(const std::string& path, std::string& error) {
+    std::unique_ptr<DvdDisc> disc(new DvdDisc);
+    disc->reader_ = std::make_unique<Reader>();
+    Reader& reader = *disc->reader_;
+    static const dvd_logger_cb logger{quiet};
+    reader.dvd = DVDOpen2(nullptr, &logger, path.c_str());
+    if (!reader.dvd) {
+        error = NotADisc;
+        return nullptr;
+    }
+    dvd_file_t* menu = DVDOpenFile(reader.dvd, 0, DVD_READ_INFO_FILE);
+    if (!menu) {
+        error = NotADisc;
+        return nullptr;
+    }
+    DVDCloseFile(menu);
+    ifo_handle_t* vmg = intact(reader.dvd, 0) ? ifoOpen(reader.dvd, 0) : nullptr;
+    if (!vmg || !vmg->tt_srpt) {
+        if (vmg)
+            ifoClose(vmg);
+        error = Damaged;
+        return nullptr;
+    }
+    reader.sets[0] = vmg;
+
+    char volume[33] = "";
+    unsigned char set[128];
+    if (DVDUDFVolumeInfo(reader.dvd, volume, sizeof volume, set, sizeof set) != 0 || !volume[0])
+        DVDISOVolumeInfo(reader.dvd, volume, sizeof volume, set, sizeof set);
+    disc->volume_ = volume[0] && !isDirectory(path) ? volume : folderVolume(path);
+
+    const tt_srpt_t* titles = vmg->tt_srpt;
+    for (int i = 0; i < titles->nr_of_srpts; ++i) {
+        const title_info_t& entry = titles->title[i];
+        const int setNumber = entry.title_set_nr;
+        ifo_handle_t*& vts = reader.sets[setNumber];
+        if (!vts) {
+            vts = intact(reader.dvd, setNumber) ? ifoOpen(reader.dvd, setNumber) : nullptr;
+            if (!vts || !vts->vts_ptt_srpt || !vts->vts_pgcit || !vts->vtsi_mat) {
+                error = Damaged;
+                return nullptr;
+            }
+        }
+        if (entry.vts_ttn < 1 || entry.vts_ttn > vts->vts_ptt_srpt->nr_of_srpts ||
+            vts->vts_ptt_srpt->title[entry.vts_ttn - 1].nr_of_ptts < 1) {
+            error = Damaged;
+            return nullptr;
+        }
+        const int pgcNumber = vts->vts_ptt_srpt->title[entry.vts_ttn - 1].ptt[0].pgcn;
+        if (pgcNumber < 1 || pgcNumber > vts->vts_pgcit->nr_of_pgci_srp) {
+            error = Damaged;
+            return nullptr;
+        }
+        const pgc_t* pgc = vts->vts_pgcit->pgci_srp[pgcNumber - 1].pgc;
+        if (!pgc || !pgc->cell_playback || pgc->nr_of_cells == 0) {
+            error = Damaged;
+            return nullptr;
+        }
+
+        DvdTitle title;
+        title.number = i + 1;
+        title.titleSet = setNumber;
+        title.seconds = seconds(pgc->playback_time);
+        for (int c = 0; c < pgc->nr_of_cells; ++c) {
+            const cell_playback_t& cell = pgc->cell_playback[c];
+            // Of an angle block only the first angle plays.
+            if (cell.block_type == 1 && cell.block_mode != 1)
+                continue;
+            title.cells.push_back(
+                {cell.first_sector, cell.last_sector, seconds(cell.playback_time)});
+            title.sectors += cell.last_sector - cell.first_sector + 1;
+        }
+        if (vts->vts_vobu_admap) {
+            const vobu_admap_t* map = vts->vts_vobu_admap;
+            const std::size_t count = (map->last_byte + 1 - VOBU_ADMAP_SIZE) / 4;
+            title.vobuStarts.assign(map->vobu_start_sectors, map->vobu_start_sectors + count);
+        }
+
+        const vtsi_mat_t* mat = vts->vtsi_mat;
+        const video_attr_t& video = mat->vts_video_attr;
+        title.videoCodec = video.mpeg_version == 0 ? "mpeg1video" : "mpeg2video";
+        const bool pal = video.video_format == 1;
+        title.frameRate = pal ? 25.0 : 30000.0 / 1001.0;
+        const int fullHeight = pal ? 576 : 480;
+        static const int widths[] = {720, 704, 352, 352};
+        title.width = widths[video.picture_size & 3];
+        title.height = video.picture_size == 3 ? fullHeight / 2 : fullHeight;
+
+        for (int a = 0; a < mat->nr_of_vts_audio_streams && a < 8; ++a) {
+            const std::uint16_t control = pgc->audio_control[a];
+            if (!(control & 0x8000))
+                continue;
+            const audio_attr_t& attr = mat->vts_audio_attr[a];
+            DvdAudio audio;
+            audioFormat(attr.audio_format, audio);
+            audio.streamId = audioStreamId(attr.audio_format, (control >> 8) & 7);
+            audio.languageCode = languageCode(attr.lang_type, attr.lang_code);
+            audio.language = languageName(audio.languageCode);
+            audio.channels = attr.channels + 1;
+            audio.sampleRate = attr.sample_frequency == 1 ? 96000 : 48000;
+            title.audio.push_back(audio);
+        }
+        for (int s = 0; s < mat->nr_of_vts_subp_streams && s < 32; ++s) {
+            const std::uint32_t control = pgc->subp_control[s];
+            if (!(control & 0x80000000u))
+                continue;
+            const subp_attr_t& attr = mat->vts_subp_attr[s];
+            DvdSubtitle subtitle;
+            // The stream of the 4:3 picture, which every disc has.
+            subtitle.streamId = 0x20 + static_cast<int>((control >> 24) & 0x1f);
+            subtitle.languageCode = languageCode(attr.type, attr.lang_code);
+            subtitle.language = languageName(subtitle.languageCode);
+            title.subtitles.push_back(subtitle);
+        }
+        for (std::size_t p = 0; p < title.palette.size(); ++p)
+            title.palette[p] = rgb(pgc->palette[p]);
+
+        dvd_file_t*& vob = reader.vobs[setNumber];
+        if (!vob)
+            vob = DVDOpenFile(reader.dvd, setNumber, DVD_READ_TITLE_VOBS);
+        if (!vob || title.cells.empty() ||
+            DVDFileSize(vob) <= static_cast<ssize_t>(title.cells.back().lastSector)) {
+            error = MissingVideo;
+            return nullptr;
+        }
+        // A few packs of the title's start tell whether it is scrambled.
+        unsigned char packs[16 * Block];
+        const ssize_t read =
+            DVDReadBlocks(vob, static_cast<int>(title.cells.front().firstSector), 16, packs);
+        if (read <= 0) {
+            error = MissingVideo;
+            return nullptr;
+        }
+        for (ssize_t b = 0; b < read; ++b) {
+            if (scrambled(packs + b * Block)) {
+                error = Encrypted;
+                return nullptr;
+            }
+        }
+        // Authoring tools disagree on the IFO's frame size bits; the stream's own header not.
+        const std::size_t bytes = static_cast<std::size_t>(read) * Block;
+        for (std::size_t at = 0; at + 7 < bytes; ++at) {
+            if (packs[at] == 0 && packs[at + 1] == 0 && packs[at + 2] == 1 &&
+                packs[at + 3] == 0xb3) {
+                title.width = packs[at + 4] << 4 | packs[at + 5] >> 4;
+                title.height = (packs[at + 5] & 0x0f) << 8 | packs[at + 6];
+                break;
+            }
+        }
+        disc->titles_.push_back(std::move(title));
+    }
+    if (disc->titles_.empty()) {
+        error = NotADisc;
+        return nullptr;
+    }
+    return disc;
+}
+
+DvdDisc::~DvdDisc() = default;
+
+const DvdTitle* DvdDisc::title(int number) const {
+    for (const DvdTitle& title : titles_) {
+        if (title.number == number)
+            return &title;
+    }
+    return nullptr;
+}
+
+DvdDisc::Position DvdDisc::seek(const DvdTitle& title, double at) {
+    Position position;
+    double cellStart = 0;
+    std::size_t cell = 0;
+    while (cell + 1 < title.cells.size() && cellStart + title.cells[cell].seconds <= at) {
+        cellStart += title.cells[cell].seconds;
+        ++cell;
+    }
+    const DvdCell& chosen = title.cells[cell];
+    position = {cell, chosen.firstSector, cellStart};
+    dvd_file_t* vob = reader_->vobs[title.titleSet];
+    if (!vob || at <= cellStart)
+        return position;
+
+    // The cell's VOBUs in order; each navigation pack says how far into the cell it starts.
+    const auto begin =
+        std::lower_bound(title.vobuStarts.begin(), title.vobuStarts.end(), chosen.firstSector);
+    const auto end = std::upper_bound(begin, title.vobuStarts.end(), chosen.lastSector);
+    std::size_t low = 0;
+    std::size_t high = static_cast<std::size_t>(end - begin);
+    unsigned char pack[Block];
+    while (high - low > 1) {
+        const std::size_t middle = (low + high) / 2;
+        const std::uint32_t sector = *(begin + static_cast<std::ptrdiff_t>(middle));
+        if (DVDReadBlocks(vob, static_cast<int>(sector), 1, pack) != 1)
+            break;
+        dsi_t dsi;
+        navRead_DSI(&dsi, pack + DSI_START_BYTE);
+        const double elapsed = seconds(dsi.dsi_gi.c_eltm);
+        if (cellStart + elapsed <= at) {
+            low = middle;
+            position.sector = sector;
+            position.seconds = cellStart + elapsed;
+        } else {
+            high = middle;
+        }
+    }
+    return position;
+}
+
+bool DvdDisc::feed(const DvdTitle& title, const Position& from, int fd,
+                   const std::atomic<bool>& stop) {
+    dvd_file_t* vob = reader_->vobs[title.titleSet];
+    if (!vob)
+        return false;
+    constexpr std::size_t Chunk = 256;
+    std::vector<unsigned char> buffer(Chunk * Block);
+    for (std::size_t c = from.cell; c < title.cells.size(); ++c) {
+        std::uint32_t sector = c == from.cell ? from.sector : title.cells[c].firstSector;
+        while (sector <= title.cells[c].lastSector) {
+            if (stop)
+                return true;
+            const std::size_t count =
+                std::min<std::size_t>(Chunk, title.cells[c].lastSector - sector + 1);
+            const ssize_t read = DVDReadBlocks(vob, static_cast<int>(sector), count, buffer.data());
+            if (read <= 0)
+                return false;
+            if (!writeAll(fd, reinterpret_cast<const char*>(buffer.data()),
+                          static_cast<std::size_t>(read) * Block))
+                return true; // the reader has all it wants
+            sector += static_cast<std::uint32_t>(read);
+        }
+    }
+    return true;
+}
+
+namespace {
+
+void sayLine(const std::string& sentence) {
+    const std::string line = sentence + "\r\n";
+    writeAll(STDOUT_FILENO, line.data(), line.size());
+}
+
+} // namespace
+
+int runListTitles(const std::string& path) {
+    std::string error;
+    const std::unique_ptr<DvdDisc> disc = DvdDisc::open(path, error);
+    if (!disc) {
+        sayLine(error);
+        return 1;
+    }
+    Text text;
+    text.add("Disc: %s", disc->volume().c_str());
+    text.endLine();
+    for (const DvdTitle& title : disc->titles()) {
+        text.add("Title %d: %s, %dx%d", title.number, clock(title.seconds).c_str(), title.width,
+                 title.height);
+        text.endLine();
+        for (std::size_t a = 0; a < title.audio.size(); ++a) {
+            const DvdAudio& audio = title.audio[a];
+            text.add("    Audio %zu: %s, %s, %s", a + 1, audio.language.c_str(),
+                     audio.codec.c_str(), channelText(audio.channels).c_str());
+            text.endLine();
+        }
+        for (std::size_t s = 0; s < title.subtitles.size(); ++s) {
+            text.add("    Subtitle %zu: %s", s + 1, title.subtitles[s].language.c_str());
+            text.endLine();
+        }
+    }
+    writeAll(STDOUT_FILENO, text.str().data(), text.str().size());
+    return 0;
+}
+
+int runDvdProbe(const DvdAddress& address) {
+    std::string error;
+    const std::unique_ptr<DvdDisc> disc = DvdDisc::open(address.path, error);
+    const DvdTitle* title = disc ? disc->title(address.title) : nullptr;
+    if (!title) {
+        sayLine(disc ? "The disc has no title " + std::to_string(address.title) + "." : error);
+        return 1;
+    }
+    const double length = std::max(title->seconds, 0.01);
+    const auto total =
+        static_cast<std::int64_t>(static_cast<double>(title->sectors) * Block * 8 / length / 1000);
+    Text text;
+    text.add("Input #0, mpeg:");
+    text.endLine();
+    text.add("  Duration: %s, start: 0.000000, bitrate: %" PRId64 " kb/s",
+             clock(title->seconds).c_str(), total);
+    text.endLine();
+    int index = 0;
+    text.add("    Stream #0.%d: Video: %s, yuv420p, %dx%d, %.2f tb(r)", index++,
+             title->videoCodec.c_str(), title->width, title->height, title->frameRate);
+    text.endLine();
+    for (const DvdAudio& audio : title->audio) {
+        text.add("    Stream #0.%d: Audio: %s, %d Hz, %s", index++, audio.ffmpegCodec.c_str(),
+                 audio.sampleRate, layoutName(audio.channels).c_str());
+        text.endLine();
+    }
+    for (std::size_t s = 0; s < title->subtitles.size(); ++s) {
+        text.add("    Stream #0.%d: Subtitle: dvd_subtitle", index++);
+        text.endLine();
+    }
+    writeAll(STDOUT_FILENO, text.str().data(), text.str().size());
+    return 0;
+}
+
+double callStart(const ConvertCall& call) {
+    const std::optional<std::string> start = optionValue(call, {"-ss"});
+    if (!start)
+        return 0;
+    double value = 0;
+    std::size_t from = 0;
+    while (from <= start->size()) {
+        const std::size_t colon = start->find(':', from);
+        value = value * 60 + std::strtod(start->substr(from, colon - from).c_str(), nullptr);
+        if (colon == std::string::npos)
+            break;
+        from = colon + 1;
+    }
+    return std::max(value, 0.0);
+}
+
+namespace {
+
+std::optional<std::size_t> chosenIndex(const ConvertCall& call, const char* option,
+                                       std::size_t count) {
+    const std::optional<std::string> value = optionValue(call, {option});
+    if (!value)
+        return std::nullopt;
+    const long number = std::strtol(value->c_str(), nullptr, 10);
+    if (number < 1 || static_cast<std::size_t>(number) > count)
+        return std::nullopt;
+    return static_cast<std::size_t>(number - 1);
+}
+
+std::string hexId(int id) {
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%x", id);
+    return text;
+}
+
+} // namespace
+
+Args dvdFfmpegArgs(const ConvertCall& call, const DvdTitle& title, double skipped, int progressFd) {
+    // The title becomes a pipe; the start, the stream choice and the input are ours to place.
+    Args args;
+    for (std::size_t i = 0; i < call.args.size(); ++i) {
+        const std::string& arg = call.args[i];
+        if (call.input && i + 1 == *call.input) {
+            ++i;
+            continue;
+        }
+        if (i + 1 < call.args.size() && call.output != i &&
+            (arg == "-ss" || arg == DvdAudioOption || arg == DvdSubtitleOption)) {
+            ++i;
+            continue;
+        }
+        args.push_back(arg);
+    }
+    const std::string pipeName = "\x01dvd-title";
+    std::size_t insertAt = 0;
+    while (insertAt < args.size() && args[insertAt] == "-y")
+        ++insertAt;
+    args.insert(args.begin() + static_cast<std::ptrdiff_t>(insertAt), {"-i", pipeName});
+    ConvertCall piped = parseCall(args);
+    Args result = ffmpegConvertArgs(piped, progressFd);
+
+    const std::optional<std::size_t> audio = chosenIndex(call, DvdAudioOption, title.audio.size());
+    const std::optional<std::size_t> subtitle =
+        chosenIndex(call, DvdSubtitleOption, title.subtitles.size());
+    // The demuxer knows a stream only once its first packet came by, and a filter graph needs
+    // it from the start: the first subtitle may come a while after the picture does.
+    Args input{"-f",
+               "mpeg",
+               "-probesize",
+               subtitle ? "200M" : "50M",
+               "-analyzeduration",
+               subtitle ? "120M" : "30M"};
+    if (subtitle) {
+        std::string palette;
+        for (const std::uint32_t colour : title.palette) {
+            char hex[8];
+            std::snprintf(hex, sizeof hex, "%06x", colour);
+            palette += (palette.empty() ? "" : ",") + std::string(hex);
+        }
+        input.insert(input.end(), {"-palette", palette});
+    }
+    // A pipe cannot seek: ffmpeg decodes the short way from the VOBU to the start.
+    Args streams;
+    const double remainder = callStart(call) - skipped;
+    if (remainder > 0.001) {
+        char text[32];
+        std::snprintf(text, sizeof text, "%.3f", remainder);
+        streams.insert(streams.end(), {"-ss", text});
+    }
+    const bool video = !hasOption(call, {"-vn"});
+    std::string filter;
+    for (std::size_t i = 0; i + 1 < result.size(); ++i) {
+        if (result[i] == "-vf" || result[i] == "-filter:v") {
+            filter = result[i + 1];
+            result.erase(result.begin() + static_cast<std::ptrdiff_t>(i),
+                         result.begin() + static_cast<std::ptrdiff_t>(i + 2));
+            break;
+        }
+    }
+    if (video && subtitle) {
+        const std::string graph = "[0:i:0x1e0][0:i:" + hexId(title.subtitles[*subtitle].streamId) +
+                                  "]overlay=eof_action=pass" +
+                                  (filter.empty() ? "" : "," + filter) + "[picture]";
+        streams.insert(streams.end(), {"-filter_complex", graph, "-map", "[picture]"});
+    } else if (video) {
+        streams.insert(streams.end(), {"-map", "0:i:0x1e0"});
+        if (!filter.empty())
+            streams.insert(streams.end(), {"-vf", filter});
+    }
+    // A still picture takes no sound; ffmpeg would refuse the mapped stream.
+    const bool still = outputOptionValue(call, {"-f"}) == "image2";
+    if (!title.audio.empty() && !hasOption(call, {"-an"}) && !still) {
+        const DvdAudio& chosen = title.audio[audio.value_or(0)];
+        streams.insert(streams.end(), {"-map", "0:i:" + hexId(chosen.streamId)});
+        const std::string tag = languageTag(chosen.languageCode);
+        if (!tag.empty())
+            streams.insert(streams.end(), {"-metadata:s:a:0", "language=" + tag});
+    }
+
+    for (std::size_t i = 0; i + 1 < result.size(); ++i) {
+        if (result[i] == "-i" && result[i + 1] == literalPath(pipeName)) {
+            result[i + 1] = "pipe:0";
+            result.insert(result.begin() + static_cast<std::ptrdiff_t>(i + 2), streams.begin(),
+                          streams.end());
+            result.insert(result.begin() + static_cast<std::ptrdiff_t>(i), input.begin(),
+                          input.end());
+            break;
+        }
+    }
+    return result;
+}
+
+} // namespace vc::tool
