@@ -22,8 +22,8 @@ bool asksForHelp(const QString& argument) {
 
 bool takesValue(const QString& name) {
     static const QStringList names{
-        "--profile",  "--size",   "--video-quality", "--audio-quality", "--cut",      "--channels",
-        "--output",   "--jobs",   "--title",         "--audio-track",   "--subtitle"};
+        "--profile", "--size", "--video-quality", "--audio-quality", "--cut",     "--channels",
+        "--output",  "--jobs", "--title",         "--audio-track",   "--subtitle"};
     return names.contains(name);
 }
 

@@ -122,8 +122,6 @@ void BatchRun::accept(const QString& shownName, std::optional<SourceItem> item) 
         }
         return;
     }
-    if (adjust)
-        adjust(*item);
 
     QString cutNote;
     if (options_.cut) {

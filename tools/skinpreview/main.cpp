@@ -195,10 +195,18 @@ bool saveWindows(QWidget* main, const QDir& outDir) {
     about.showFrom(main);
 
     vc::Tfm_info info(main);
-    info.setInfo({QStringLiteral("holiday-2023.mp4"), QStringLiteral("1280x720"),
-                  QStringLiteral("00:04:12"), QStringLiteral("1150"), QStringLiteral("128"),
-                  QStringLiteral("h264"), QStringLiteral("aac"), QStringLiteral("44100 Hz"),
-                  QStringLiteral("stereo"), QStringLiteral("25.00")});
+    vc::Toriginalinfo sample;
+    sample.path = QStringLiteral("holiday-2023.mp4");
+    sample.resolution = QStringLiteral("1280x720");
+    sample.duration = QStringLiteral("00:04:12");
+    sample.videobit = QStringLiteral("1150");
+    sample.audiobit = QStringLiteral("128");
+    sample.videoformat = QStringLiteral("h264");
+    sample.audioformat = QStringLiteral("aac");
+    sample.sample = QStringLiteral("44100 Hz");
+    sample.channels = QStringLiteral("stereo");
+    sample.frame = QStringLiteral("25.00");
+    info.setInfo(sample);
     ok = saveShown(&info, outDir.filePath(QStringLiteral("properties.png"))) && ok;
 
     const struct {
