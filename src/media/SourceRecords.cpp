@@ -155,11 +155,24 @@ RemovePlan planRemove(const QList<bool>& selected) {
     return plan;
 }
 
+namespace {
+
+// Every extension the program takes, as "All Support Format" lists them; a folder scan takes the
+// same, so that nothing the dialog offers is skipped in a folder.
+const QStringList& supportedExtensions() {
+    static const QStringList extensions{
+        "avi",   "mpg", "mpeg", "wmv",  "asf",  "asx",  "mov",  "dat", "qt",  "vob",
+        "3gp",   "3g2", "mp4",  "m4v",  "rm",   "rmvb", "ram",  "mkv", "flv", "mjpg",
+        "mjpeg", "ts",  "m2ts", "h264", "xwmv", "yuv",  "webm", "ogv", "mts", "m2t",
+        "m4a",   "mp3", "wav",  "ogg",  "opus", "flac", "aac",  "wma"};
+    return extensions;
+}
+
+} // namespace
+
 bool isScannedExtension(const QString& fileName) {
-    static const QStringList extensions{".avi", ".mpg", ".vob",  ".mpeg", ".3gp", ".mp4", ".flv",
-                                        ".rm",  ".m4v", ".rmvb", ".wmv",  ".asf", ".qt",  ".asx"};
     const qsizetype dot = fileName.lastIndexOf(u'.');
-    return dot >= 0 && extensions.contains(fileName.mid(dot).toLower());
+    return dot >= 0 && supportedExtensions().contains(fileName.mid(dot + 1).toLower());
 }
 
 bool naturalLess(const QString& a, const QString& b) {
@@ -203,21 +216,22 @@ QStringList scannedEntries(const QString& folder) {
 }
 
 QString openFileFilter() {
-    return QStringLiteral(
-        "All Support Format (*.avi *.mpg *.mpeg *.wmv *.asf *.asx *.mov *.dat *.qt *.vob *.3gp "
-        "*.3g2 *.mp4 *.m4v *.rm *.rmvb *.ram *.mkv *.flv *.mjpg *.mjpeg *.ts *.m2ts *.h264 "
-        "*.xwmv *.yuv);;"
-        "WMV Format(*.wmv;*.asf;*.asx;) (*.wmv *.asf *.asx);;"
-        "MPEG Format(*.mpg;*.mpeg;) (*.mpg *.mpeg);;"
-        "AVI Format(*.avi;) (*.avi);;"
-        "Quick Time Format(*.qt;*.mov;) (*.qt *.mov);;"
-        "VCD Format(*.dat;) (*.dat);;"
-        "MP4 Format(*.mp4;*.m4v;*.m4a) (*.mp4 *.m4v *.m4a);;"
-        "DVD Format(*.vob) (*.vob);;"
-        "3GP Format(*.3gp) (*.3gp);;"
-        "RM Format(*.rm;*.rmvb;*.ram;) (*.rm *.rmvb *.ram);;"
-        "FLV Format(*.flv;) (*.flv);;"
-        "All File(*.*) (*)");
+    QStringList all;
+    for (const QString& extension : supportedExtensions())
+        all << QStringLiteral("*.") + extension;
+    return QStringLiteral("All Support Format (%1);;").arg(all.join(u' ')) +
+           QStringLiteral("WMV Format(*.wmv;*.asf;*.asx;) (*.wmv *.asf *.asx);;"
+                          "MPEG Format(*.mpg;*.mpeg;) (*.mpg *.mpeg);;"
+                          "AVI Format(*.avi;) (*.avi);;"
+                          "Quick Time Format(*.qt;*.mov;) (*.qt *.mov);;"
+                          "VCD Format(*.dat;) (*.dat);;"
+                          "MP4 Format(*.mp4;*.m4v;*.m4a) (*.mp4 *.m4v *.m4a);;"
+                          "DVD Format(*.vob) (*.vob);;"
+                          "3GP Format(*.3gp) (*.3gp);;"
+                          "RM Format(*.rm;*.rmvb;*.ram;) (*.rm *.rmvb *.ram);;"
+                          "FLV Format(*.flv;) (*.flv);;"
+                          "WebM and Ogg(*.webm;*.ogv;*.ogg;*.opus;) (*.webm *.ogv *.ogg *.opus);;"
+                          "All File(*.*) (*)");
 }
 
 } // namespace vc

@@ -110,10 +110,23 @@ TEST(SourceRecords, RemovePlans) {
     EXPECT_EQ(planRemove({false, false}).selectAfter, -1);
 }
 
-TEST(SourceRecords, ScannedExtensions) {
+TEST(SourceRecords, AFolderScanTakesEverythingTheDialogOffers) {
     EXPECT_TRUE(isScannedExtension("movie.final.AVI"));
     EXPECT_TRUE(isScannedExtension("a.RmVb"));
-    EXPECT_FALSE(isScannedExtension("a.mkv")); // offered by the dialog, not by the scan
     EXPECT_FALSE(isScannedExtension("avi"));
-    EXPECT_EQ(openFileFilter().count(";;"), 11);
+    EXPECT_FALSE(isScannedExtension("notes.txt"));
+    const QString filter = openFileFilter();
+    const QString all = filter.section(";;", 0, 0);
+    for (const QString extension :
+         {"mkv", "mov", "ts", "m2ts", "3g2", "dat", "webm", "ogv", "mts", "m2t", "m4a", "mp3",
+          "wav", "ogg", "opus", "flac", "aac", "wma"}) {
+        EXPECT_TRUE(isScannedExtension("clip." + extension)) << extension.toStdString();
+        EXPECT_TRUE(all.contains("*." + extension + ' ') || all.endsWith("*." + extension + ')'))
+            << extension.toStdString();
+    }
+    for (const QString& pattern : all.section('(', 1).chopped(1).split(' '))
+        EXPECT_TRUE(isScannedExtension("clip" + pattern.mid(1))) << pattern.toStdString();
+    EXPECT_EQ(filter.count(";;"), 12);
+    EXPECT_TRUE(filter.section(";;", 11, 11).startsWith("WebM and Ogg"));
+    EXPECT_EQ(filter.section(";;", 12, 12), "All File(*.*) (*)");
 }
