@@ -188,7 +188,8 @@ void BatchRun::addInputs() {
     }
     // As many probes at once as conversions will run: the probe of a short clip costs a good
     // part of its conversion, and one at a time would leave the other processors idle.
-    ProbeQueue queue(program_.toolPath, program_.folder, jobCount());
+    ProbeQueue queue(program_.toolPath, program_.folder,
+                     static_cast<int>(std::min<qsizetype>(jobCount(), paths.size())));
     probes_ = &queue;
     queue.run(paths, [&](int index, std::optional<SourceItem> item) {
         if (!missing[index].isEmpty()) {
