@@ -250,7 +250,8 @@ void BatchRun::setStatus(Slot& slot, int row, const QString& status) {
         return;
     }
     const double percent = percentOf(status);
-    progress_->setPercent(row, percent);
+    if (percent >= 0)
+        progress_->setPercent(row, percent);
     if (console_.isTerminal()) {
         // Several at once share the live line instead.
         if (slots_.size() == 1)
