@@ -19,6 +19,7 @@
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QProcess>
+#include <algorithm>
 #include <cstdio>
 #include <functional>
 #include <optional>
@@ -41,6 +42,50 @@ public:
     }
     QString chooseFolder(QWidget*, const QString&, const QString&) override { return {}; }
 };
+
+inline double seconds(const QElapsedTimer& t) {
+    return static_cast<double>(t.nsecsElapsed()) / 1e9;
+}
+
+inline double median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+// A stand-in for ffmpeg, for VIDEOCONVERTER_FFMPEG, that records each command the tool runs
+// in a file of its own in captureFolder, named by the time, and then runs it.
+inline QString writeCaptureWrapper(const QString& path, const QString& captureFolder) {
+    QDir().mkpath(captureFolder);
+    QFile w(path);
+    w.open(QIODevice::WriteOnly);
+    w.write(QStringLiteral("#!/bin/sh\nprintf '%s\\0' \"$@\" > \"%1/$(date +%s%N)\"\n"
+                           "exec ffmpeg \"$@\"\n")
+                .arg(captureFolder)
+                .toLocal8Bit());
+    w.setPermissions(w.permissions() | QFileDevice::ExeOwner);
+    return path;
+}
+
+// The ffmpeg commands the tool ran, in order, as the capturing wrapper wrote them.
+inline std::vector<QStringList> capturedCommands(const QString& folder) {
+    std::vector<QStringList> commands;
+    QDir dir(folder);
+    for (const QString& name : dir.entryList(QDir::Files, QDir::Name)) {
+        QFile f(dir.filePath(name));
+        if (!f.open(QIODevice::ReadOnly))
+            continue;
+        QStringList args;
+        for (const QByteArray& arg : f.readAll().split('\0'))
+            if (!arg.isEmpty())
+                args << QString::fromLocal8Bit(arg);
+        // Progress goes to a pipe the tool reads; run directly, it goes to standard output.
+        const qsizetype progress = args.indexOf(QStringLiteral("pipe:3"));
+        if (progress >= 0)
+            args[progress] = QStringLiteral("pipe:1");
+        commands.push_back(args);
+    }
+    return commands;
+}
 
 // A test picture with a tone, made by ffmpeg; false when ffmpeg could not make it.
 inline bool makeClip(const QString& path, const QString& size, double seconds) {

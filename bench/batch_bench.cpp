@@ -27,10 +27,6 @@ using namespace vc::bench;
 
 namespace {
 
-double seconds(const QElapsedTimer& t) {
-    return static_cast<double>(t.nsecsElapsed()) / 1e9;
-}
-
 // CPU seconds of this process and of its waited-for children so far.
 std::pair<double, double> cpuSeconds() {
     const auto seconds = [](const rusage& u) {
@@ -41,32 +37,6 @@ std::pair<double, double> cpuSeconds() {
     getrusage(RUSAGE_SELF, &self);
     getrusage(RUSAGE_CHILDREN, &children);
     return {seconds(self), seconds(children)};
-}
-
-double median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
-// The ffmpeg commands the tool ran, in order, as the capturing wrapper wrote them.
-std::vector<QStringList> capturedCommands(const QString& folder) {
-    std::vector<QStringList> commands;
-    QDir dir(folder);
-    for (const QString& name : dir.entryList(QDir::Files, QDir::Name)) {
-        QFile f(dir.filePath(name));
-        if (!f.open(QIODevice::ReadOnly))
-            continue;
-        QStringList args;
-        for (const QByteArray& arg : f.readAll().split('\0'))
-            if (!arg.isEmpty())
-                args << QString::fromLocal8Bit(arg);
-        // Progress goes to a pipe the tool reads; run directly, it goes to standard output.
-        const qsizetype progress = args.indexOf(QStringLiteral("pipe:3"));
-        if (progress >= 0)
-            args[progress] = QStringLiteral("pipe:1");
-        commands.push_back(args);
-    }
-    return commands;
 }
 
 double runDirect(const std::vector<QStringList>& commands) {
@@ -127,17 +97,8 @@ int main(int argc, char** argv) {
 
     // One pass through a wrapper that records what the tool hands to ffmpeg.
     const QString capture = dir.filePath(QStringLiteral("captured"));
-    QDir().mkpath(capture);
-    const QString wrapper = dir.filePath(QStringLiteral("ffmpeg-capture"));
-    {
-        QFile w(wrapper);
-        w.open(QIODevice::WriteOnly);
-        w.write(QStringLiteral("#!/bin/sh\nprintf '%s\\0' \"$@\" > \"%1/$(date +%s%N)\"\n"
-                               "exec ffmpeg \"$@\"\n")
-                    .arg(capture)
-                    .toLocal8Bit());
-        w.setPermissions(w.permissions() | QFileDevice::ExeOwner);
-    }
+    const QString wrapper =
+        writeCaptureWrapper(dir.filePath(QStringLiteral("ffmpeg-capture")), capture);
     qputenv("VIDEOCONVERTER_FFMPEG", wrapper.toLocal8Bit());
     if (!runBatch(programDir, sources, profile, boxes, output).allFinished())
         return 1;
