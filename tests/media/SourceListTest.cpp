@@ -118,7 +118,7 @@ TEST_F(SourceListTest, FolderScanIsSortedCaseInsensitiveAndReportsFolders) {
     copyOf("b10.mpg", folder);
     copyOf("b2.mpg", folder);
     copyOf("movie.final.AVI", folder);
-    copyOf("skipped.mkv", folder);
+    copyOf("skipped.txt", folder);
     QDir(folder).mkdir("sub.avi");
     list->addFolder();
     EXPECT_EQ(captions(), (QStringList{"b2", "b10", "movie.final"}));
@@ -208,7 +208,7 @@ TEST_F(SourceListTest, DroppedFilesAndFoldersAreAddedLikeTheCommands) {
     const QString inner = dir.filePath("dropped");
     QDir().mkpath(inner);
     copyOf("one.mpg", inner);
-    copyOf("ignored.mkv", inner);
+    copyOf("ignored.txt", inner);
     list->addDropped({copyOf("single.mpg"), inner});
     EXPECT_EQ(captions(), (QStringList{"single", "one"}));
     converting = true;
