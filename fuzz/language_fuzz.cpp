@@ -22,6 +22,7 @@ public:
         return {};
     }
     QString chooseFolder(QWidget*, const QString&, const QString&) override { return {}; }
+    QString chooseDisc(QWidget*, const QString&, const QString&) override { return {}; }
 };
 
 class HintLine : public TextFacet {
