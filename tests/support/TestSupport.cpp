@@ -90,19 +90,19 @@ QString profileClip(const QString& dir, const QString& name, double seconds, int
 
 } // namespace
 
-QString authorDvd(const QString& dir, const QString& name, const DiscSpec& spec) {
+QString authorDvd(const QString& dir, const QString& name, const DiscLayout& layout) {
     const QDir work(dir);
     work.mkpath(name + QStringLiteral("-work"));
     const QString parts = work.filePath(name + QStringLiteral("-work"));
     const QDir at(parts);
-    const QString first = profileClip(parts, QStringLiteral("first"), spec.firstSeconds, 440);
-    const QString second = profileClip(parts, QStringLiteral("second"), spec.secondSeconds, 440);
+    const QString first = profileClip(parts, QStringLiteral("first"), layout.firstSeconds, 440);
+    const QString second = profileClip(parts, QStringLiteral("second"), layout.secondSeconds, 440);
     const QString third =
-        spec.thirdSeconds > 0
+        layout.thirdSeconds > 0
             ? QStringLiteral("<pgc><vob file=\"%1\"/></pgc>")
-                  .arg(profileClip(parts, QStringLiteral("third"), spec.thirdSeconds, 440))
+                  .arg(profileClip(parts, QStringLiteral("third"), layout.thirdSeconds, 440))
             : QString();
-    const QString other = profileClip(parts, QStringLiteral("other"), spec.firstSeconds, 880);
+    const QString other = profileClip(parts, QStringLiteral("other"), layout.firstSeconds, 880);
     const QString both = at.filePath(QStringLiteral("both.mpg"));
     runOrFail(QStringLiteral("ffmpeg"),
               {"-hide_banner", "-loglevel", "error", "-y", "-i", first, "-i", other, "-map", "0:v",
@@ -130,7 +130,7 @@ QString authorDvd(const QString& dir, const QString& name, const DiscSpec& spec)
     const QString disc = work.filePath(name);
     QFile xml(at.filePath(QStringLiteral("dvd.xml")));
     EXPECT_TRUE(xml.open(QIODevice::WriteOnly));
-    const QString lang0 = spec.languages.value(0), lang1 = spec.languages.value(1);
+    const QString lang0 = layout.languages.value(0), lang1 = layout.languages.value(1);
     xml.write(QStringLiteral("<dvdauthor dest=\"%1\"><vmgm/><titleset><titles>"
                              "<video format=\"pal\"/><audio lang=\"%2\"/><audio lang=\"%3\"/>"
                              "<subpicture lang=\"%2\"/>"

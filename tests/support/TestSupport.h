@@ -32,13 +32,13 @@ QString makeClip(const QString& dir, const QString& fileName, const QStringList&
 // subtitle in the first language, shown from 1 s to 3 s; title 2 with the first language's
 // track only, and so a third when asked for. Gives the folder holding VIDEO_TS; fails the test when
 // a tool does.
-struct DiscSpec {
+struct DiscLayout {
     double firstSeconds = 3;
     double secondSeconds = 4;
     QStringList languages{QStringLiteral("en"), QStringLiteral("fr")};
     double thirdSeconds = 0; // a third title like the second when above 0
 };
-QString authorDvd(const QString& dir, const QString& name, const DiscSpec& spec = {});
+QString authorDvd(const QString& dir, const QString& name, const DiscLayout& layout = {});
 
 // An image of an authored folder under the volume name given.
 QString makeDvdImage(const QString& discFolder, const QString& isoPath, const QString& volume);
