@@ -12,7 +12,9 @@ struct ProbeQueue::Lane {
     int index = -1; // the path under way, -1 when idle
     int tries = 0;
 
-    Lane(const QString& toolPath, const QString& workDir) : probe(toolPath, workDir) {}
+    Lane(const QString& toolPath, const QString& workDir) : probe(toolPath, workDir) {
+        probe.setPersistent(true);
+    }
 };
 
 ProbeQueue::ProbeQueue(const QString& toolPath, const QString& workDir, int lanes) {

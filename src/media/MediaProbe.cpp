@@ -1,5 +1,6 @@
 #include "media/MediaProbe.h"
 
+#include "common/FileNames.h"
 #include "common/Quote.h"
 #include "convert/ConvertRunner.h"
 
@@ -70,9 +71,22 @@ MediaProbe::MediaProbe(QString toolPath, QString workDir, QObject* parent)
     const int limit = qEnvironmentVariableIntValue("VIDEOCONVERTER_PROBE_LIMIT_MS", &ok);
     if (ok && limit > 0)
         timeLimit_ = std::chrono::milliseconds(limit);
+    serverLimit_.setSingleShot(true);
+    connect(&serverLimit_, &QTimer::timeout, this, [this] {
+        endServer();
+        finishServed(ProbeEnd::TimedOut);
+    });
 }
 
-MediaProbe::~MediaProbe() = default;
+MediaProbe::~MediaProbe() {
+    if (!server_)
+        return;
+    server_->disconnect(this);
+    if (server_->state() != QProcess::NotRunning) {
+        signalProcessGroup(server_->processId(), SIGKILL);
+        server_->waitForFinished(3000);
+    }
+}
 
 bool MediaProbe::start(const QString& path) {
     if (busy_)
@@ -82,12 +96,136 @@ bool MediaProbe::start(const QString& path) {
     ++serial_;
     end_ = ProbeEnd::Running;
     commandLine_ = Q(toolPath_) + QStringLiteral(" -i ") + Q(path);
+    if (persistent_ && !serverRefused_ && askServer(path))
+        return true;
+    startPerFile(path);
+    return true;
+}
 
+void MediaProbe::startPerFile(const QString& path) {
     waiter_ = std::make_unique<TtimeClientWaitThread>(toolPath_, workDir_, timeLimit_);
     connect(&waiter_->process(), &QProcess::readyReadStandardOutput, this, &MediaProbe::readChunks);
     connect(waiter_.get(), &TtimeClientWaitThread::ended, this, &MediaProbe::onEnded);
     waiter_->start({QStringLiteral("-i"), path});
+}
+
+bool MediaProbe::askServer(const QString& path) {
+    if (!server_) {
+        // Parented, so one left for deleteLater still goes with us.
+        server_ = std::make_unique<QProcess>(this);
+        server_->setWorkingDirectory(workDir_);
+        // Only the framed answers count; what the tool says on its own is not a description.
+        server_->setStandardErrorFile(QProcess::nullDevice());
+        connect(server_.get(), &QProcess::readyReadStandardOutput, this, &MediaProbe::readServer);
+        connect(server_.get(), &QProcess::finished, this, &MediaProbe::onServerEnded);
+        serverReady_ = false;
+        serverBuffer_.clear();
+        startChild(*server_, toolPath_, {QStringLiteral("--probe-server")}, ChildPriority::Normal);
+        if (server_->state() == QProcess::NotRunning) {
+            server_.reset();
+            serverRefused_ = true;
+            return false;
+        }
+    }
+    served_ = path;
+    QByteArray request = nameBytes(path);
+    request.append('\0');
+    server_->write(request);
+    serverLimit_.start(timeLimit_);
     return true;
+}
+
+void MediaProbe::readServer() {
+    if (!server_)
+        return;
+    serverBuffer_ += server_->readAllStandardOutput();
+    switch (parseServer()) {
+    case ServerAnswer::Waiting:
+        break;
+    case ServerAnswer::Answered:
+        finishServed(ProbeEnd::Ended);
+        break;
+    case ServerAnswer::Garbled:
+        onServerEnded();
+        break;
+    }
+}
+
+MediaProbe::ServerAnswer MediaProbe::parseServer() {
+    static const QByteArray hello = "probe-server 1\n";
+    if (!serverReady_) {
+        if (serverBuffer_.size() < hello.size())
+            return hello.startsWith(serverBuffer_) ? ServerAnswer::Waiting : ServerAnswer::Garbled;
+        if (!serverBuffer_.startsWith(hello))
+            return ServerAnswer::Garbled;
+        serverReady_ = true;
+        serverBuffer_.remove(0, hello.size());
+    }
+    const qsizetype lineEnd = serverBuffer_.indexOf('\n');
+    if (lineEnd < 0 || served_.isEmpty())
+        return ServerAnswer::Waiting;
+    const QList<QByteArray> head = serverBuffer_.left(lineEnd).split(' ');
+    bool ok = head.size() == 3 && head[0] == "probe-result";
+    const qsizetype length = ok ? head[2].toLongLong(&ok) : 0;
+    if (!ok || length < 0)
+        return ServerAnswer::Garbled;
+    if (serverBuffer_.size() - lineEnd - 1 < length)
+        return ServerAnswer::Waiting;
+    reader_.feed(std::string_view(serverBuffer_.constData() + lineEnd + 1,
+                                  static_cast<std::size_t>(length)));
+    serverBuffer_.remove(0, lineEnd + 1 + length);
+    return ServerAnswer::Answered;
+}
+
+void MediaProbe::onServerEnded() {
+    if (server_ && server_->state() == QProcess::NotRunning) {
+        // The last answer may still be unread when the end is reported.
+        serverBuffer_ += server_->readAllStandardOutput();
+        if (parseServer() == ServerAnswer::Answered) {
+            endServer();
+            finishServed(ProbeEnd::Ended);
+            return;
+        }
+    }
+    const bool refused = !serverReady_;
+    endServer();
+    if (served_.isEmpty())
+        return;
+    if (refused) {
+        // A tool that knows no server: this probe and every later one run it per file.
+        serverRefused_ = true;
+        serverLimit_.stop();
+        const QString path = std::exchange(served_, QString());
+        startPerFile(path);
+        return;
+    }
+    // Gone in the middle of a probe, as a per-file tool that crashed: what it said counts.
+    finishServed(ProbeEnd::Ended);
+}
+
+void MediaProbe::endServer() {
+    if (!server_)
+        return;
+    // Queued signals of the old server must not reach a new one.
+    server_->disconnect(this);
+    if (server_->state() != QProcess::NotRunning) {
+        signalProcessGroup(server_->processId(), SIGKILL);
+        server_->waitForFinished(3000);
+    }
+    // This may run inside one of its own signals.
+    server_.release()->deleteLater();
+    serverReady_ = false;
+    serverBuffer_.clear();
+}
+
+void MediaProbe::finishServed(ProbeEnd end) {
+    if (served_.isEmpty())
+        return;
+    served_.clear();
+    serverLimit_.stop();
+    end_ = end;
+    busy_ = false;
+    emit finished();
 }
 
 void MediaProbe::readChunks() {
@@ -119,6 +257,11 @@ void MediaProbe::onEnded(bool started) {
 }
 
 void MediaProbe::abort() {
+    if (!served_.isEmpty()) {
+        endServer();
+        finishServed(ProbeEnd::Aborted);
+        return;
+    }
     if (!busy_ || !waiter_)
         return;
     waiter_->abort();

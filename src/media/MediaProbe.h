@@ -63,6 +63,9 @@ public:
     ~MediaProbe() override;
 
     void setTimeLimit(std::chrono::milliseconds limit) { timeLimit_ = limit; }
+    // Keeps one tool between probes when the tool can serve many, so its media libraries
+    // are loaded once rather than per file; a tool that cannot is run per file as before.
+    void setPersistent(bool persistent) { persistent_ = persistent; }
     const QString& toolPath() const { return toolPath_; }
     const QString& workDir() const { return workDir_; }
 
@@ -88,6 +91,14 @@ signals:
 private:
     void readChunks();
     void onEnded(bool started);
+    void startPerFile(const QString& path);
+    bool askServer(const QString& path);
+    void readServer();
+    enum class ServerAnswer { Waiting, Answered, Garbled };
+    ServerAnswer parseServer();
+    void onServerEnded();
+    void endServer();
+    void finishServed(ProbeEnd end);
 
     QString toolPath_;
     QString workDir_;
@@ -98,6 +109,14 @@ private:
     bool busy_ = false;
     ProbeEnd end_ = ProbeEnd::Running;
     quint64 serial_ = 0;
+
+    bool persistent_ = false;
+    bool serverRefused_ = false; // the tool cannot serve; every probe runs it per file
+    std::unique_ptr<QProcess> server_;
+    bool serverReady_ = false;
+    QByteArray serverBuffer_;
+    QString served_; // the path the server is probing, empty when none
+    QTimer serverLimit_;
 };
 
 // Runs a probe of path while the event loop keeps running, so the window stays responsive.

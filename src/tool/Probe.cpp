@@ -13,9 +13,16 @@ extern "C" {
 }
 
 #include <algorithm>
+#include <cerrno>
 #include <cinttypes>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <string>
+#include <sys/prctl.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace vc::tool {
@@ -165,7 +172,82 @@ int fail(int code) {
     return 1;
 }
 
+// Reads one NUL-ended request; false at the end of the input.
+bool readRequest(std::string& path) {
+    path.clear();
+    for (;;) {
+        char c = 0;
+        const ssize_t n = ::read(STDIN_FILENO, &c, 1);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        if (c == '\0')
+            return true;
+        path += c;
+    }
+}
+
+// What one probe of path writes, and its exit status, from a child of ours.
+int probeInChild(const std::string& path, std::string& output) {
+    int pipe[2];
+    if (::pipe2(pipe, O_CLOEXEC) != 0) {
+        output = std::string(std::strerror(errno)) + "\r\n";
+        return 1;
+    }
+    const pid_t parent = ::getpid();
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        // A probe stuck on a file that never answers (a FIFO) must end with us.
+        if (::prctl(PR_SET_PDEATHSIG, SIGKILL) != 0 || ::getppid() != parent)
+            _exit(1);
+        ::dup2(pipe[1], STDOUT_FILENO);
+        ::dup2(pipe[1], STDERR_FILENO);
+        std::signal(SIGPIPE, SIG_DFL);
+        _exit(runProbe(path));
+    }
+    ::close(pipe[1]);
+    if (pid < 0) {
+        ::close(pipe[0]);
+        output = std::string(std::strerror(errno)) + "\r\n";
+        return 1;
+    }
+    char buffer[4096];
+    for (;;) {
+        const ssize_t n = ::read(pipe[0], buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        output.append(buffer, static_cast<std::size_t>(n));
+    }
+    ::close(pipe[0]);
+    int status = 0;
+    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
 } // namespace
+
+int runProbeServer() {
+    // A caller gone away must end us, not leave us writing into nothing.
+    std::signal(SIGPIPE, SIG_DFL);
+    const std::string hello = "probe-server 1\n";
+    if (!writeAll(STDOUT_FILENO, hello.data(), hello.size()))
+        return 1;
+    std::string path;
+    while (readRequest(path)) {
+        std::string output;
+        const int status = probeInChild(path, output);
+        const std::string head =
+            "probe-result " + std::to_string(status) + " " + std::to_string(output.size()) + "\n";
+        if (!writeAll(STDOUT_FILENO, head.data(), head.size()) ||
+            !writeAll(STDOUT_FILENO, output.data(), output.size()))
+            return 1;
+    }
+    return 0;
+}
 
 int runProbe(const std::string& path) {
     if (const std::optional<DvdAddress> address = dvdAddress(path))

@@ -9,6 +9,14 @@ namespace vc::tool {
 // CR LF. A file that is not readable media gets one error line and a non-zero status.
 int runProbe(const std::string& path);
 
+// Probes many files for one caller, so the media libraries are loaded once, not per file.
+// Writes "probe-server 1" and a line end, then reads paths from standard input, each ended
+// by a NUL, and answers each with "probe-result STATUS LENGTH", a line end and LENGTH bytes:
+// what runProbe wrote (its standard error included) and its exit status. Each file is probed
+// in a child of its own, so a file that crashes the libraries costs only its own probe.
+// Ends at the end of its input.
+int runProbeServer();
+
 // For register.dat after a failed conversion, with the arguments INPUT OUTPUT FORMAT ENCODER
 // BITRATE SAMPLERATE CHANNELS (empty or 0 when the call leaves them to ffmpeg): tries the
 // encoder and the muxer and prints one line, "fit BITRATE SAMPLERATE CHANNELS" for the

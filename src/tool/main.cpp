@@ -14,9 +14,9 @@ namespace {
 
 // Probing needs the media libraries, whose loading costs more than a short conversion's
 // start; they live in probe.dat beside this program, so conversions never load them.
-int execProbe(const std::string& path) {
+int execProbe(const char* option, const char* path) {
     const std::string probe = vc::tool::besideUs("probe.dat");
-    const char* argv[] = {probe.c_str(), "-i", path.c_str(), nullptr};
+    const char* argv[] = {probe.c_str(), option, path, nullptr};
     execv(probe.c_str(), const_cast<char* const*>(argv));
     vc::tool::complain("cannot run " + probe + ": " + std::strerror(errno));
     return 127;
@@ -30,7 +30,9 @@ int main(int argc, char** argv) {
     if (args.size() == 2 && args[0] == "--list-titles")
         return runListTitles(args[1]);
     if (args.size() == 2 && args[0] == "-i")
-        return execProbe(args[1]);
+        return execProbe("-i", args[1].c_str());
+    if (args.size() == 1 && args[0] == "--probe-server")
+        return execProbe("--serve", nullptr);
     const ConvertCall call = parseCall(args);
     if (call.output && extensionOf(call.args[*call.output]) == "amr")
         return runAmr(call);

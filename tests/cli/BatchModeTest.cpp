@@ -12,12 +12,15 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QScopeGuard>
+#include <QSet>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QThread>
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <gtest/gtest.h>
@@ -544,18 +547,50 @@ TEST_F(BatchModeTest, AProbeHangingOnAFifoDiesWithTheProgram) {
     p.setProcessEnvironment(environment());
     p.start(programPath(), {"--convert", "--output", path("out"), path("stuck.avi")});
     ASSERT_TRUE(p.waitForStarted(10000));
-    const auto probing = [&] {
+    // A probe is a tool told the FIFO's name, or one serving probes for this program: the
+    // server and the child it probes the FIFO in.
+    const auto parentOf = [](const QString& proc) {
+        const QByteArray stat = readFile(proc + "/stat");
+        const QList<QByteArray> fields = stat.mid(stat.lastIndexOf(')') + 2).split(' ');
+        return fields.size() > 1 ? fields[1].toLongLong() : 0;
+    };
+    QSet<QString> probes;
+    const auto findProbes = [&] {
         QDirIterator procs("/proc", {}, QDir::Dirs | QDir::NoDotAndDotDot);
+        QHash<QString, qint64> parents;
         while (procs.hasNext()) {
-            const QByteArray cmd = readFile(procs.next() + "/cmdline");
+            const QString proc = procs.next();
+            const QByteArray cmd = readFile(proc + "/cmdline");
             if (cmd.contains(fifo) && (cmd.contains("probe.dat") || cmd.contains("register.dat")))
-                return true;
+                probes.insert(proc);
+            else if (cmd.contains("probe.dat") && cmd.contains("--serve"))
+                parents.insert(proc, parentOf(proc));
         }
-        return false;
+        for (auto it = parents.begin(); it != parents.end(); ++it) {
+            qint64 up = it.value();
+            for (int depth = 0; depth < 3 && up > 1; ++depth) {
+                if (up == p.processId()) {
+                    probes.insert(it.key());
+                    break;
+                }
+                up = parentOf(QStringLiteral("/proc/%1").arg(up));
+            }
+        }
+        return probes.size();
+    };
+    const auto probing = [&] {
+        return std::any_of(probes.begin(), probes.end(), [](const QString& proc) {
+            const QByteArray cmd = readFile(proc + "/cmdline");
+            return cmd.contains("probe.dat") || cmd.contains("register.dat");
+        });
     };
     QElapsedTimer t;
     t.start();
-    while (!probing() && t.elapsed() < 20000)
+    // Per file one tool names the FIFO; a server shows with its child.
+    while (t.elapsed() < 20000 && findProbes() < 2 &&
+           !std::any_of(probes.begin(), probes.end(), [&](const QString& proc) {
+               return readFile(proc + "/cmdline").contains(fifo);
+           }))
         QThread::msleep(50);
     ASSERT_TRUE(probing()) << "the probe never started";
     ::kill(static_cast<pid_t>(p.processId()), SIGKILL);

@@ -12,6 +12,7 @@
 #include <QTimer>
 #include <csignal>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 using namespace vc;
 using namespace std::chrono_literals;
@@ -132,6 +133,40 @@ TEST_F(RealToolProbe, ATextFileIsNotMedia) {
     EXPECT_EQ(probe.result().resolution, "");
     EXPECT_EQ(probe.result().audioformat, "pcm_s16le");
     EXPECT_FALSE(probe.result().bitrate.empty());
+}
+
+TEST_F(RealToolProbe, OneToolForManyFilesAnswersAsOnePerFile) {
+    const QString clip = test::makeClip(dir.path(), "a clip 'q' \"d\" é.mkv",
+                                        {"-c:v", "mpeg4", "-c:a", "aac"}, 1.0, "96x64");
+    const QString sound = test::makeClip(dir.path(), "sound.wav", {}, 1.0, {}, false, true);
+    QFile notes(dir.filePath("notes.avi"));
+    ASSERT_TRUE(notes.open(QIODevice::WriteOnly));
+    notes.write("just some words\n");
+    notes.close();
+    const QString fifo = dir.filePath("stuck.avi");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+
+    MediaProbe kept(test::toolPath(), test::programDir());
+    kept.setPersistent(true);
+    kept.setTimeLimit(1500ms);
+    for (const QString& path : {clip, notes.fileName(), dir.filePath("missing.avi"), sound}) {
+        EXPECT_TRUE(probeAndWait(kept, path)) << path.toStdString();
+        EXPECT_TRUE(probeAndWait(probe, path));
+        EXPECT_EQ(kept.result(), probe.result()) << path.toStdString();
+    }
+    EXPECT_EQ(kept.result().audioformat, "pcm_s16le");
+
+    // A file that never answers costs its own probe; the next one gets a fresh tool.
+    EXPECT_FALSE(probeAndWait(kept, fifo));
+    EXPECT_EQ(kept.end(), ProbeEnd::TimedOut);
+    EXPECT_TRUE(probeAndWait(kept, clip));
+    EXPECT_EQ(kept.result().resolution, "96x64");
+
+    // A tool that serves no probes is run per file.
+    MediaProbe plain(QStringLiteral(VC_TEST_FAKE_TOOL), dir.path());
+    plain.setPersistent(true);
+    EXPECT_TRUE(probeAndWait(plain, clip));
+    EXPECT_EQ(plain.end(), ProbeEnd::Ended);
 }
 
 TEST(MissingTool, EndsTheProbeAtOnceWithNoValues) {
