@@ -2,6 +2,7 @@
 
 #include "common/FileNames.h"
 #include "media/DiscTitles.h"
+#include "preview/MpvApi.h"
 
 #include <QCoreApplication>
 #include <QEvent>
@@ -12,11 +13,18 @@
 #include <clocale>
 #include <cstring>
 #include <initializer_list>
-#include <mpv/client.h>
-#include <mpv/render.h>
 #include <utility>
 
 namespace vc {
+
+namespace {
+
+// Reached only through a session, and a session is made only once the library has loaded.
+const MpvApi& lib() {
+    return *mpvApi();
+}
+
+} // namespace
 
 // Fills the panel and shows the last rendered frame centred on black.
 class PreviewSurface final : public QWidget {
@@ -72,11 +80,11 @@ struct MpvPreviewLibrary::Session {
     ~Session() {
         // libmpv requires the render context to go before the core.
         if (render) {
-            mpv_render_context_set_update_callback(render, nullptr, nullptr);
-            mpv_render_context_free(render);
+            lib().render_context_set_update_callback(render, nullptr, nullptr);
+            lib().render_context_free(render);
         }
         if (mpv)
-            mpv_terminate_destroy(mpv);
+            lib().terminate_destroy(mpv);
     }
 };
 
@@ -89,12 +97,12 @@ void command(mpv_handle* mpv, std::initializer_list<const char*> words) {
     std::size_t n = 0;
     for (const char* word : words)
         args[n++] = word;
-    mpv_command_async(mpv, 0, args);
+    lib().command_async(mpv, 0, args);
 }
 
 void stopCore(mpv_handle* mpv) {
     command(mpv, {"stop"});
-    mpv_wakeup(mpv);
+    lib().wakeup(mpv);
 }
 
 void seekCore(mpv_handle* mpv, int seconds) {
@@ -142,40 +150,42 @@ void MpvPreviewLibrary::InitPreviewWindow(QWidget* panel, int width, int height)
 
     // QApplication took the user's locale; libmpv refuses to start unless numbers are "C".
     std::setlocale(LC_NUMERIC, "C");
+    if (!mpvApi())
+        return;
     auto session = std::make_shared<Session>();
-    session->mpv = mpv_create();
+    session->mpv = lib().create();
     if (!session->mpv)
         return;
     mpv_handle* mpv = session->mpv;
     // VC_PREVIEW_VO / VC_PREVIEW_AO replace the outputs, e.g. "null" for tests on silent machines.
     const QByteArray vo = qEnvironmentVariable("VC_PREVIEW_VO", QStringLiteral("libmpv")).toUtf8();
     const QByteArray ao = qgetenv("VC_PREVIEW_AO");
-    mpv_set_option_string(mpv, "vo", vo.constData());
+    lib().set_option_string(mpv, "vo", vo.constData());
     if (!ao.isEmpty())
-        mpv_set_option_string(mpv, "ao", ao.constData());
-    mpv_set_option_string(mpv, "keep-open", "no");
-    mpv_set_option_string(mpv, "idle", "yes");
-    mpv_set_option_string(mpv, "hwdec", "no");
-    mpv_set_option_string(mpv, "input-default-bindings", "no");
-    mpv_set_option_string(mpv, "osc", "no");
-    mpv_set_option_string(mpv, "terminal", "no");
+        lib().set_option_string(mpv, "ao", ao.constData());
+    lib().set_option_string(mpv, "keep-open", "no");
+    lib().set_option_string(mpv, "idle", "yes");
+    lib().set_option_string(mpv, "hwdec", "no");
+    lib().set_option_string(mpv, "input-default-bindings", "no");
+    lib().set_option_string(mpv, "osc", "no");
+    lib().set_option_string(mpv, "terminal", "no");
     // A preview plays local files only: no scripts, no network helpers.
-    mpv_set_option_string(mpv, "load-scripts", "no");
-    mpv_set_option_string(mpv, "ytdl", "no");
-    if (mpv_initialize(mpv) < 0)
+    lib().set_option_string(mpv, "load-scripts", "no");
+    lib().set_option_string(mpv, "ytdl", "no");
+    if (lib().initialize(mpv) < 0)
         return;
-    mpv_observe_property(mpv, 0, "time-pos", MPV_FORMAT_DOUBLE);
+    lib().observe_property(mpv, 0, "time-pos", MPV_FORMAT_DOUBLE);
 
     if (vo == "libmpv") {
         mpv_render_param params[] = {
             {MPV_RENDER_PARAM_API_TYPE, const_cast<char*>(MPV_RENDER_API_TYPE_SW)},
             {MPV_RENDER_PARAM_INVALID, nullptr}};
-        if (mpv_render_context_create(&session->render, mpv, params) >= 0) {
-            mpv_render_context_set_update_callback(session->render, &onRenderUpdate, this);
+        if (lib().render_context_create(&session->render, mpv, params) >= 0) {
+            lib().render_context_set_update_callback(session->render, &onRenderUpdate, this);
         } else {
             // Without a renderer the libmpv output would fail each file; play the sound alone.
             session->render = nullptr;
-            mpv_set_option_string(mpv, "vo", "null");
+            lib().set_option_string(mpv, "vo", "null");
         }
     }
 
@@ -248,7 +258,7 @@ void MpvPreviewLibrary::runPlayback(Session& session, const QString& path, bool 
     const QByteArray file =
         nameBytes(isDiscTitleAddress(path) ? playerDiscAddress(path) : absoluteFilePath(path));
     const char* load[] = {"loadfile", file.constData(), "replace", nullptr};
-    if (mpv_command_async(session.mpv, LoadReply, load) < 0)
+    if (lib().command_async(session.mpv, LoadReply, load) < 0)
         return;
 
     // Entry ids tell this file's events from those left over by an earlier, stopped Play.
@@ -264,7 +274,7 @@ void MpvPreviewLibrary::runPlayback(Session& session, const QString& path, bool 
             if (session.closing || session.stopRequested)
                 break;
         }
-        const mpv_event* event = mpv_wait_event(session.mpv, onGuiThread ? 0.01 : 0.25);
+        const mpv_event* event = lib().wait_event(session.mpv, onGuiThread ? 0.01 : 0.25);
         bool over = false;
         switch (event->event_id) {
         case MPV_EVENT_COMMAND_REPLY:
@@ -376,7 +386,7 @@ void MpvPreviewLibrary::renderFrame() {
     }
     if (!session || !session->render)
         return;
-    if (!(mpv_render_context_update(session->render) & MPV_RENDER_UPDATE_FRAME))
+    if (!(lib().render_context_update(session->render) & MPV_RENDER_UPDATE_FRAME))
         return;
     if (frameSize_.isEmpty())
         return;
@@ -392,7 +402,7 @@ void MpvPreviewLibrary::renderFrame() {
                                  {MPV_RENDER_PARAM_SW_STRIDE, &stride},
                                  {MPV_RENDER_PARAM_SW_POINTER, frame_.bits()},
                                  {MPV_RENDER_PARAM_INVALID, nullptr}};
-    if (mpv_render_context_render(session->render, params) >= 0 && surface_)
+    if (lib().render_context_render(session->render, params) >= 0 && surface_)
         surface_->showFrame(frame_);
 }
 

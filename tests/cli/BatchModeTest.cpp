@@ -158,6 +158,12 @@ TEST_F(BatchModeTest, HelpAndVersionNeedNoWindowInEitherMode) {
     const Outcome wrong = run({"clip.avi", "--bogus"});
     EXPECT_EQ(wrong.exitCode, 2);
     EXPECT_TRUE(wrong.err.contains("unknown option --bogus")) << wrong.err.toStdString();
+
+    // The preview's library, with the hundreds it needs, loads only when a preview plays.
+    extraEnvironment.insert("LD_DEBUG", "libs");
+    const Outcome loaded = run({"--version"});
+    EXPECT_TRUE(loaded.err.contains("libQt6Core")) << loaded.err.toStdString();
+    EXPECT_FALSE(loaded.err.contains("libmpv"));
 }
 
 TEST_F(BatchModeTest, ConvertsAFolderWithTheOptionsGiven) {
