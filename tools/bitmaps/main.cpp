@@ -246,7 +246,7 @@ const Category Categories[] = {
     {"pmp", "Media Players", "M", QColor(0xDB, 0x27, 0x77)},
     {"hd", "HD Video", "HD", QColor(0xCA, 0x8A, 0x04)},
     {"animation", "Animation", "F", QColor(0xDC, 0x26, 0x26)},
-    {"modern", "HEVC / AV1 / WebM", "4K", QColor(0x0D, 0x94, 0x88)},
+    {"modern", "Modern Formats", "4K", QColor(0xC0, 0x26, 0xD3)},
 };
 static_assert(std::size(Categories) == vc::CategoryCount);
 
