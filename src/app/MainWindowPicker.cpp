@@ -47,7 +47,7 @@ void Tfm_main::showProfile(int profile) {
         elements_.profilestext->redraw();
     }
     const int k = category();
-    if (k < 1 || k > 14)
+    if (!vc::category(k))
         return;
     const BitmapFile file =
         bitmapFileFor(QDir(program_.folder).filePath(QStringLiteral("images/main/%1.bmp").arg(k)),

@@ -66,8 +66,8 @@ ProfileLookup findProfile(const QString& text) {
 
 QString categoryName(int index) {
     static constexpr std::array<const char*, CategoryCount> Names = {
-        "Video", "Audio", "iPod",           "iPhone", "GPhone", "Apple TV", "PSP",
-        "Xbox",  "Phone", "Windows Mobile", "PMP",    "HD",     "Animation"};
+        "Video", "Audio", "iPod",           "iPhone", "GPhone", "Apple TV",  "PSP",
+        "Xbox",  "Phone", "Windows Mobile", "PMP",    "HD",     "Animation", "Modern"};
     if (index < 1 || index > CategoryCount)
         return {};
     return QString::fromLatin1(Names[static_cast<std::size_t>(index - 1)]);

@@ -160,6 +160,14 @@ constexpr std::array<ProfileEntry, ProfileCount + 1> Entries = {{
     {"pl_mkv", "MKV - MPEG Movie(*.mkv)", ButtonRole::Selects, nullptr},
     {"pl_mkv", "MKV - WMV Movie(*.mkv)", ButtonRole::Selects, nullptr},
     {"pl_mkv", nullptr, ButtonRole::Filler, nullptr},
+    // 133: pl_modern
+    {"pl_modern", "MP4 - H.265/HEVC Video(*.mp4)", ButtonRole::Selects, nullptr},
+    {"pl_modern", "MKV - H.265/HEVC Movie(*.mkv)", ButtonRole::Selects, nullptr},
+    {"pl_modern", "WebM - VP9 Video(*.webm)", ButtonRole::Selects, nullptr},
+    {"pl_modern", "MP4 - AV1 Video(*.mp4)", ButtonRole::Selects, nullptr},
+    {"pl_modern", "WebM - AV1 Video(*.webm)", ButtonRole::Selects, nullptr},
+    {"pl_modern", "Opus Audio(*.opus)", ButtonRole::Selects, nullptr},
+    {"pl_modern", "FLAC - Lossless Audio(*.flac)", ButtonRole::Selects, nullptr},
 }};
 
 constexpr std::array<Category, CategoryCount> Categories = {{
@@ -176,6 +184,7 @@ constexpr std::array<Category, CategoryCount> Categories = {{
     {11, "img_pmp", {"pl_pmp", nullptr}, 83, 90},
     {12, "img_hd", {"pl_hd", nullptr}, 91, 98},
     {13, "img_animation", {"pl_animation", nullptr}, 99, 101},
+    {14, "img_modern", {"pl_modern", nullptr}, 133, 139},
 }};
 
 constexpr std::array<const char*, 4> SubPanels = {"pl_avi", "pl_mpeg", "pl_mp4", "pl_mkv"};
@@ -228,6 +237,16 @@ int categoryOf(int number) {
     return entry ? categoryOfPanel(QLatin1String(entry->panel)) : 0;
 }
 
+bool inSubPanel(int number) {
+    const ProfileEntry* entry = profileEntry(number);
+    if (!entry)
+        return false;
+    for (const char* sub : SubPanels)
+        if (QLatin1String(entry->panel) == QLatin1String(sub))
+            return true;
+    return false;
+}
+
 bool hasProfile(int number) {
     const ProfileEntry* entry = profileEntry(number);
     return entry && entry->name;
@@ -257,17 +276,35 @@ bool isDataFileRate(int number) {
 }
 
 bool isComputedRate(int number) {
-    return ((number >= 1 && number <= 14) || (number >= 102 && number <= 131)) &&
+    return ((number >= 1 && number <= 14) || (number >= 102 && number <= 131) ||
+            (number >= 133 && number <= 137)) &&
            !isDiscTarget(number);
 }
 
 bool isAudioOnly(int number) {
     return (number >= 15 && number <= 25) || number == 33 || number == 40 || number == 45 ||
-           number == 59 || number == 71 || number == 80;
+           number == 59 || number == 71 || number == 80 || number == 138 || number == 139;
+}
+
+bool isLossless(int number) {
+    return number == 139;
+}
+
+bool offersOriginalSize(int number) {
+    if ((number >= 1 && number <= 14) || (number >= 102 && number <= 111))
+        return profileExtension(number) != QLatin1String(".mp4");
+    return number >= 133 && number <= 137;
 }
 
 FactorRow factorRow(int number) {
     switch (number) {
+    case 133:
+    case 134:
+    case 135:
+        return FactorRow::HevcVp9;
+    case 136:
+    case 137:
+        return FactorRow::Av1;
     case 118:
     case 121:
         return FactorRow::Mini;

@@ -6,8 +6,10 @@
 namespace vc {
 
 // Profile numbers run 1..ProfileCount; each is also the number of its picker button btim_N.
-inline constexpr int ProfileCount = 132;
-inline constexpr int CategoryCount = 13;
+// Numbers are stored in settings and parameter stores, so new profiles only ever go after the
+// last one.
+inline constexpr int ProfileCount = 139;
+inline constexpr int CategoryCount = 14;
 
 // What a click on a profile's picker button does.
 enum class ButtonRole {
@@ -26,7 +28,7 @@ struct ProfileEntry {
 };
 
 struct Category {
-    int index;                        // 1..13, saved as the highlighted category
+    int index;                        // 1..CategoryCount, saved as the highlighted category
     const char* stripImage;           // image control on the category strip
     std::array<const char*, 2> pages; // second page nullptr for one-panel categories
     int first;                        // profile numbers on the category's own panels
@@ -46,12 +48,14 @@ const ProfileEntry* profileEntry(int number);
 const OpenerCaption* openerCaption(int number);
 // The category owning a profile's panel; sub-panels belong to category 1. 0 when out of range.
 int categoryOf(int number);
+// True for the buttons of the sub-panels that cascade out of the first video page.
+bool inSubPanel(int number);
 // index 1..CategoryCount; anything else gives nullptr.
 const Category* category(int index);
 // The category a panel or sub-panel belongs to, 0 when there is none of that name.
 int categoryOfPanel(const QString& panel);
 
-// True for the 120 numbers that carry a display name.
+// True for the 127 numbers that carry a display name.
 bool hasProfile(int number);
 // Empty for fillers and numbers out of range; callers then keep the name they had.
 QString profileName(int number);
@@ -63,10 +67,15 @@ QString profileExtension(int number);
 // Profile classes by number range.
 bool isDiscTarget(int number);   // 112 Video CD, 113 Super Video CD, 114 DVD
 bool isDataFileRate(int number); // 15-101: video rates come from the profile data file
-bool isComputedRate(int number); // 1-14, 102-131 without the disc targets
+bool isComputedRate(int number); // 1-14, 102-131 without the disc targets, 133-137
 bool isAudioOnly(int number);    // only audio bit rate and channels are remembered
+// Lossless audio has no quality levels: only the channels are remembered.
+bool isLossless(int number);
+// Offers "The original width and height" whatever its extension.
+bool offersOriginalSize(int number);
 
-enum class FactorRow { Generic, Mini, Normal, Excellent };
+// HevcVp9 and Av1 are the rows of the newer codecs, which need less rate for the same picture.
+enum class FactorRow { Generic, Mini, Normal, Excellent, HevcVp9, Av1 };
 FactorRow factorRow(int number);
 
 // The profile a program starts with when the settings hold none, chosen by keywords in its

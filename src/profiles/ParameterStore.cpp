@@ -25,7 +25,7 @@ constexpr DefaultRange DefaultRanges[] = {
     {78, 79, 0, 2, 2},   {81, 81, 0, 2, 2},   {83, 85, 1, 2, 2},   {86, 88, 0, 2, 2},
     {89, 89, 1, 2, 2},   {91, 97, 2, 2, 2},   {99, 100, 4, 2, 2},  {102, 108, 4, 5, 5},
     {110, 110, 5, 5, 5}, {111, 111, 2, 5, 5}, {112, 114, 0, 5, 5}, {115, 116, 0, 2, 2},
-    {118, 123, 5, 2, 2}, {125, 130, 4, 5, 5}, {131, 131, 4, 2, 2},
+    {118, 123, 5, 2, 2}, {125, 130, 4, 5, 5}, {131, 131, 4, 2, 2}, {133, 137, 3, 2, 2},
 };
 
 constexpr int DefaultChannel = 1;
@@ -36,6 +36,8 @@ constexpr int AudioOnlyAudio = 2;
 StoredParameters defaultParameters(int profile) {
     if (!hasProfile(profile))
         return {};
+    if (isLossless(profile))
+        return {std::nullopt, std::nullopt, std::nullopt, DefaultChannel};
     if (isAudioOnly(profile))
         return {std::nullopt, std::nullopt, AudioOnlyAudio, DefaultChannel};
     for (const DefaultRange& r : DefaultRanges)

@@ -19,9 +19,6 @@ constexpr int SubPanelFirst[] = {102, 110, 118, 125};
 bool isOpener(int n) {
     return n >= 2 && n <= 5;
 }
-bool inSubPanel(int n) {
-    return n >= 102 && n <= 131;
-}
 
 } // namespace
 

@@ -41,10 +41,7 @@ void fillSizes(int profile, const QStringList& sizes, BoxState& box) {
         box.current = 0;
         return;
     }
-    const bool offersOriginal =
-        (profile >= 1 && profile <= 14) || (profile >= 102 && profile <= 111);
-    if (offersOriginal && profileExtension(profile) != QLatin1String(".mp4") &&
-        box.items.size() > 1)
+    if (offersOriginalSize(profile) && box.items.size() > 1)
         box.items.append(text(OriginalSizeEntry));
 }
 
@@ -116,6 +113,10 @@ void applyProfileGroup(int profile, const ProfileGroup& group, ParameterBoxState
             // selectable quality level.
             removeAll(boxes.video, text(NoVideoEntry));
             fillSlots(group.rates, state);
+        }
+        if (isLossless(profile)) {
+            boxes.audio.enabled = false;
+            boxes.audio.current = -1;
         }
     }
     state.options = group.options;

@@ -13,9 +13,10 @@ namespace vc {
 
 namespace {
 
-constexpr const char* StripNames[] = {"video1",  "audio1", "ipod",     "iphone", "gphone",
-                                      "appletv", "psp",    "xbox",     "phone",  "win",
-                                      "pmp",     "hd",     "animation"};
+constexpr const char* StripNames[] = {"video1",  "audio1", "ipod",      "iphone", "gphone",
+                                      "appletv", "psp",    "xbox",      "phone",  "win",
+                                      "pmp",     "hd",     "animation", "modern"};
+static_assert(std::size(StripNames) == CategoryCount);
 
 struct PanelButtons {
     const char* panel;
@@ -49,7 +50,8 @@ const QList<PanelButtons>& panelButtons() {
                                             {"pl_avi", range(102, 109)},
                                             {"pl_mpeg", range(110, 117)},
                                             {"pl_mp4", range(118, 124)},
-                                            {"pl_mkv", {125, 126, 128, 127, 129, 130, 131, 132}}};
+                                            {"pl_mkv", {125, 126, 128, 127, 129, 130, 131, 132}},
+                                            {"pl_modern", range(133, 139)}};
     return panels;
 }
 
@@ -185,7 +187,7 @@ void ProfilePicker::buildPanel(const QString& panel, const QList<int>& numbers) 
     QFrame* frame = parts_.panels.value(panel);
     if (!frame)
         return;
-    const bool sub = numbers.first() >= 102;
+    const bool sub = inSubPanel(numbers.first());
     frame->resize(sub ? 311 : 310, 358);
     frame->setFrameStyle(QFrame::NoFrame);
     int top = 0;

@@ -37,7 +37,7 @@ private:
     bool hover_ = false;
 };
 
-// The profile picker on the main window: the category strip, the nineteen panels of profile
+// The profile picker on the main window: the category strip, the twenty panels of profile
 // buttons and the backdrop, driven by PickerLogic.
 class ProfilePicker : public QObject, public PickerSurface {
     Q_OBJECT
@@ -45,7 +45,7 @@ public:
     struct Parts {
         QWidget* window = nullptr;
         QFrame* strip = nullptr;        // pl_main
-        QHash<QString, QFrame*> panels; // pl_video1 ... pl_mkv
+        QHash<QString, QFrame*> panels; // pl_video1 ... pl_modern
         ShapeFacet* di = nullptr;       // the skin's backdrop element
         QWidget* preview = nullptr;     // pl_play
         QString programFolder;

@@ -58,6 +58,10 @@ std::array<double, QualityLevelCount> videoFactors(int profile) {
         return {3.33, 2.13, 1.51, 1.06, 0.8};
     case FactorRow::Excellent:
         return {10.41, 8.33, 6.25, 4.16, 3.33};
+    case FactorRow::HevcVp9:
+        return {3.75, 2.5, 2.0, 1.28, 0.91};
+    case FactorRow::Av1:
+        return {3.13, 2.08, 1.67, 1.07, 0.76};
     case FactorRow::Normal:
     case FactorRow::Generic:
         break;
@@ -108,6 +112,8 @@ RateResult audioRate(const ProfileState& profile, const ParameterChoice& choice,
                      const SourceInfo& source) {
     if (isDiscTarget(profile.number))
         return {};
+    if (isLossless(profile.number))
+        return {LosslessAudioRate, {}};
     const bool narrow = isNarrowBand(profile.extension);
     if (choice.audioText == QLatin1String(OriginalAudioEntry))
         return narrow ? RateResult{AmrEstimateRates[0], {}} : integerRate(source.audiobit);
@@ -126,6 +132,8 @@ RateResult audioBitsPerSecond(const ProfileState& profile, const ParameterChoice
             return {};
         return {AmrBitsPerSecond[static_cast<std::size_t>(choice.audioIndex)], {}};
     }
+    if (isLossless(profile.number))
+        return {};
     RateResult kbps = audioRate(profile, choice, source);
     if (kbps.value)
         *kbps.value *= 1000;

@@ -35,6 +35,8 @@ std::array<double, QualityLevelCount> videoFactors(int profile);
 // Whole totals of the disc targets, kbit/s, for the estimate only; none for other profiles.
 std::optional<int> discTargetRate(int profile);
 inline constexpr int WavAudioRate = 1500;
+// What lossless audio of 16-bit stereo at 44.1 kHz typically packs into, kbit/s.
+inline constexpr int LosslessAudioRate = 900;
 
 // What the rules need of the selected profile (filled by the selection procedure).
 struct ProfileState {
@@ -83,10 +85,12 @@ RateResult videoRate(const ProfileState& profile, const ParameterChoice& choice,
 
 // Audio rate in kbit/s as the estimate counts it (narrow-band rates rounded). ".3gp" and
 // ".amr" outputs take the best narrow-band rate for the keep-source entry, since they cannot
-// carry the source's rate. None for the disc targets and without a selected level.
+// carry the source's rate. None for the disc targets and without a selected level; lossless
+// outputs count LosslessAudioRate.
 RateResult audioRate(const ProfileState& profile, const ParameterChoice& choice,
                      const SourceInfo& source);
-// The same in bit/s for the converter's -ab option (12.2 kbit/s is 12200).
+// The same in bit/s for the converter's -ab option (12.2 kbit/s is 12200); none for lossless
+// outputs, which take no rate.
 RateResult audioBitsPerSecond(const ProfileState& profile, const ParameterChoice& choice,
                               const SourceInfo& source);
 

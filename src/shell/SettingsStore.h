@@ -25,7 +25,7 @@ public:
     explicit SettingsStore(const QString& programName);
 
     // Missing files and keys, and numbers outside what the program offers (a profile number
-    // whose picker button does not select, a category outside 1..13, an action outside 0..2),
+    // whose picker button does not select, a category the picker lacks, an action outside 0..2),
     // give the defaults; the profile defaults to defaultProfile.
     Settings load(int defaultProfile) const;
     // False when the settings file could not be written; it keeps what it held then.

@@ -113,7 +113,7 @@ const QStringList& SkinLayout::categoryPanelNames() {
     static const QStringList names{
         "pl_video1", "pl_video2", "pl_audio1",  "pl_audio2",    "pl_ipod",   "pl_iphone", "pl_psp",
         "pl_phone",  "pl_pmp",    "pl_appletv", "pl_animation", "pl_gphone", "pl_win",    "pl_xbox",
-        "pl_hd",     "pl_avi",    "pl_mpeg",    "pl_mp4",       "pl_mkv"};
+        "pl_hd",     "pl_avi",    "pl_mpeg",    "pl_mp4",       "pl_mkv",    "pl_modern"};
     return names;
 }
 

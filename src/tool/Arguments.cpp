@@ -189,7 +189,24 @@ std::optional<long> parseRate(const std::string& text) {
     return std::lround(value);
 }
 
-Args ffmpegConvertArgs(const ConvertCall& call, int progressFd) {
+namespace {
+
+// Opus codes at five sample rates only, and is played back at 48 kHz whatever it was coded at;
+// asked for another, the encoder would fail the run and the audio fit would start it again.
+ConvertCall withOpusRate(const ConvertCall& call) {
+    if (outputOptionValue(call, {"-acodec", "-c:a", "-codec:a"}) != "libopus")
+        return call;
+    static const std::vector<std::string> opusRates{"48000", "24000", "16000", "12000", "8000"};
+    const std::optional<std::string> rate = outputOptionValue(call, {"-ar"});
+    if (!rate || std::find(opusRates.begin(), opusRates.end(), *rate) != opusRates.end())
+        return call;
+    return withOutputOption(call, {"-ar"}, "48000");
+}
+
+} // namespace
+
+Args ffmpegConvertArgs(const ConvertCall& asked, int progressFd) {
+    const ConvertCall call = withOpusRate(asked);
     const std::optional<PictureFit> picture = fitPicture(call);
     Args result = withoutOutput(call, picture ? picture->dropped : Args{});
     result.insert(result.begin(), {"-progress", "pipe:" + std::to_string(progressFd)});

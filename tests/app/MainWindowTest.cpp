@@ -330,6 +330,33 @@ TEST_F(MainWindowTest, ThePickerOpensOnRequestAndClosesOnAnyPress) {
     main.setConverting(false);
 }
 
+// The fourteenth category takes the strip's last place without making the strip taller.
+TEST_F(MainWindowTest, TheNewerFormatsAreTheStripsLastCategory) {
+    Tfm_main& main = start();
+    ProfilePicker* picker = main.picker();
+    EXPECT_TRUE(picker->missingBitmaps().isEmpty());
+    main.openPicker();
+    emit picker->stripImage(14)->entered();
+    QWidget* panel = main.control("pl_modern");
+    ASSERT_TRUE(panel->isVisible());
+    EXPECT_FALSE(main.control("pl_video1")->isVisible());
+    EXPECT_EQ(panel->pos(), main.control("pl_video1")->pos());
+    EXPECT_EQ(panel->width(), 310);
+    QWidget* strip = main.control("pl_main");
+    EXPECT_EQ(picker->stripImage(14)->y(), picker->stripImage(13)->geometry().bottom() + 1);
+    EXPECT_EQ(picker->image("img_bottom")->geometry().bottom() + 1, strip->height());
+    EXPECT_EQ(strip->height(), 358);
+    EXPECT_LE(picker->button(139)->geometry().bottom() + 1, 341);
+
+    emit picker->button(137)->entered();
+    QTest::mouseClick(picker->button(137), Qt::LeftButton);
+    EXPECT_FALSE(strip->isVisible());
+    EXPECT_EQ(main.selectedProfile(), 137);
+    EXPECT_EQ(main.category(), 14);
+    EXPECT_EQ(main.elements().profilestext->text(), "WebM - AV1 Video(*.webm)");
+    EXPECT_EQ(static_cast<QComboBox*>(main.control("cb_size"))->currentText(), "1280x720");
+}
+
 TEST_F(MainWindowTest, AddedFilesShowTheirEstimateAndProperties) {
     Tfm_main& main = start();
     EXPECT_FALSE(main.button("bt_chapte")->isEnabled()); // an empty list has no properties

@@ -136,10 +136,12 @@ TEST(BatchChoices, FindsProfilesByNumberOrExactName) {
     EXPECT_EQ(findProfile("120").number, 120);
     EXPECT_EQ(findProfile("MP4 - MPEG4 Video Excellent(*.mp4)").number, 120);
     EXPECT_EQ(findProfile("iPod(320×240)MPEG-4 Codec(*.mp4)").number, 27);
+    EXPECT_EQ(findProfile("137").number, 137);
+    EXPECT_EQ(findProfile("WebM - AV1 Video(*.webm)").number, 137);
     // Names are exact: case and blanks count.
     EXPECT_FALSE(findProfile("mp4 - mpeg4 video excellent(*.mp4)").error.isEmpty());
     // Numbers without a profile: fillers, 0, out of range.
-    for (const char* n : {"26", "0", "133", "132"})
+    for (const char* n : {"26", "0", "140", "132"})
         EXPECT_FALSE(findProfile(n).error.isEmpty()) << n;
     // Shared names go to the profile the picker selects; 13 only shows the name.
     EXPECT_EQ(findProfile("RM-Real Video(*.rm)").number, 6);
@@ -212,17 +214,27 @@ TEST(BatchChoices, BoxesTheProfileDisablesRefuseEveryChoice) {
     EXPECT_EQ(disc.size.currentText(), "NTSC");
     dvd.channel = 0;
     EXPECT_NE(applyBoxOptions(dvd, disc).indexOf("no channels"), -1);
+
+    Options lossless;
+    lossless.audioQuality = "Normal";
+    ParameterBoxStates flac = boxesOf(139);
+    EXPECT_NE(applyBoxOptions(lossless, flac).indexOf("no audio quality"), -1);
 }
 
 TEST(BatchChoices, ListsEveryProfileWithItsSizes) {
     const ProfileListing listing = listProfiles(profileDataPath(test::programDir()));
     ASSERT_TRUE(listing.error.isEmpty());
-    ASSERT_EQ(listing.rows.size(), 120);
+    ASSERT_EQ(listing.rows.size(), 127);
     EXPECT_EQ(listing.rows.first().value(0), "1");
     EXPECT_TRUE(listing.rows.contains(
         QStringList{"114", "Video", "DVD - MPEG2 PS Format(*.vob)", ".vob", "PAL, NTSC"}));
     EXPECT_TRUE(listing.rows.contains(
         QStringList{"17", "Audio", "MP3-MPEG Layer-3Audio(*.mp3)", ".mp3", "-"}));
+    EXPECT_TRUE(listing.rows.contains(
+        QStringList{"139", "Modern", "FLAC - Lossless Audio(*.flac)", ".flac", "-"}));
+    EXPECT_EQ(listing.rows.value(listing.rows.size() - 3).value(4),
+              "426x240, 640x360, 854x480, 1280x720, 1920x1080, 2560x1440, 3840x2160, The original "
+              "width and height");
     for (const QStringList& fields : listing.rows) {
         ASSERT_EQ(fields.size(), 5) << fields.join(' ').toStdString();
         EXPECT_FALSE(fields[1].isEmpty()) << fields.join(' ').toStdString();

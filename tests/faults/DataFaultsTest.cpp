@@ -250,7 +250,7 @@ TEST_F(DataFaultTest, StoredNumbersThatNameNothingFallBackToTheDefaults) {
     };
     // Out of every table, just past each end, and profiles whose buttons do not select.
     for (const Stored& stored :
-         {Stored{"999", "14", "3"}, Stored{"2", "0", "-1"}, Stored{"13", "99", "4"}}) {
+         {Stored{"999", "15", "3"}, Stored{"2", "0", "-1"}, Stored{"13", "99", "4"}}) {
         SCOPED_TRACE(stored.profile.toStdString());
         const QByteArray text =
             "[output]\npath=" + out.toUtf8() + "\n[profiles]\nselcetsubindex=" + stored.profile +

@@ -24,10 +24,10 @@ TEST(Catalogue, NamesAndFillers) {
         EXPECT_TRUE(name.endsWith(QStringLiteral("(*") + profileExtension(n) + QLatin1Char(')')))
             << n;
     }
-    EXPECT_EQ(named, 120);
+    EXPECT_EQ(named, 127);
     EXPECT_TRUE(profileName(0).isEmpty());
-    EXPECT_TRUE(profileName(133).isEmpty());
-    EXPECT_EQ(profileEntry(133), nullptr);
+    EXPECT_TRUE(profileName(140).isEmpty());
+    EXPECT_EQ(profileEntry(140), nullptr);
 
     // The names keep their spelling and the multiplication sign.
     EXPECT_EQ(profileName(16), QStringLiteral("AC3-Dolby Dingtal AC-3(*.ac3)"));
@@ -36,6 +36,10 @@ TEST(Catalogue, NamesAndFillers) {
     EXPECT_EQ(profileName(47), QStringLiteral("Apple TV MPEG-4 720P(1280\u00D7720)(*.mp4)"));
     EXPECT_EQ(profileName(78), QStringLiteral("HP iPAQ hx2000/rx3000/rx1900 series Video(*.wmv)"));
     EXPECT_EQ(profileName(131), QStringLiteral("MKV - WMV Movie(*.mkv)"));
+    // The newer formats come after every stored number, so old stores keep their meaning.
+    EXPECT_EQ(profileName(133), QStringLiteral("MP4 - H.265/HEVC Video(*.mp4)"));
+    EXPECT_EQ(profileName(135), QStringLiteral("WebM - VP9 Video(*.webm)"));
+    EXPECT_EQ(profileName(139), QStringLiteral("FLAC - Lossless Audio(*.flac)"));
 }
 
 TEST(Catalogue, ExtensionKeepsCase) {
@@ -62,11 +66,14 @@ TEST(Catalogue, PanelsCategoriesAndButtons) {
     EXPECT_EQ(categoryOf(101), 13);
     EXPECT_EQ(categoryOf(102), 1); // sub-panels belong to the general video category
     EXPECT_EQ(categoryOf(132), 1);
+    EXPECT_EQ(categoryOf(133), 14);
+    EXPECT_EQ(categoryOf(139), 14);
     EXPECT_EQ(categoryOf(0), 0);
     EXPECT_EQ(categoryOfPanel(QStringLiteral("pl_audio2")), 2);
     EXPECT_EQ(categoryOfPanel(QStringLiteral("pl_none")), 0);
     EXPECT_STREQ(category(6)->stripImage, "img_appletv");
-    EXPECT_EQ(category(14), nullptr);
+    EXPECT_STREQ(category(14)->stripImage, "img_modern");
+    EXPECT_EQ(category(15), nullptr);
     for (int c = 1; c <= CategoryCount; ++c)
         for (int n = category(c)->first; n <= category(c)->last; ++n)
             EXPECT_EQ(categoryOf(n), c) << n;
@@ -84,6 +91,8 @@ TEST(Catalogue, PanelsCategoriesAndButtons) {
         EXPECT_EQ(profileEntry(n)->role, ButtonRole::Filler) << n;
     EXPECT_EQ(profileEntry(1)->role, ButtonRole::Selects);
     EXPECT_EQ(profileEntry(1)->subPanel, nullptr);
+    for (int n = 1; n <= ProfileCount + 1; ++n)
+        EXPECT_EQ(inSubPanel(n), n >= 102 && n <= 132) << n;
 }
 
 // An opener's picture names the format of every profile it leads to, whatever its own name says.
@@ -129,10 +138,18 @@ TEST(Catalogue, ClassesByNumberRange) {
     EXPECT_TRUE(isComputedRate(115));
     EXPECT_TRUE(isComputedRate(131));
     EXPECT_FALSE(isComputedRate(132));
+    for (int n = 133; n <= 137; ++n)
+        EXPECT_TRUE(isComputedRate(n) && offersOriginalSize(n)) << n;
+    EXPECT_FALSE(isComputedRate(138) || isComputedRate(139) || isComputedRate(140));
+    EXPECT_FALSE(offersOriginalSize(118) || offersOriginalSize(138));
+    EXPECT_TRUE(offersOriginalSize(102));
 
-    const QSet<int> audioOnly{15, 16, 17, 18, 19, 20, 21, 22, 23, 24, 25, 33, 40, 45, 59, 71, 80};
-    for (int n = 0; n <= ProfileCount + 1; ++n)
+    const QSet<int> audioOnly{15, 16, 17, 18, 19, 20, 21, 22,  23, 24,
+                              25, 33, 40, 45, 59, 71, 80, 138, 139};
+    for (int n = 0; n <= ProfileCount + 1; ++n) {
         EXPECT_EQ(isAudioOnly(n), audioOnly.contains(n)) << n;
+        EXPECT_EQ(isLossless(n), n == 139) << n;
+    }
 
     EXPECT_EQ(factorRow(118), FactorRow::Mini);
     EXPECT_EQ(factorRow(121), FactorRow::Mini);
@@ -140,4 +157,8 @@ TEST(Catalogue, ClassesByNumberRange) {
     EXPECT_EQ(factorRow(123), FactorRow::Excellent);
     EXPECT_EQ(factorRow(117), FactorRow::Generic);
     EXPECT_EQ(factorRow(124), FactorRow::Generic);
+    for (int n : {133, 134, 135})
+        EXPECT_EQ(factorRow(n), FactorRow::HevcVp9) << n;
+    for (int n : {136, 137})
+        EXPECT_EQ(factorRow(n), FactorRow::Av1) << n;
 }

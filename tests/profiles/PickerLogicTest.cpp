@@ -78,6 +78,21 @@ TEST_F(PickerLogicTest, OpeningShowsThePanelThatHoldsTheSelectedProfile) {
     EXPECT_EQ(logic.highlightedCategory(), 1); // kept for the settings
 }
 
+TEST_F(PickerLogicTest, TheNewerFormatsAreAFourteenthCategoryOfTheirOwn) {
+    logic.open(135, false);
+    EXPECT_EQ(s.visible, QSet<QString>{"pl_modern"});
+    EXPECT_EQ(s.hoverStrip, QSet<int>{14});
+    logic.hoverCategory(1);
+    logic.hoverCategory(14);
+    EXPECT_EQ(s.visible, QSet<QString>{"pl_modern"});
+    logic.hoverButton(133);
+    EXPECT_EQ(s.hoverButtons, QSet<int>{133});
+    EXPECT_TRUE(s.preview); // only the openers' sub-panels touch the preview
+    EXPECT_EQ(logic.click(139), 139);
+    EXPECT_TRUE(s.visible.isEmpty());
+    EXPECT_EQ(logic.highlightedCategory(), 14);
+}
+
 TEST_F(PickerLogicTest, HoveringCategoriesSwapsPanelsAndHonoursPages) {
     logic.open(1, false);
     logic.hoverCategory(2);
@@ -122,7 +137,7 @@ TEST_F(PickerLogicTest, MovingFromAnOpenerIntoItsSubPanelKeepsItOpen) {
 
 TEST_F(PickerLogicTest, OnlySelectingButtonsSelect) {
     logic.open(1, false);
-    for (int n : {2, 5, 13, 14, 26, 52, 109, 124, 132, 0, 133})
+    for (int n : {2, 5, 13, 14, 26, 52, 109, 124, 132, 0, 140})
         EXPECT_EQ(logic.click(n), 0) << n;
     EXPECT_TRUE(s.strip);
     EXPECT_EQ(logic.click(27), 27);

@@ -51,7 +51,9 @@ TEST_F(Selection, EverySelectableProfileStartsWithValidChoices) {
             continue;
         }
         EXPECT_EQ(c.channelIndex, 1) << n;
-        EXPECT_NE(c.audioIndex, -1) << n;
+        // Lossless audio has no levels to choose from.
+        EXPECT_EQ(c.audioIndex == -1, isLossless(n)) << n;
+        EXPECT_EQ(boxes.audio.enabled, !isLossless(n)) << n;
         if (!isAudioOnly(n)) {
             EXPECT_NE(c.sizeIndex, -1) << n;
             EXPECT_NE(c.videoIndex, -1) << n;
@@ -92,7 +94,7 @@ TEST_F(Selection, EveryProfileChosenFirstHasItsRatesAndAnEstimate) {
         intputrec job;
         fillJob(job, in, [](const QString&) { return NameClaim::Ours; });
         if (!isDiscTarget(n)) {
-            EXPECT_FALSE(job.abitrate.isEmpty() || job.arate.isEmpty()) << n;
+            EXPECT_EQ(job.abitrate.isEmpty() || job.arate.isEmpty(), isLossless(n)) << n;
             EXPECT_EQ(job.vbitrate.isEmpty(), isAudioOnly(n)) << n;
         }
         const EstimateResult size = estimate(state, in.choice, source);

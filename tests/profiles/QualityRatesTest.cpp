@@ -74,6 +74,24 @@ TEST_F(QualityRates, MiniNormalAndExcellentRows) {
     EXPECT_EQ(video(profile(122), levels("640x480", 1, 2)), 1997);
 }
 
+// The newer codecs ask about 60 % (HEVC, VP9) and 50 % (AV1) of the H.264 profiles' rate.
+TEST_F(QualityRates, NewerCodecRowsAndLosslessAudio) {
+    EXPECT_EQ(video(profile(133), levels("1920x1080", 2, 2)), 2160);
+    EXPECT_EQ(video(profile(135), levels("1280x720", 0, 2)), 2700);  // 3.75
+    EXPECT_EQ(video(profile(134), levels("1280x720", 4, 2)), 655);   // 0.91: 655.2
+    EXPECT_EQ(video(profile(136), levels("1920x1080", 2, 2)), 1804); // 1.67: 1803.6
+    EXPECT_EQ(video(profile(137), levels("1280x720", 4, 2)), 547);   // 0.76: 547.2
+
+    // FLAC has no levels: one rate for the estimate whatever the box holds, none for the line.
+    for (int level : {-1, 0, 4}) {
+        const ParameterChoice c = levels(QString(), -1, level);
+        EXPECT_EQ(audio(profile(139), c), LosslessAudioRate);
+        EXPECT_FALSE(audioBitsPerSecond(profile(139), c, Source).value);
+        EXPECT_EQ(estimate(profile(139), c, Source).text, QStringLiteral("64.37MB"));
+    }
+    EXPECT_EQ(*audioBitsPerSecond(profile(138), levels(QString(), -1, 2), Source).value, 128000);
+}
+
 TEST_F(QualityRates, KeepSourceEntriesUseTheSource) {
     ParameterChoice c = levels(QString::fromLatin1(OriginalSizeEntry), 0, 0);
     EXPECT_EQ(video(profile(1), c), 2250); // the source's 360 lines

@@ -55,6 +55,17 @@ TEST_F(SettingsStoreTest, RoundTripUsesTheProgramsOwnFilesAndKeyNames) {
               QDir(dir.path()).filePath("pro iPod Converter.ini"));
 }
 
+// The newer formats are new numbers: an older build reads them as numbers it lacks, which
+// fall back to its defaults, and every number it knows keeps its meaning.
+TEST_F(SettingsStoreTest, TheNewerFormatsCategoryAndProfilesAreKept) {
+    Settings s;
+    s.outputFolder = "/out";
+    s.category = 14;
+    s.profile = 137;
+    ASSERT_TRUE(SettingsStore("VideoConverter").save(s));
+    EXPECT_EQ(SettingsStore("VideoConverter").load(1), s);
+}
+
 TEST_F(SettingsStoreTest, AFailedSaveLeavesTheStoredSettingsAlone) {
     Settings s;
     s.outputFolder = "/keep";

@@ -123,23 +123,25 @@ TEST_F(ShippedSkinTest, ProgramFolderHoldsEveryBitmapAtItsSize) {
         for (const char* state : {"", "on", "D"})
             expectBitmap(QStringLiteral("images/%1%2.bmp").arg(b, QLatin1String(state)), size);
     }
-    const QStringList strip{"video1", "audio1", "ipod", "iphone", "gphone", "appletv",  "psp",
-                            "xbox",   "phone",  "win",  "pmp",    "hd",     "animation"};
+    const QStringList strip{"video1", "audio1", "ipod", "iphone", "gphone", "appletv",   "psp",
+                            "xbox",   "phone",  "win",  "pmp",    "hd",     "animation", "modern"};
     for (const QString& c : strip) {
         const QSize size(153, c == "video1" ? 27 : 25);
         expectBitmap(QStringLiteral("images/main/general/img_%1.bmp").arg(c), size);
         expectBitmap(QStringLiteral("images/main/move/img_%1.bmp").arg(c), size);
     }
-    for (int n = 1; n <= 132; ++n) {
+    // Fourteen images leave the strip's foot 6 of its 358 pixels.
+    expectBitmap(QStringLiteral("images/main/general/img_bottom.bmp"), QSize(153, 6));
+    for (int n = 1; n <= 139; ++n) {
         // The picker's panels: first buttons 53 high, the rest 48, some longer ones at the
         // bottom, and the 17-high strips under seven panels.
         static const std::map<int, int> special{
             {26, 144}, {33, 67}, {40, 67}, {45, 161}, {52, 67}, {59, 67},  {74, 67},  {101, 257},
             {124, 65}, {67, 17}, {82, 17}, {90, 17},  {98, 17}, {109, 17}, {117, 17}, {132, 17}};
-        static const std::set<int> firsts{1,  8,  15, 22, 27, 34,  41,  46,  53, 60,
-                                          68, 75, 83, 91, 99, 102, 110, 118, 125};
+        static const std::set<int> firsts{1,  8,  15, 22, 27, 34,  41,  46,  53,  60,
+                                          68, 75, 83, 91, 99, 102, 110, 118, 125, 133};
         const int height = special.count(n) ? special.at(n) : firsts.count(n) ? 53 : 48;
-        const QSize size(n >= 102 ? 311 : 310, height);
+        const QSize size(n >= 102 && n <= 132 ? 311 : 310, height);
         expectBitmap(QStringLiteral("images/sub/general/%1.bmp").arg(n), size);
         expectBitmap(QStringLiteral("images/sub/move/%1.bmp").arg(n), size);
     }

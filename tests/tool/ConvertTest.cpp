@@ -342,6 +342,17 @@ TEST_F(ConvertTest, AudioSettingsTheFormatRefusesAreBroughtToTheNearestItTakes) 
     }
 }
 
+// The job's 44.1 kHz goes to Opus as the 48 kHz it codes at, without a failed first run.
+TEST_F(ConvertTest, OpusGetsItsOwnSampleRateAtOnce) {
+    const QString clip = makeClip(dir.path(), "tone.mp4");
+    const QString out = path("tone.opus");
+    const ToolRun run = runTool({"-y", "-i", clip, "-ab", "128000", "-ar", "44100", "-ac", "2",
+                                 "-vn", "-acodec", "libopus", out});
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(run.err.indexOf("not supported"), -1) << run.err.toStdString();
+    EXPECT_EQ(probe(out).sample, " 48000 Hz");
+}
+
 // Storage-format size of one 20 ms frame per mode, header byte included.
 std::int64_t amrSize(double seconds, int frameBytes) {
     return 6 + static_cast<std::int64_t>(std::lround(seconds * 50)) * frameBytes;

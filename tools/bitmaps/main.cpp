@@ -246,7 +246,9 @@ const Category Categories[] = {
     {"pmp", "Media Players", "M", QColor(0xDB, 0x27, 0x77)},
     {"hd", "HD Video", "HD", QColor(0xCA, 0x8A, 0x04)},
     {"animation", "Animation", "F", QColor(0xDC, 0x26, 0x26)},
+    {"modern", "Modern Formats", "4K", QColor(0xC0, 0x26, 0xD3)},
 };
+static_assert(std::size(Categories) == vc::CategoryCount);
 
 QImage drawCategoryIcon(const Category& c) {
     QImage image = canvas(QSize(16, 16), colour::Card);
@@ -306,14 +308,14 @@ int buttonHeight(int n) {
     default:
         break;
     }
-    static const std::set<int> firsts{1,  8,  15, 22, 27, 34,  41,  46,  53, 60,
-                                      68, 75, 83, 91, 99, 102, 110, 118, 125};
+    static const std::set<int> firsts{1,  8,  15, 22, 27, 34,  41,  46,  53,  60,
+                                      68, 75, 83, 91, 99, 102, 110, 118, 125, 133};
     return firsts.count(n) ? 53 : 48;
 }
 
 QImage drawProfileButton(int n, bool hover) {
     const QString name = vc::profileName(n);
-    const QSize size(n >= 102 ? 311 : 310, buttonHeight(n));
+    const QSize size(vc::inSubPanel(n) ? 311 : 310, buttonHeight(n));
     if (name.isEmpty()) {
         QImage image = canvas(size, colour::Filler);
         QPainter p(&image);
@@ -440,18 +442,21 @@ void drawPageControls(Writer& out) {
 }
 
 void drawPicker(Writer& out) {
+    int stripUsed = 0;
     for (const Category& c : Categories) {
         const int height = QString::fromLatin1(c.file) == QLatin1String("video1") ? 27 : 25;
+        stripUsed += height;
         out.save(drawStripImage(c, height, false),
                  QStringLiteral("images/main/general/img_%1.bmp").arg(c.file));
         out.save(drawStripImage(c, height, true),
                  QStringLiteral("images/main/move/img_%1.bmp").arg(c.file));
     }
-    // The end of the category strip, below the thirteen images.
-    QImage end = canvas(QSize(153, 31), colour::Strip);
+    // The end of the category strip fills what the images leave of its 358 pixels.
+    const int endHeight = 358 - stripUsed;
+    QImage end = canvas(QSize(153, endHeight), colour::Strip);
     {
         QPainter p(&end);
-        p.fillRect(QRect(152, 0, 1, 31), colour::Line);
+        p.fillRect(QRect(152, 0, 1, endHeight), colour::Line);
     }
     out.save(end, QStringLiteral("images/main/general/img_bottom.bmp"));
 
@@ -460,11 +465,8 @@ void drawPicker(Writer& out) {
         out.save(drawProfileButton(n, true), QStringLiteral("images/sub/move/%1.bmp").arg(n));
     }
     drawPageControls(out);
-    for (int i = 1; i <= 14; ++i) {
-        const Category other{"", "", "", QColor(0x64, 0x74, 0x8B)};
-        out.save(drawCategoryIcon(i <= 13 ? Categories[i - 1] : other),
-                 QStringLiteral("images/main/%1.bmp").arg(i));
-    }
+    for (int i = 1; i <= vc::CategoryCount; ++i)
+        out.save(drawCategoryIcon(Categories[i - 1]), QStringLiteral("images/main/%1.bmp").arg(i));
 }
 
 // ---------------------------------------------------------------- title and skin images

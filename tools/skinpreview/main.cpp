@@ -124,10 +124,10 @@ bool save(QWidget* window, const QString& path) {
 }
 
 void showPicker(QWidget* window, vc::SkinElements& el, int category, int hoveredButton) {
-    const char* strip[] = {"video1", "audio1", "ipod", "iphone", "gphone", "appletv",  "psp",
-                           "xbox",   "phone",  "win",  "pmp",    "hd",     "animation"};
+    const char* strip[] = {"video1", "audio1", "ipod", "iphone", "gphone", "appletv",   "psp",
+                           "xbox",   "phone",  "win",  "pmp",    "hd",     "animation", "modern"};
     int top = 81;
-    for (int i = 0; i < 13; ++i) {
+    for (int i = 0; i < int(std::size(strip)); ++i) {
         const bool hover = i + 1 == category;
         QLabel* l = image(
             window,
