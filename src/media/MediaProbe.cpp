@@ -79,13 +79,8 @@ MediaProbe::MediaProbe(QString toolPath, QString workDir, QObject* parent)
 }
 
 MediaProbe::~MediaProbe() {
-    if (!server_)
-        return;
-    server_->disconnect(this);
-    if (server_->state() != QProcess::NotRunning) {
-        signalProcessGroup(server_->processId(), SIGKILL);
-        server_->waitForFinished(3000);
-    }
+    if (server_)
+        killServer();
 }
 
 bool MediaProbe::start(const QString& path) {
@@ -203,15 +198,19 @@ void MediaProbe::onServerEnded() {
     finishServed(ProbeEnd::Ended);
 }
 
-void MediaProbe::endServer() {
-    if (!server_)
-        return;
+void MediaProbe::killServer() {
     // Queued signals of the old server must not reach a new one.
     server_->disconnect(this);
     if (server_->state() != QProcess::NotRunning) {
         signalProcessGroup(server_->processId(), SIGKILL);
         server_->waitForFinished(3000);
     }
+}
+
+void MediaProbe::endServer() {
+    if (!server_)
+        return;
+    killServer();
     // This may run inside one of its own signals.
     server_.release()->deleteLater();
     serverReady_ = false;

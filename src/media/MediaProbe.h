@@ -97,6 +97,7 @@ private:
     enum class ServerAnswer { Waiting, Answered, Garbled };
     ServerAnswer parseServer();
     void onServerEnded();
+    void killServer();
     void endServer();
     void finishServed(ProbeEnd end);
 
