@@ -56,9 +56,14 @@ std::size_t inputCount(const ConvertCall& call) {
     return count;
 }
 
-// Index of an "-ss" that stands among the output options, if moving it is safe.
+// Index of an "-ss" that stands among the output options, if moving it is safe. Raw
+// elementary streams cannot be sought: asked to seek one before reading it, ffmpeg encodes
+// nothing at all, so theirs stays where it is and ffmpeg decodes its way to the start.
 std::optional<std::size_t> outputSeek(const ConvertCall& call) {
     if (!call.input || !call.output || inputCount(call) != 1)
+        return std::nullopt;
+    static const std::vector<std::string> raw{"h264", "264", "mjpg", "mjpeg"};
+    if (std::find(raw.begin(), raw.end(), extensionOf(call.args[*call.input])) != raw.end())
         return std::nullopt;
     std::optional<std::size_t> found;
     for (std::size_t i = *call.input + 1; i + 1 < *call.output; ++i) {

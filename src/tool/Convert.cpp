@@ -171,6 +171,12 @@ Run runFfmpeg(const ConvertCall& call, const Args& ffmpegArgs, StatusWriter& wri
         feeder.join();
     }
     run.progressed = reader.last().has_value();
+    // ffmpeg ends well even when no frame reached the output; such a file is no conversion.
+    if (run.status == 0 &&
+        run.errors.find("Output file is empty, nothing was encoded") != std::string::npos) {
+        complain("nothing was converted");
+        run.status = 1;
+    }
     if (run.status == 0)
         reportWholeLength(writer, reader, call);
     return run;

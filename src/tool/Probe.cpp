@@ -14,6 +14,7 @@ extern "C" {
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cinttypes>
 #include <csignal>
 #include <cstdio>
@@ -163,6 +164,54 @@ std::string describe(const AVFormatContext* context) {
     return text.str();
 }
 
+// Raw elementary streams (.h264, .mjpg) carry no length, and a file without one could not be
+// converted with a progress bar or an estimate. Their frames are counted at the stream's frame
+// rate; past a few seconds of reading, the rest is reckoned from the share of the file read.
+void measureLength(AVFormatContext* context) {
+    if (context->duration != AV_NOPTS_VALUE || !context->pb)
+        return;
+    int video = -1;
+    double rate = 0;
+    for (unsigned i = 0; i < context->nb_streams && video < 0; ++i) {
+        const AVStream* stream = context->streams[i];
+        if (stream->codecpar->codec_type != AVMEDIA_TYPE_VIDEO ||
+            (stream->disposition & AV_DISPOSITION_ATTACHED_PIC))
+            continue;
+        AVRational fps = stream->avg_frame_rate;
+        if (fps.num <= 0 || fps.den <= 0)
+            fps = stream->r_frame_rate;
+        if (fps.num > 0 && fps.den > 0) {
+            video = static_cast<int>(i);
+            rate = av_q2d(fps);
+        }
+    }
+    if (video < 0)
+        return;
+    const std::int64_t size = avio_size(context->pb);
+    const auto begun = std::chrono::steady_clock::now();
+    std::int64_t frames = 0;
+    double share = 1;
+    AVPacket* packet = av_packet_alloc();
+    while (packet && av_read_frame(context, packet) >= 0) {
+        if (packet->stream_index == video)
+            ++frames;
+        av_packet_unref(packet);
+        if (std::chrono::steady_clock::now() - begun > std::chrono::seconds(5)) {
+            const std::int64_t read = avio_tell(context->pb);
+            if (read > 0 && size > read)
+                share = static_cast<double>(read) / static_cast<double>(size);
+            break;
+        }
+    }
+    av_packet_free(&packet);
+    const double seconds = static_cast<double>(frames) / rate / share;
+    if (frames == 0 || !(seconds > 0))
+        return;
+    context->duration = static_cast<std::int64_t>(seconds * AV_TIME_BASE);
+    if (context->bit_rate <= 0 && size > 0)
+        context->bit_rate = static_cast<std::int64_t>(static_cast<double>(size) * 8 / seconds);
+}
+
 int fail(int code) {
     char message[256] = "";
     if (av_strerror(code, message, sizeof message) < 0)
@@ -266,6 +315,7 @@ int runProbe(const std::string& path) {
     if (result >= 0 && context->nb_streams == 0)
         result = AVERROR_INVALIDDATA;
     if (result >= 0) {
+        measureLength(context);
         const std::string text = describe(context);
         writeAll(STDOUT_FILENO, text.data(), text.size());
     }

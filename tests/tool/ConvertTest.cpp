@@ -136,6 +136,40 @@ TEST_F(ConvertTest, AFinishedRunReportsTheWholeLengthAskedFor) {
     EXPECT_TRUE(times.empty() || times.back() < 4.0) << failed.out.toStdString();
 }
 
+TEST_F(ConvertTest, RawStreamsWithoutLengthOrSeekingConvertWholeAndCut) {
+    const auto length = [](const QString& file) {
+        return runProcess("ffprobe", {"-v", "error", "-show_entries", "format=duration", "-of",
+                                      "default=nw=1:nk=1", file})
+            .output.trimmed()
+            .toDouble();
+    };
+    const QString h264 = makeClip(dir.path(), "camera.h264", {"-c:v", "libx264", "-f", "h264"}, 2.0,
+                                  "160x120", true, false);
+    const QString mjpg = makeClip(dir.path(), "webcam.mjpg", {"-c:v", "mjpeg", "-f", "mjpeg"}, 2.0,
+                                  "160x120", true, false);
+    for (const QString& in : {h264, mjpg}) {
+        const std::string name = QFileInfo(in).fileName().toStdString();
+        const ProbeReading r = probe(in);
+        EXPECT_EQ(r.duration, "00:00:02") << name;
+        EXPECT_FALSE(r.bitrate.empty()) << name;
+        const ToolRun whole =
+            runTool({"-y", "-i", in, "-ss", "00:00:00", "-t", "00:00:03", "-vcodec", "mpeg4",
+                     path(QFileInfo(in).baseName() + ".avi")});
+        EXPECT_EQ(whole.exitCode, 0) << name << whole.err.toStdString();
+        EXPECT_NEAR(length(path(QFileInfo(in).baseName() + ".avi")), 2.0, 0.1) << name;
+    }
+    const ToolRun cut = runTool(
+        {"-y", "-i", h264, "-ss", "00:00:01", "-t", "0.5", "-vcodec", "mpeg4", path("cut.avi")});
+    EXPECT_EQ(cut.exitCode, 0) << cut.err.toStdString();
+    EXPECT_NEAR(length(path("cut.avi")), 0.5, 0.1);
+
+    // ffmpeg ends well having written no frame: that is no conversion.
+    const ToolRun past = runTool({"-y", "-i", clip("short.avi"), "-ss", "00:00:05", "-t", "1",
+                                  "-vcodec", "mpeg4", path("past.avi")});
+    EXPECT_NE(past.exitCode, 0);
+    EXPECT_TRUE(past.err.contains("nothing was converted")) << past.err.toStdString();
+}
+
 TEST_F(ConvertTest, FailuresGiveNonZeroStatus) {
     const QString out = path("out.avi");
     ToolRun run = runTool({"-y", "-i", path("missing.avi"), out});
