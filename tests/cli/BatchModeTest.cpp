@@ -553,50 +553,35 @@ TEST_F(BatchModeTest, AProbeHangingOnAFifoDiesWithTheProgram) {
     p.setProcessEnvironment(environment());
     p.start(programPath(), {"--convert", "--output", path("out"), path("stuck.avi")});
     ASSERT_TRUE(p.waitForStarted(10000));
-    // A probe is a tool told the FIFO's name, or one serving probes for this program: the
-    // server and the child it probes the FIFO in.
-    const auto parentOf = [](const QString& proc) {
-        const QByteArray stat = readFile(proc + "/stat");
+    // The probe is the tool serving this program's probes and the child it reads the FIFO in.
+    const auto parentOf = [](qint64 pid) {
+        const QByteArray stat = readFile(QStringLiteral("/proc/%1/stat").arg(pid));
         const QList<QByteArray> fields = stat.mid(stat.lastIndexOf(')') + 2).split(' ');
         return fields.size() > 1 ? fields[1].toLongLong() : 0;
     };
     QSet<QString> probes;
     const auto findProbes = [&] {
         QDirIterator procs("/proc", {}, QDir::Dirs | QDir::NoDotAndDotDot);
-        QHash<QString, qint64> parents;
         while (procs.hasNext()) {
             const QString proc = procs.next();
-            const QByteArray cmd = readFile(proc + "/cmdline");
-            if (cmd.contains(fifo) && (cmd.contains("probe.dat") || cmd.contains("register.dat")))
+            if (!readFile(proc + "/cmdline").contains("probe.dat"))
+                continue;
+            qint64 up = parentOf(QFileInfo(proc).fileName().toLongLong());
+            for (int depth = 0; depth < 2 && up > 1 && up != p.processId(); ++depth)
+                up = parentOf(up);
+            if (up == p.processId())
                 probes.insert(proc);
-            else if (cmd.contains("probe.dat") && cmd.contains("--serve"))
-                parents.insert(proc, parentOf(proc));
-        }
-        for (auto it = parents.begin(); it != parents.end(); ++it) {
-            qint64 up = it.value();
-            for (int depth = 0; depth < 3 && up > 1; ++depth) {
-                if (up == p.processId()) {
-                    probes.insert(it.key());
-                    break;
-                }
-                up = parentOf(QStringLiteral("/proc/%1").arg(up));
-            }
         }
         return probes.size();
     };
     const auto probing = [&] {
         return std::any_of(probes.begin(), probes.end(), [](const QString& proc) {
-            const QByteArray cmd = readFile(proc + "/cmdline");
-            return cmd.contains("probe.dat") || cmd.contains("register.dat");
+            return readFile(proc + "/cmdline").contains("probe.dat");
         });
     };
     QElapsedTimer t;
     t.start();
-    // Per file one tool names the FIFO; a server shows with its child.
-    while (t.elapsed() < 20000 && findProbes() < 2 &&
-           !std::any_of(probes.begin(), probes.end(), [&](const QString& proc) {
-               return readFile(proc + "/cmdline").contains(fifo);
-           }))
+    while (findProbes() < 2 && t.elapsed() < 20000)
         QThread::msleep(50);
     ASSERT_TRUE(probing()) << "the probe never started";
     ::kill(static_cast<pid_t>(p.processId()), SIGKILL);
