@@ -70,8 +70,8 @@ QString outputFileName(const QString& folder, const QString& title, const QStrin
     safe.replace(u'/', u'_').replace(u'\\', u'_');
     if (safe == QLatin1String("..") || safe == QLatin1String("."))
         safe.replace(u'.', u'_');
-    const qsizetype dot = safe.lastIndexOf(u'.');
-    QString name = folder + (dot < 0 ? safe : safe.left(dot)) + extension;
+    // The title has already lost its extension; whatever dots remain are part of its name.
+    QString name = folder + safe + extension;
     NameClaim result;
     for (int n = 1; (result = claim(name)) == NameClaim::Taken; ++n)
         name = folder + safe + u'_' + QString::number(n) + extension;
@@ -146,16 +146,8 @@ void fillJob(intputrec& job, const ConversionInputs& in, const ClaimName& claim)
     }
 
     job.arate.clear();
-    if (!job.abitrate.isEmpty() && !disc) {
-        if (narrowBand(ext))
-            job.arate = QStringLiteral(" -ar 8000 ");
-        else if (audioBits > 192000)
-            job.arate = QStringLiteral(" -ar 48000 ");
-        else if (audioBits > 64000)
-            job.arate = QStringLiteral(" -ar 44100 ");
-        else
-            job.arate = QStringLiteral(" -ar 22050 ");
-    }
+    if (!job.abitrate.isEmpty() && !disc)
+        job.arate = QStringLiteral(" -ar ") + QString::number(jobSampleRate(audioBits, ext)) + u' ';
 
     job.achannels = narrowBand(ext) ? QStringLiteral(" -ac 1 ")
                                     : QStringLiteral(" -ac ") +

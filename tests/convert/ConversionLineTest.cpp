@@ -44,10 +44,14 @@ TEST(ConversionLine, TheWorkedExampleGivesTheExactLine) {
 }
 
 TEST(ConversionLine, OutputNamesAvoidExistingFiles) {
-    QSet<QString> taken{"/o/holiday.mp4"};
+    QSet<QString> taken{"/o/holiday.part1.mp4"};
     const auto exists = [&](const QString& f) {
         return taken.contains(f) ? NameClaim::Taken : NameClaim::Ours;
     };
+    // Dotted titles keep every part: episodes and dates must not share one short name.
+    EXPECT_EQ(outputFileName("/o/", "Show.S01E01", ".mp3", exists), "/o/Show.S01E01.mp3");
+    EXPECT_EQ(outputFileName("/o/", "2023.06.01 Beach", ".mp4", exists), "/o/2023.06.01 Beach.mp4");
+    EXPECT_EQ(outputFileName("/o/", "Mr. Jones", ".mp3", exists), "/o/Mr. Jones.mp3");
     EXPECT_EQ(outputFileName("/o/", "holiday.part1", ".mp4", exists), "/o/holiday.part1_1.mp4");
     taken << "/o/holiday.part1_1.mp4";
     EXPECT_EQ(outputFileName("/o/", "holiday.part1", ".mp4", exists), "/o/holiday.part1_2.mp4");
