@@ -5,6 +5,8 @@
 #include "profiles/Catalogue.h"
 
 #include <QLocale>
+#include <QRegularExpression>
+#include <algorithm>
 #include <limits>
 
 namespace vc {
@@ -140,6 +142,22 @@ RateResult audioBitsPerSecond(const ProfileState& profile, const ParameterChoice
     return kbps;
 }
 
+int jobSampleRate(std::int64_t audioBitsPerSecond, const QString& extension) {
+    if (isNarrowBand(extension))
+        return 8000;
+    if (audioBitsPerSecond > 192000)
+        return 48000;
+    return audioBitsPerSecond > 64000 ? 44100 : 22050;
+}
+
+int pcmSampleBits(const ProfileState& profile) {
+    static const QRegularExpression pcm(QStringLiteral("\\bpcm_(?:[su](\\d+)|(alaw|mulaw))"));
+    const QRegularExpressionMatch match = pcm.match(profile.options);
+    if (!match.hasMatch())
+        return 0;
+    return match.captured(2).isEmpty() ? match.captured(1).toInt() : 8;
+}
+
 QString estimateText(std::int64_t totalKbps, std::int64_t seconds) {
     const double megabytes =
         static_cast<double>(totalKbps * seconds) / 8.0 / 1024.0 * 1000.0 / 1024.0;
@@ -158,8 +176,15 @@ EstimateResult estimate(const ProfileState& profile, const ParameterChoice& choi
         if (!video.ok())
             return {{}, video.error};
         total = video.value.value_or(0);
-        if (profile.extension == QLatin1String(".wav")) {
-            total += WavAudioRate;
+        if (const int bits = pcmSampleBits(profile)) {
+            // PCM ignores the rate asked for: its size is the sample rate the job sets.
+            const RateResult asked = audioBitsPerSecond(profile, choice, source);
+            if (!asked.ok())
+                return {{}, asked.error};
+            const int channels = std::max(choice.channelIndex, 0) + 1;
+            if (asked.value)
+                total += std::int64_t{jobSampleRate(*asked.value, profile.extension)} * channels *
+                         bits / 1000;
         } else {
             const RateResult audio = audioRate(profile, choice, source);
             if (!audio.ok())

@@ -34,7 +34,6 @@ std::array<double, QualityLevelCount> videoFactors(int profile);
 
 // Whole totals of the disc targets, kbit/s, for the estimate only; none for other profiles.
 std::optional<int> discTargetRate(int profile);
-inline constexpr int WavAudioRate = 1500;
 // What lossless audio of 16-bit stereo at 44.1 kHz typically packs into, kbit/s.
 inline constexpr int LosslessAudioRate = 900;
 
@@ -93,6 +92,14 @@ RateResult audioRate(const ProfileState& profile, const ParameterChoice& choice,
 // outputs, which take no rate.
 RateResult audioBitsPerSecond(const ProfileState& profile, const ParameterChoice& choice,
                               const SourceInfo& source);
+
+// The sample rate a job asks for along with an audio rate in bit/s: high rates get 48 kHz,
+// speech-like rates 22.05 kHz, narrow-band outputs 8 kHz.
+int jobSampleRate(std::int64_t audioBitsPerSecond, const QString& extension);
+
+// Bits per sample of an output whose option string asks for uncompressed (PCM) sound; 0 for
+// compressed sound.
+int pcmSampleBits(const ProfileState& profile);
 
 // "116.44MB": (kbps * seconds) / 8 / 1024 * 1000 / 1024 with two decimals in the user's
 // number format, without group separators.

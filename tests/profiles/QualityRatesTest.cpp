@@ -165,10 +165,18 @@ TEST_F(QualityRates, EstimateRules) {
     // 640x480 "Normal" on a generic row: 1598 + 128 kbit/s for ten minutes.
     EXPECT_EQ(estimate(profile(1), levels("640x480", 2, 2), Source).text,
               estimateText(1598 + 128, 600));
-    // ".wav" counts 1500 for audio whatever the level.
-    const ProfileState wav = profile(20, {"*", "", "", "", ""});
-    for (int level = 0; level < 5; ++level)
-        EXPECT_EQ(estimate(wav, levels("320x240", 2, level), Source).text, estimateText(1500, 600));
+    // PCM outputs count the sample rate the job sets, the channels and the sample size, not
+    // the audio box's compressed rate: 16-bit stereo at 44.1 kHz is 1411 kbit/s.
+    for (const auto& [number, codec] :
+         {std::pair{20, "pcm_s16le"}, std::pair{22, "pcm_s16be"}, std::pair{25, "pcm_s16be"}}) {
+        ProfileState pcm = profile(number, {"*", "", "", "", ""});
+        pcm.options = QStringLiteral("-vn -acodec ") + codec;
+        EXPECT_EQ(estimate(pcm, levels("320x240", 2, 2), Source).text, estimateText(1411, 600));
+        EXPECT_EQ(estimate(pcm, levels("320x240", 2, 0), Source).text, estimateText(1536, 600));
+        ParameterChoice mono = levels("320x240", 2, 4);
+        mono.channelIndex = 0;
+        EXPECT_EQ(estimate(pcm, mono, Source).text, estimateText(352, 600));
+    }
     const ProfileState amr = profile(71, {"*", "", "", "", ""});
     EXPECT_EQ(estimate(amr, levels("320x240", 2, 4), Source).text, estimateText(5, 600));
     // Disc targets count their fixed totals.
