@@ -158,13 +158,15 @@ RemovePlan planRemove(const QList<bool>& selected) {
 namespace {
 
 // Every extension the program takes, as "All Support Format" lists them; a folder scan takes the
-// same, so that nothing the dialog offers is skipped in a folder.
+// same, so that nothing the dialog offers is skipped in a folder. Everything the program writes
+// is among them, so its own outputs can be converted again.
 const QStringList& supportedExtensions() {
     static const QStringList extensions{
-        "avi",   "mpg", "mpeg", "wmv",  "asf",  "asx",  "mov",  "dat", "qt",  "vob",
-        "3gp",   "3g2", "mp4",  "m4v",  "rm",   "rmvb", "ram",  "mkv", "flv", "mjpg",
-        "mjpeg", "ts",  "m2ts", "h264", "xwmv", "yuv",  "webm", "ogv", "mts", "m2t",
-        "m4a",   "mp3", "wav",  "ogg",  "opus", "flac", "aac",  "wma"};
+        "avi",  "mpg",  "mpeg", "wmv",  "asf", "asx", "mov", "dat",  "qt",    "vob", "3gp",  "3g2",
+        "mp4",  "m4v",  "rm",   "rmvb", "ram", "mkv", "flv", "mjpg", "mjpeg", "ts",  "m2ts", "h264",
+        "xwmv", "yuv",  "webm", "ogv",  "mts", "m2t", "m4a", "mp3",  "wav",   "ogg", "opus", "flac",
+        "aac",  "wma",  "aiff", "aif",  "au",  "amr", "ac3", "mp2",  "ra",    "swf", "oga",  "mka",
+        "m4b",  "weba", "wv",   "ape",  "caf", "dv",  "mod", "tod",  "vro",   "mxf", "f4v",  "m2v"};
     return extensions;
 }
 

@@ -1,4 +1,5 @@
 #include "media/SourceRecords.h"
+#include "profiles/Catalogue.h"
 
 #include <gtest/gtest.h>
 
@@ -121,6 +122,18 @@ TEST(SourceRecords, AFolderScanTakesEverythingTheDialogOffers) {
          {"mkv", "mov", "ts", "m2ts", "3g2", "dat", "webm", "ogv", "mts", "m2t", "m4a", "mp3",
           "wav", "ogg", "opus", "flac", "aac", "wma"}) {
         EXPECT_TRUE(isScannedExtension("clip." + extension)) << extension.toStdString();
+        EXPECT_TRUE(all.contains("*." + extension + ' ') || all.endsWith("*." + extension + ')'))
+            << extension.toStdString();
+    }
+    // What the program writes, and what phones, camcorders, disc recorders and music
+    // libraries hand it, can be added again.
+    for (int number = 1; number <= 139; ++number) {
+        if (const QString ext = profileExtension(number); !ext.isEmpty()) {
+            EXPECT_TRUE(isScannedExtension("clip" + ext)) << number;
+        }
+    }
+    for (const QString extension : {"oga", "mka", "m4b", "aif", "dv", "mod", "tod", "vro", "mxf",
+                                    "f4v", "m2v", "wv", "ape", "caf", "weba"}) {
         EXPECT_TRUE(all.contains("*." + extension + ' ') || all.endsWith("*." + extension + ')'))
             << extension.toStdString();
     }
