@@ -1,5 +1,7 @@
 #include "app/CloseSignals.h"
 
+#include "common/Signals.h"
+
 #include <QSocketNotifier>
 #include <csignal>
 #include <fcntl.h>
@@ -32,17 +34,15 @@ CloseSignals::CloseSignals(std::function<void()> onSignal, QObject* parent)
         if (caught && onSignal_)
             onSignal_();
     });
-    struct sigaction action {};
-    action.sa_handler = onSignalCaught;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
     for (const int signal : Signals)
-        sigaction(signal, &action, nullptr);
+        caught_[signal] = catchUnlessIgnored(signal, onSignalCaught);
 }
 
 CloseSignals::~CloseSignals() {
-    for (const int signal : Signals)
-        std::signal(signal, SIG_DFL);
+    for (const auto& [signal, caught] : caught_) {
+        if (caught)
+            std::signal(signal, SIG_DFL);
+    }
 }
 
 } // namespace vc

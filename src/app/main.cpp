@@ -3,6 +3,7 @@
 #include "app/SingleInstance.h"
 #include "cli/BatchRun.h"
 #include "common/FileNames.h"
+#include "common/Signals.h"
 #include "shell/Dialogs.h"
 
 #include <QApplication>
@@ -29,6 +30,7 @@ int runBatch(int argc, char** argv, const QStringList& arguments) {
 } // namespace
 
 int main(int argc, char** argv) {
+    vc::ensureStandardDescriptors();
     // Not QCoreApplication::arguments(): a name in another encoding than UTF-8 must keep its
     // bytes.
     QStringList arguments;

@@ -1,9 +1,12 @@
 #include "cli/BatchRun.h"
 
+#include "common/Signals.h"
+
 #include "cli/BatchChoices.h"
 #include "cli/ProbeQueue.h"
 #include "common/Clock.h"
 #include "common/FileNames.h"
+#include "common/Signals.h"
 #include "common/Version.h"
 #include "convert/BatchControl.h"
 #include "convert/BatchProgress.h"
@@ -480,12 +483,8 @@ bool catchStopSignals() {
         return true;
     if (::pipe2(signalPipe, O_CLOEXEC | O_NONBLOCK) != 0)
         return false;
-    struct sigaction action {};
-    action.sa_handler = onSignal;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
     for (const int signal : {SIGINT, SIGTERM, SIGHUP})
-        sigaction(signal, &action, nullptr);
+        catchUnlessIgnored(signal, onSignal);
     return true;
 }
 

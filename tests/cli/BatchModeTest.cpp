@@ -483,6 +483,27 @@ TEST_F(BatchModeTest, SettingsThatAreNoFilesGiveDefaultsAndSigtermStillEndsTheRu
     EXPECT_EQ(QFileInfo(configFile("pro VideoConverter.ini")).symLinkTarget(), "/dev/zero");
 }
 
+// Service managers and cron may start us with no console at all, and nohup with hang-ups
+// ignored: neither may cost the conversion.
+TEST_F(BatchModeTest, NoConsoleAndIgnoredHangupsStillConvert) {
+    test::makeClip(dir.path(), "long.mpg", {}, 20.0, "320x240");
+    QProcess p;
+    p.setProcessEnvironment(environment());
+    p.start("/bin/sh", {"-c", "trap '' HUP; exec \"$0\" \"$@\" <&- >&- 2>&-", programPath(),
+                        "--convert", "--jobs", "1", "--profile", "102", "--size", "3", "--output",
+                        path("out"), path("long.mpg")});
+    ASSERT_TRUE(p.waitForStarted(10000));
+    QElapsedTimer t;
+    t.start();
+    while (QFileInfo(path("out/long.avi")).size() == 0 && t.elapsed() < 60000)
+        QThread::msleep(20);
+    ::kill(static_cast<pid_t>(p.processId()), SIGHUP);
+    ASSERT_TRUE(p.waitForFinished(120000));
+    EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(p.exitCode(), 0);
+    EXPECT_NEAR(durationOf(probeFields(path("out/long.avi"))), 20.0, 0.5);
+}
+
 // The window, driven offscreen by a helper, and batch mode get the same remembered settings,
 // files and choices; every job they launch must be the same command line.
 TEST_F(BatchModeTest, BatchModeBuildsTheWindowsCommandLines) {

@@ -246,3 +246,19 @@ TEST(BatchChoices, ListsEveryProfileWithItsSizes) {
 }
 
 } // namespace vc::cli
+
+namespace vc::cli {
+
+// A Slurm task without processor binding, or a container with a CPU quota, must not run a
+// conversion per processor of the whole machine.
+TEST(BatchOptions, TheDefaultJobsAreTheSchedulersShare) {
+    EXPECT_EQ(processorShare(16, {}, {}), 16);
+    EXPECT_EQ(processorShare(16, "1", {}), 1);
+    EXPECT_EQ(processorShare(4, "8", {}), 4);
+    EXPECT_EQ(processorShare(16, "junk", {"max 100000\n"}), 16);
+    EXPECT_EQ(processorShare(16, {}, {"max 100000\n", "150000 100000\n"}), 2);
+    EXPECT_EQ(processorShare(16, "3", {"50000 100000"}), 1);
+    EXPECT_EQ(processorShare(0, {}, {}), 1);
+}
+
+} // namespace vc::cli
