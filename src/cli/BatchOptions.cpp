@@ -100,7 +100,9 @@ Mode modeOf(const QStringList& arguments) {
 }
 
 std::optional<int> parseClock(const QString& text) {
-    static const QRegularExpression clock(QStringLiteral("^(\\d{2,6}):([0-5]\\d):([0-5]\\d)$"));
+    // Lengths are whole seconds in an int everywhere after this; 99:59:59 is the clock's
+    // own limit and keeps every sum of them far from overflowing.
+    static const QRegularExpression clock(QStringLiteral("^(\\d{2}):([0-5]\\d):([0-5]\\d)$"));
     const QRegularExpressionMatch m = clock.match(text);
     if (!m.hasMatch())
         return std::nullopt;

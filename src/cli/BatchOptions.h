@@ -57,7 +57,7 @@ struct ParseResult {
 // the options, in window mode as well, whose other arguments are files and folders.
 ParseResult parseArguments(const QStringList& arguments);
 
-// "hh:mm:ss" with two-digit minutes and seconds below 60; the hours may grow wider.
+// "hh:mm:ss" with two digits each, minutes and seconds below 60: at most 99:59:59.
 std::optional<int> parseClock(const QString& text);
 // "BEGIN-END" in clock text, ending after it begins.
 std::optional<CutRange> parseCut(const QString& text);

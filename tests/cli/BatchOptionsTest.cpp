@@ -128,7 +128,8 @@ TEST(BatchOptions, RefusesWhatCannotBeMeant) {
               std::string::npos);
     EXPECT_NE(error({"--list-profiles", "extra"}).find("no further"), std::string::npos);
     for (const char* cut : {"10-60", "00:00:60-00:01:00", "00:01:00-00:00:10", "00:00:10-00:00:10",
-                            "00:00:10", "0:00:10-00:00:20", "00:00:10-00:00:20-00:00:30"})
+                            "00:00:10", "0:00:10-00:00:20", "00:00:10-00:00:20-00:00:30",
+                            "999999:00:00-999999:00:01", "100:00:00-100:00:01"})
         EXPECT_NE(error({"--convert", "--cut", cut, "a"}).find("--cut"), std::string::npos) << cut;
 }
 
