@@ -25,22 +25,19 @@ bool isClockText(const QString& text) {
     return clock.match(text).hasMatch();
 }
 
-// The length is in whole seconds, the source is not: a part that runs to the end asks for a
-// second more, so its last fraction of a second is kept (the tool stops at the end anyway),
-// and progress counts against that length. A length that cannot be read at all asks for
-// no limit rather than for nothing.
-void setLength(intputrec& job, const ConversionInputs& in) {
+// A part that runs to the source's end asks for no length: a header's length may be an
+// estimate or a lie, and the tool reads to the real end. A whole item asks for no start
+// either, as seeking some containers to their start loses sound. The progress counts
+// against the probed length; 0 when it cannot be read.
+void setRange(intputrec& job, const ConversionInputs& in) {
     const std::int64_t seconds = clockToSeconds(in.source.duration);
-    if (!in.toEnd) {
+    job.seconds = isClockText(in.source.duration) ? static_cast<int>(seconds) : 0;
+    job.start.clear();
+    job.length.clear();
+    if (!in.toEnd || in.cutbegin > 0)
+        job.start = QStringLiteral(" -ss ") + secondsToClock(in.cutbegin);
+    if (!in.toEnd)
         job.length = QStringLiteral(" -t ") + in.source.duration;
-        job.seconds = static_cast<int>(seconds);
-    } else if (isClockText(in.source.duration)) {
-        job.length = QStringLiteral(" -t ") + secondsToClock(seconds + 1);
-        job.seconds = static_cast<int>(seconds + 1);
-    } else {
-        job.length.clear();
-        job.seconds = 0;
-    }
 }
 
 } // namespace
@@ -152,8 +149,7 @@ void fillJob(intputrec& job, const ConversionInputs& in, const ClaimName& claim)
     job.achannels = narrowBand(ext) ? QStringLiteral(" -ac 1 ")
                                     : QStringLiteral(" -ac ") +
                                           QString::number(std::max(in.choice.channelIndex, 0) + 1);
-    job.start = QStringLiteral(" -ss ") + secondsToClock(in.cutbegin);
-    setLength(job, in);
+    setRange(job, in);
 
     job.extra = in.profile.options;
     if (disc) {

@@ -111,6 +111,7 @@ void ConvertRunner::Launch(const intputrec& job) {
     }
     process_ = new QProcess(this);
     pid_ = 0;
+    progress_ = 0;
     collector_ = OutputCollector();
     assembler_ =
         std::make_unique<LineAssembler>([this](std::string_view line) { handleLine(line); });
@@ -172,7 +173,7 @@ void ConvertRunner::handleLine(std::string_view line) {
         return;
     const std::optional<std::int64_t> value = progressValue(reported, job_.seconds);
     if (value)
-        ShowProgress(*value);
+        ShowProgress(heldProgress(progress_, *value));
     else
         ShowBar(0); // a job of unknown length has no percentage to show
     lastProgressLine_ = QString::fromLocal8Bit(line.data(), static_cast<qsizetype>(line.size()));

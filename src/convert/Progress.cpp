@@ -2,6 +2,8 @@
 
 #include "common/Rounding.h"
 
+#include <algorithm>
+
 namespace vc {
 
 std::int64_t reportedSeconds(std::string_view line) {
@@ -33,6 +35,11 @@ std::int64_t reportedSeconds(std::string_view line) {
 
 std::optional<std::int64_t> progressValue(std::int64_t reported, std::int64_t seconds) {
     return mulDivRound(reported, 10000, seconds);
+}
+
+std::int64_t heldProgress(std::int64_t previous, std::int64_t value) {
+    constexpr std::int64_t JustBelowTheEnd = 9999;
+    return std::min(std::max(previous, value), JustBelowTheEnd);
 }
 
 QString progressStatusText(std::int64_t value) {

@@ -15,6 +15,11 @@ std::int64_t reportedSeconds(std::string_view line);
 // runs past the expected length. No value for a job of length 0.
 std::optional<std::int64_t> progressValue(std::int64_t reported, std::int64_t seconds);
 
+// The value to show after `previous` in the same run: a run that goes past the probed length
+// (the header's length was short, or a second attempt starts over) holds just below the end,
+// which only the run's end reaches, and never moves back.
+std::int64_t heldProgress(std::int64_t previous, std::int64_t value);
+
 // "50.34%": at least two digits before the point and exactly two after.
 QString progressStatusText(std::int64_t value);
 

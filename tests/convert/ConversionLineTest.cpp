@@ -143,24 +143,30 @@ TEST(ConversionLine, SizeBoxRules) {
 }
 
 TEST(ConversionLine, APartRunningToTheEndKeepsItsLastFraction) {
+    // A whole item asks for neither start nor length: the tool reads to the real end.
     ConversionInputs in = aviInputs();
     in.toEnd = true;
     intputrec job;
     fillJob(job, in, none);
-    EXPECT_EQ(job.length, " -t 00:01:31");
-    EXPECT_EQ(job.seconds, 91);
-    in.source.duration = "00:00:00"; // under a second
-    fillJob(job, in, none);
-    EXPECT_EQ(job.length, " -t 00:00:01");
-    EXPECT_EQ(job.seconds, 1);
-    in.source.duration = "N/A, sta"; // no known length: no limit rather than none at all
+    EXPECT_EQ(job.start, "");
+    EXPECT_EQ(job.length, "");
+    EXPECT_EQ(job.seconds, 90);
+    EXPECT_FALSE(commandLine(job).contains(" -t ")) << commandLine(job).toStdString();
+    in.source.duration = "N/A, sta"; // no known length
     fillJob(job, in, none);
     EXPECT_EQ(job.length, "");
     EXPECT_EQ(job.seconds, 0);
-    // A cut that ends before the end keeps its whole seconds.
-    in.toEnd = false;
+    // A cut to the end starts where it begins and has no length either.
+    in.cutbegin = 40;
     in.source.duration = "00:00:50";
     fillJob(job, in, none);
+    EXPECT_EQ(job.start, " -ss 00:00:40");
+    EXPECT_EQ(job.length, "");
+    EXPECT_EQ(job.seconds, 50);
+    // A cut that ends before the end keeps its whole seconds.
+    in.toEnd = false;
+    fillJob(job, in, none);
+    EXPECT_EQ(job.start, " -ss 00:00:40");
     EXPECT_EQ(job.length, " -t 00:00:50");
     EXPECT_EQ(job.seconds, 50);
 }

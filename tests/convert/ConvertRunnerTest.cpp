@@ -101,7 +101,7 @@ TEST_F(RunnerTest, StatusLinesBecomeProgressAndTheHintLagsOneReport) {
     EXPECT_FALSE(end.crashed);
     EXPECT_EQ(end.exitCode, 0);
     // The half-written second report already reads as one, thanks to the old line's tail.
-    EXPECT_EQ(statuses, (QStringList{"12.00%", "50.00%", "50.00%", "101.00%"}));
+    EXPECT_EQ(statuses, (QStringList{"12.00%", "50.00%", "50.00%", "99.99%"}));
     // First report shows an empty hint; each later one shows the report before it.
     EXPECT_EQ(hint.history, (QStringList{"", "frame=  1 time=12.34 bitrate= 900.0kbits/s",
                                          "frame=  2 time=50.34 bitrate= 900.0kbits/s",
@@ -110,6 +110,18 @@ TEST_F(RunnerTest, StatusLinesBecomeProgressAndTheHintLagsOneReport) {
     EXPECT_EQ(runner.lastProgressLine(), ""); // cleared for the next run
     EXPECT_FALSE(runner.running());
     EXPECT_FALSE(runner.active());
+}
+
+TEST_F(RunnerTest, ARunPastTheProbedLengthHoldsJustBelowTheEndAndNeverMovesBack) {
+    // The header said 10 s; the tool reads on to 14 s, and a second attempt starts over.
+    script("out time=9.50 bitrate=1\\r\nsleep 50\n"
+           "out time=12.00 bitrate=1\\r\nsleep 50\n"
+           "out time=3.00 bitrate=1\\r\nsleep 50\n"
+           "out time=14.00 bitrate=1\\r\\n\n");
+    runToEnd(job(10));
+    EXPECT_EQ(statuses, (QStringList{"90.00%", "99.99%", "99.99%", "99.99%"}));
+    runToEnd(job(100)); // the next run starts from nothing
+    EXPECT_EQ(statuses.mid(4), (QStringList{"09.00%", "12.00%", "12.00%", "14.00%"}));
 }
 
 TEST_F(RunnerTest, EveryLineIsDeliveredBeforeTheEndReport) {
