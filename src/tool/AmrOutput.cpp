@@ -1,6 +1,7 @@
 #include "Child.h"
 #include "Convert.h"
 #include "StatusLine.h"
+#include "Verdict.h"
 
 #include <opencore-amrnb/interf_enc.h>
 
@@ -225,6 +226,12 @@ int runAmr(const ConvertCall& call) {
         writer.write(statusOf(file));
     }
     writer.finish();
+    if (status == 0) {
+        if (const std::optional<std::string> missing = missingFromOutput(call, statusOf(file))) {
+            sayLast(*missing);
+            status = 1;
+        }
+    }
     if (status != 0 && file.opened())
         unlink(path.c_str());
     return status;

@@ -4,6 +4,7 @@
 #include "Child.h"
 #include "Dvd.h"
 #include "StatusLine.h"
+#include "Verdict.h"
 
 #include <algorithm>
 #include <atomic>
@@ -20,52 +21,22 @@
 
 namespace vc::tool {
 
+void sayLast(const std::string& sentence) {
+    const std::string line = sentence + "\r\n";
+    writeAll(STDOUT_FILENO, line.data(), line.size());
+}
+
 namespace {
 
 constexpr int ProgressFd = 3;
 constexpr char EncoderRefused[] = "Error while opening encoder";
-
-// "00:00:50", "50", "50.5" as seconds.
-std::optional<double> lengthOption(const std::string& text) {
-    double seconds = 0;
-    std::size_t from = 0;
-    for (int part = 0; part < 3 && from <= text.size(); ++part) {
-        const std::size_t colon = text.find(':', from);
-        const std::string piece = text.substr(from, colon - from);
-        char* end = nullptr;
-        const double value = std::strtod(piece.c_str(), &end);
-        if (piece.empty() || end != piece.c_str() + piece.size())
-            return std::nullopt;
-        seconds = seconds * 60 + value;
-        if (colon == std::string::npos)
-            return seconds;
-        from = colon + 1;
-    }
-    return std::nullopt;
-}
-
-// ffmpeg's last time is where its last packet starts, short of the length it was asked for,
-// and the caller asks for a whole item as its whole seconds plus one, so that no fraction is
-// cut. A run that ended well has converted all it was asked for: it says so, and the progress
-// counted against that length reaches 100%.
-void reportWholeLength(StatusWriter& writer, const ProgressReader& reader,
-                       const ConvertCall& call) {
-    const std::optional<std::string> t = optionValue(call, {"-t"});
-    if (!reader.last() || !t)
-        return;
-    const std::optional<double> asked = lengthOption(*t);
-    if (!asked || *asked <= reader.last()->seconds)
-        return;
-    Status status = *reader.last();
-    status.seconds = *asked;
-    writer.write(status);
-}
 
 // One ffmpeg run, its standard error passed on as it comes and its end kept for a diagnosis.
 struct Run {
     bool started = false;
     int status = 1;
     bool progressed = false;
+    std::optional<Status> last; // ffmpeg's last progress report
     std::string errors;
 };
 
@@ -79,8 +50,8 @@ void keepTail(std::string& kept, std::string_view data) {
 // Writes ffmpeg's input to the descriptor it is given, which it closes.
 using Feed = std::function<void(int fd, const std::atomic<bool>& stop)>;
 
-Run runFfmpeg(const ConvertCall& call, const Args& ffmpegArgs, StatusWriter& writer,
-              const Feed& feed = {}) {
+Run runFfmpeg([[maybe_unused]] const ConvertCall& call, const Args& ffmpegArgs,
+              StatusWriter& writer, const Feed& feed = {}) {
     Run run;
     int progress[2];
     int errors[2];
@@ -171,14 +142,7 @@ Run runFfmpeg(const ConvertCall& call, const Args& ffmpegArgs, StatusWriter& wri
         feeder.join();
     }
     run.progressed = reader.last().has_value();
-    // ffmpeg ends well even when no frame reached the output; such a file is no conversion.
-    if (run.status == 0 &&
-        run.errors.find("Output file is empty, nothing was encoded") != std::string::npos) {
-        complain("nothing was converted");
-        run.status = 1;
-    }
-    if (run.status == 0)
-        reportWholeLength(writer, reader, call);
+    run.last = reader.last();
     return run;
 }
 
@@ -193,9 +157,30 @@ bool settingsRefused(const Run& run) {
            run.errors.find("Could not write header") != std::string::npos;
 }
 
-void sayLast(const std::string& sentence) {
-    const std::string line = sentence + "\r\n";
-    writeAll(STDOUT_FILENO, line.data(), line.size());
+// The end of a run: ffmpeg ending well is not enough, the output must hold what was asked.
+// A good run's progress ends at the length converted, a cut's at the length it asked for;
+// a failed one ends on its reason, never on a status line.
+int concluded(const ConvertCall& call, const Run& run, StatusWriter& writer) {
+    if (stopRequested()) {
+        writer.finish();
+        return run.status;
+    }
+    std::optional<std::string> reason;
+    if (run.status == 0) {
+        reason = missingFromOutput(call, run.last);
+        if (!reason && run.last) {
+            Status status = *run.last;
+            status.seconds = askedLength(call).value_or(writtenSeconds(call, status));
+            if (status.seconds > run.last->seconds)
+                writer.write(status);
+        }
+    } else if (run.started) {
+        reason = failureReason(call, run.errors);
+    }
+    writer.finish();
+    if (reason)
+        sayLast(*reason);
+    return reason && run.status == 0 ? 1 : run.status;
 }
 
 int runDvdConvert(const ConvertCall& call, const DvdAddress& address) {
@@ -214,8 +199,7 @@ int runDvdConvert(const ConvertCall& call, const DvdAddress& address) {
                                   if (!disc->feed(*title, from, fd, stop))
                                       complain("the disc could not be read");
                               });
-    writer.finish();
-    return run.status;
+    return concluded(call, run, writer);
 }
 
 } // namespace
@@ -229,10 +213,8 @@ int runConvert(const ConvertCall& call) {
     const bool outputExisted = call.output && access(call.args[*call.output].c_str(), F_OK) == 0;
     StatusWriter writer(STDOUT_FILENO);
     Run run = runFfmpeg(call, ffmpegConvertArgs(call, ProgressFd), writer);
-    if (!failedAtStart(run) || !settingsRefused(run)) {
-        writer.finish();
-        return run.status;
-    }
+    if (!failedAtStart(run) || !settingsRefused(run))
+        return concluded(call, run, writer);
 
     // An encoder or muxer that refused the sound: try once more with the nearest setting
     // they take. Asked only now, so a run that goes well never pays for the libraries.
@@ -245,10 +227,10 @@ int runConvert(const ConvertCall& call) {
             again = parseCall(args);
         }
         run = runFfmpeg(again, ffmpegConvertArgs(again, ProgressFd), writer);
+        if (!failedAtStart(run))
+            return concluded(again, run, writer);
     }
     writer.finish();
-    if (!failedAtStart(run))
-        return run.status;
 
     std::optional<std::string> advice = audioAdvice(audio.verdict);
     const bool soundIsFine = audio.verdict == AudioFit::Verdict::NoSound ||
@@ -260,6 +242,8 @@ int runConvert(const ConvertCall& call) {
                  "Frame Size or Video Quality.";
     if (advice)
         sayLast(*advice);
+    else if (const std::optional<std::string> reason = failureReason(call, run.errors))
+        sayLast(*reason);
     return run.status;
 }
 
