@@ -56,21 +56,46 @@ std::size_t inputCount(const ConvertCall& call) {
     return count;
 }
 
-// Index of an "-ss" that stands among the output options, if moving it is safe. Raw
-// elementary streams cannot be sought: asked to seek one before reading it, ffmpeg encodes
-// nothing at all, so theirs stays where it is and ffmpeg decodes its way to the start.
-std::optional<std::size_t> outputSeek(const ConvertCall& call) {
+// Where an output-side "-ss" goes. Most containers seek exactly, so it moves before the
+// input and ffmpeg seeks instead of decoding everything before the start. Raw elementary
+// streams cannot be sought at all (ffmpeg then encodes nothing), so theirs stays where it is
+// and ffmpeg decodes its way there. FLV, MPEG transport and program streams seek by their
+// timestamps without an index and may land past the start or lose sound after it: the seek
+// goes to a while before the start and the decoding does the rest.
+struct Seek {
+    std::size_t index = 0; // of the output-side "-ss"
+    std::optional<std::string> before;
+    std::optional<std::string> after;
+};
+
+std::optional<Seek> outputSeek(const ConvertCall& call) {
     if (!call.input || !call.output || inputCount(call) != 1)
-        return std::nullopt;
-    static const std::vector<std::string> raw{"h264", "264", "mjpg", "mjpeg"};
-    if (std::find(raw.begin(), raw.end(), extensionOf(call.args[*call.input])) != raw.end())
         return std::nullopt;
     std::optional<std::size_t> found;
     for (std::size_t i = *call.input + 1; i + 1 < *call.output; ++i) {
         if (call.args[i] == "-ss")
             found = i;
     }
-    return found;
+    if (!found)
+        return std::nullopt;
+    static const std::vector<std::string> raw{"h264", "264", "mjpg", "mjpeg"};
+    static const std::vector<std::string> loose{"flv", "f4v", "ts",  "m2ts", "mts", "m2t",
+                                                "tp",  "trp", "mpg", "mpeg", "vob", "mod",
+                                                "tod", "vro", "m2p", "ps"};
+    const std::string ext = extensionOf(call.args[*call.input]);
+    const std::string& start = call.args[*found + 1];
+    Seek seek{*found, start, std::nullopt};
+    if (std::find(raw.begin(), raw.end(), ext) != raw.end())
+        return std::nullopt;
+    if (std::find(loose.begin(), loose.end(), ext) == loose.end())
+        return seek;
+    constexpr double Margin = 10; // decoded: longer than the key frame spacing of recordings
+    const std::optional<double> seconds = clockSeconds(start);
+    if (!seconds || *seconds <= Margin)
+        return std::nullopt;
+    seek.before = std::to_string(*seconds - Margin);
+    seek.after = std::to_string(Margin);
+    return seek;
 }
 
 // Options in front of every ffmpeg run. Its informational messages end with a report that
@@ -87,10 +112,15 @@ Args commonOptions(const ConvertCall& call) {
 // named in `dropped` (each with its value).
 Args withoutOutput(const ConvertCall& call, const std::vector<std::string>& dropped = {}) {
     Args result = commonOptions(call);
-    const std::optional<std::size_t> seek = outputSeek(call);
+    const std::optional<Seek> seek = outputSeek(call);
     const std::size_t end = call.output.value_or(call.args.size());
     for (std::size_t i = 0; i < end; ++i) {
-        if (seek && (i == *seek || i == *seek + 1))
+        if (seek && i == seek->index && seek->after) {
+            result.insert(result.end(), {"-ss", *seek->after});
+            ++i;
+            continue;
+        }
+        if (seek && (i == seek->index || i == seek->index + 1))
             continue;
         if (call.input && i > *call.input && i + 1 < end &&
             std::find(dropped.begin(), dropped.end(), call.args[i]) != dropped.end()) {
@@ -99,7 +129,7 @@ Args withoutOutput(const ConvertCall& call, const std::vector<std::string>& drop
         }
         if (call.input && i + 1 == *call.input && seek) {
             result.push_back("-ss");
-            result.push_back(call.args[*seek + 1]);
+            result.push_back(*seek->before);
         }
         if (call.input == i)
             result.push_back(literalPath(call.args[i]));
@@ -174,6 +204,24 @@ std::string literalPath(const std::string& path) {
     return "file:" + path;
 }
 
+std::optional<double> clockSeconds(const std::string& text) {
+    double seconds = 0;
+    std::size_t from = 0;
+    for (int part = 0; part < 3 && from <= text.size(); ++part) {
+        const std::size_t colon = text.find(':', from);
+        const std::string piece = text.substr(from, colon - from);
+        char* end = nullptr;
+        const double value = std::strtod(piece.c_str(), &end);
+        if (piece.empty() || end != piece.c_str() + piece.size())
+            return std::nullopt;
+        seconds = seconds * 60 + value;
+        if (colon == std::string::npos)
+            return seconds;
+        from = colon + 1;
+    }
+    return std::nullopt;
+}
+
 std::optional<long> parseRate(const std::string& text) {
     if (text.empty())
         return std::nullopt;
@@ -208,10 +256,33 @@ ConvertCall withOpusRate(const ConvertCall& call) {
     return withOutputOption(call, {"-ar"}, "48000");
 }
 
+// RealMedia takes no packet over 64 kB, and RealVideo gives a large picture's frames more than
+// that at any rate (a 1080p phone clip's first frame alone takes 89 kB), so a kept source rate
+// always failed. The rate buffer is held to 60 kB, which no frame may outgrow, and the rate to
+// what frames of that size carry at the output's frame rate.
+ConvertCall withRealVideoRate(const ConvertCall& call) {
+    const std::string codec = outputOptionValue(call, {"-vcodec", "-c:v", "-codec:v"}).value_or("");
+    const bool realMedia = call.output && extensionOf(call.args[*call.output]) == "rm";
+    if (!(codec == "rv10" || codec == "rv20" || (codec.empty() && realMedia)) ||
+        hasOption(call, {"-vn", "-bufsize", "-maxrate"}))
+        return call;
+    constexpr long Buffer = 480000;
+    const std::optional<std::string> fps = outputOptionValue(call, {"-r"});
+    const double rate = fps ? std::atof(fps->c_str()) : 0;
+    const long most = std::lround(Buffer * (rate > 0 ? rate : 25));
+    ConvertCall fitted = withOutputOption(call, {"-maxrate"}, std::to_string(most));
+    fitted = withOutputOption(fitted, {"-bufsize"}, std::to_string(Buffer));
+    const std::optional<std::string> asked = outputOptionValue(call, {"-b", "-b:v"});
+    const std::optional<long> bits = asked ? parseRate(*asked) : std::nullopt;
+    if (bits && *bits > most)
+        fitted = withOutputOption(fitted, {"-b", "-b:v"}, std::to_string(most));
+    return fitted;
+}
+
 } // namespace
 
 Args ffmpegConvertArgs(const ConvertCall& asked, int progressFd) {
-    const ConvertCall call = withOpusRate(asked);
+    const ConvertCall call = withRealVideoRate(withOpusRate(asked));
     const std::optional<PictureFit> picture = fitPicture(call);
     Args result = withoutOutput(call, picture ? picture->dropped : Args{});
     result.insert(result.begin(), {"-progress", "pipe:" + std::to_string(progressFd)});

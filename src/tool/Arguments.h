@@ -42,12 +42,16 @@ ConvertCall withOutputOption(const ConvertCall& call, const std::vector<std::str
 // A path as ffmpeg must see it so that no name is ever read as an option or a protocol.
 std::string literalPath(const std::string& path);
 
+// "00:01:23", "83" or "83.5" as seconds.
+std::optional<double> clockSeconds(const std::string& text);
+
 // Bits per second from an ffmpeg rate such as "12200", "12.2k" or "1M".
 std::optional<long> parseRate(const std::string& text);
 
 // The ffmpeg argument list for an ordinary conversion: the caller's arguments with the
 // paths made literal, an output-side "-ss" moved before the input so that ffmpeg seeks
-// instead of decoding everything before the start point, the defaults Debian's ffmpeg
+// instead of decoding everything before the start point (where the container seeks
+// exactly; see outputSeek), the defaults Debian's ffmpeg
 // lacks filled in, a sized picture fitted into its frame (see fitPicture), and `progressFd`
 // receiving the machine-readable progress.
 Args ffmpegConvertArgs(const ConvertCall& call, int progressFd);
