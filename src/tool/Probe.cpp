@@ -21,6 +21,7 @@ extern "C" {
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <optional>
 #include <string>
 #include <sys/prctl.h>
 #include <sys/wait.h>
@@ -164,18 +165,53 @@ std::string describe(const AVFormatContext* context) {
     return text.str();
 }
 
-// Raw elementary streams (.h264, .mjpg) carry no length, and a file without one could not be
-// converted with a progress bar or an estimate. Their frames are counted at the stream's frame
-// rate; past a few seconds of reading, the rest is reckoned from the share of the file read.
+bool isPicture(const AVStream* stream) {
+    return stream->disposition & AV_DISPOSITION_ATTACHED_PIC;
+}
+
+// Where the container's index ends, when it reaches past the length the header states: a
+// header can lie, the index was written from the packets.
+std::optional<std::pair<int, std::int64_t>> indexBeyondLength(AVFormatContext* context) {
+    const std::int64_t start = context->start_time == AV_NOPTS_VALUE ? 0 : context->start_time;
+    // Matroska reads its index (the cues) only when first asked to seek.
+    if (std::strstr(context->iformat->name, "matroska"))
+        av_seek_frame(context, -1, start + context->duration, AVSEEK_FLAG_BACKWARD);
+    std::optional<std::pair<int, std::int64_t>> beyond;
+    for (unsigned i = 0; i < context->nb_streams; ++i) {
+        AVStream* stream = context->streams[i];
+        const int count = avformat_index_get_entries_count(stream);
+        const AVIndexEntry* last =
+            count > 0 ? avformat_index_get_entry(stream, count - 1) : nullptr;
+        if (!last || isPicture(stream))
+            continue;
+        const std::int64_t at = av_rescale_q(last->timestamp, stream->time_base, AV_TIME_BASE_Q);
+        if (at - start > context->duration + AV_TIME_BASE && (!beyond || at > beyond->second))
+            beyond = std::pair{static_cast<int>(i), last->timestamp};
+    }
+    return beyond;
+}
+
+// A length that is missing (raw streams, recordings whose writer never went back to fill it
+// in), guessed from the first frame's bit rate (MP3 without an index, ADTS) or stated short of
+// the index is measured from the packets: the end of the last one, or for streams without
+// timestamps their video frames at the stream's frame rate. Past a few seconds of reading,
+// the rest is reckoned from the share of the file read.
 void measureLength(AVFormatContext* context) {
-    if (context->duration != AV_NOPTS_VALUE || !context->pb)
+    if (!context->pb)
+        return;
+    std::optional<std::pair<int, std::int64_t>> beyond;
+    if (context->duration != AV_NOPTS_VALUE &&
+        context->duration_estimation_method != AVFMT_DURATION_FROM_BITRATE &&
+        !(beyond = indexBeyondLength(context)))
+        return;
+    // Only the part past the index's last entry is read then.
+    if (beyond && av_seek_frame(context, beyond->first, beyond->second, AVSEEK_FLAG_BACKWARD) < 0)
         return;
     int video = -1;
     double rate = 0;
     for (unsigned i = 0; i < context->nb_streams && video < 0; ++i) {
         const AVStream* stream = context->streams[i];
-        if (stream->codecpar->codec_type != AVMEDIA_TYPE_VIDEO ||
-            (stream->disposition & AV_DISPOSITION_ATTACHED_PIC))
+        if (stream->codecpar->codec_type != AVMEDIA_TYPE_VIDEO || isPicture(stream))
             continue;
         AVRational fps = stream->avg_frame_rate;
         if (fps.num <= 0 || fps.den <= 0)
@@ -185,30 +221,46 @@ void measureLength(AVFormatContext* context) {
             rate = av_q2d(fps);
         }
     }
-    if (video < 0)
-        return;
     const std::int64_t size = avio_size(context->pb);
     const auto begun = std::chrono::steady_clock::now();
     std::int64_t frames = 0;
+    std::int64_t first = AV_NOPTS_VALUE, end = AV_NOPTS_VALUE;
     double share = 1;
     AVPacket* packet = av_packet_alloc();
     while (packet && av_read_frame(context, packet) >= 0) {
+        const AVStream* stream = context->streams[packet->stream_index];
+        const std::int64_t at = packet->pts != AV_NOPTS_VALUE ? packet->pts : packet->dts;
+        if (!isPicture(stream) && at != AV_NOPTS_VALUE) {
+            const std::int64_t from = av_rescale_q(at, stream->time_base, AV_TIME_BASE_Q);
+            const std::int64_t to = av_rescale_q(at + std::max<std::int64_t>(packet->duration, 0),
+                                                 stream->time_base, AV_TIME_BASE_Q);
+            first = first == AV_NOPTS_VALUE ? from : std::min(first, from);
+            end = end == AV_NOPTS_VALUE ? to : std::max(end, to);
+        }
         if (packet->stream_index == video)
             ++frames;
         av_packet_unref(packet);
         if (std::chrono::steady_clock::now() - begun > std::chrono::seconds(5)) {
             const std::int64_t read = avio_tell(context->pb);
-            if (read > 0 && size > read)
+            if (!beyond && read > 0 && size > read)
                 share = static_cast<double>(read) / static_cast<double>(size);
             break;
         }
     }
     av_packet_free(&packet);
-    const double seconds = static_cast<double>(frames) / rate / share;
-    if (frames == 0 || !(seconds > 0))
+    if (context->start_time != AV_NOPTS_VALUE &&
+        (beyond || first == AV_NOPTS_VALUE || context->start_time < first))
+        first = context->start_time;
+    double seconds = 0;
+    if (end != AV_NOPTS_VALUE && end > first)
+        seconds = static_cast<double>(end - first) / AV_TIME_BASE;
+    else if (frames > 0)
+        seconds = static_cast<double>(frames) / rate;
+    seconds /= share;
+    if (!(seconds > 0))
         return;
     context->duration = static_cast<std::int64_t>(seconds * AV_TIME_BASE);
-    if (context->bit_rate <= 0 && size > 0)
+    if (size > 0)
         context->bit_rate = static_cast<std::int64_t>(static_cast<double>(size) * 8 / seconds);
 }
 
