@@ -167,7 +167,8 @@ int concluded(const ConvertCall& call, const Run& run, StatusWriter& writer) {
     }
     std::optional<std::string> reason;
     if (run.status == 0) {
-        reason = missingFromOutput(call, run.last);
+        reason = outputUnfinished(run.errors) ? failureReason(call, run.errors)
+                                              : missingFromOutput(call, run.last);
         if (!reason && run.last) {
             Status status = *run.last;
             status.seconds = askedLength(call).value_or(writtenSeconds(call, status));
@@ -242,8 +243,8 @@ int runConvert(const ConvertCall& call) {
                  "Frame Size or Video Quality.";
     if (advice)
         sayLast(*advice);
-    else if (const std::optional<std::string> reason = failureReason(call, run.errors))
-        sayLast(*reason);
+    else
+        sayLast(failureReason(call, run.errors));
     return run.status;
 }
 

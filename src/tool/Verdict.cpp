@@ -89,7 +89,12 @@ std::optional<std::string> missingFromOutput(const ConvertCall& call,
     return std::nullopt;
 }
 
-std::optional<std::string> failureReason(const ConvertCall& call, const std::string& errors) {
+bool outputUnfinished(const std::string& errors) {
+    return errors.find("Error writing trailer") != std::string::npos ||
+           errors.find("Error closing file") != std::string::npos;
+}
+
+std::string failureReason(const ConvertCall& call, const std::string& errors) {
     if (errors.find("does not contain any stream") != std::string::npos)
         return soundOnly(call) ? sourceName(call) + " has no sound to convert to an audio format."
                                : "Nothing in " + sourceName(call) + " could be converted.";
@@ -108,7 +113,7 @@ std::optional<std::string> failureReason(const ConvertCall& call, const std::str
             continue;
         return line;
     }
-    return std::nullopt;
+    return sourceName(call) + " could not be converted.";
 }
 
 } // namespace vc::tool

@@ -27,8 +27,11 @@ double writtenSeconds(const ConvertCall& call, const Status& last);
 std::optional<std::string> missingFromOutput(const ConvertCall& call,
                                              const std::optional<Status>& last);
 
+// ffmpeg ends well although the end of its output could not be written (a full disk).
+bool outputUnfinished(const std::string& errors);
+
 // Why ffmpeg failed, as the last line to show: a sentence when the cause is known, otherwise
-// ffmpeg's own last error line from `errors` (never a status line).
-std::optional<std::string> failureReason(const ConvertCall& call, const std::string& errors);
+// ffmpeg's own last error line from `errors`, never a status line.
+std::string failureReason(const ConvertCall& call, const std::string& errors);
 
 } // namespace vc::tool

@@ -1,9 +1,12 @@
 // The runner driving the real converter tool on real media.
+#include "convert/ConversionLine.h"
 #include "convert/ConvertRunner.h"
 
 #include "TestSupport.h"
 
+#include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <algorithm>
@@ -64,4 +67,57 @@ TEST(RealToolRun, AFailedConversionStillEndsWithItsStatus) {
     EXPECT_TRUE(end.started);
     EXPECT_NE(end.exitCode, 0);
     EXPECT_FALSE(QFileInfo::exists(job.outfile));
+}
+
+// The job builder and the tool together, with the lengths the probe gives.
+TEST(RealToolRun, WholeItemsConvertToTheirRealEnd) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const auto convert = [&](const QString& in, const ProfileState& profile) {
+        const QString probe =
+            QString::fromLatin1(test::runProcess(test::toolPath(), {"-i", in}).output);
+        ConversionInputs inputs;
+        inputs.outputFolder = dir.path();
+        inputs.title = QFileInfo(in).completeBaseName();
+        inputs.path = in;
+        inputs.source = {QRegularExpression("Duration: (\\S{8})").match(probe).captured(1),
+                         "160x120", "", "128"};
+        inputs.profile = profile;
+        inputs.choice = {0, "160x120", 2, "Normal", 2, "Normal", 1};
+        inputs.toEnd = true;
+        intputrec job;
+        fillJob(job, inputs, claimOnDisk);
+        const test::ProcessResult run = test::runProcess(test::toolPath(), toolArguments(job));
+        EXPECT_EQ(run.exitCode, 0) << run.output.toStdString();
+        return job.outfile;
+    };
+    const auto length = [](const QString& file, const QString& stream) {
+        return test::runProcess("ffprobe",
+                                {"-v", "error", "-select_streams", stream, "-show_entries",
+                                 "stream=duration", "-of", "csv=p=0", file})
+            .output.trimmed()
+            .toDouble();
+    };
+    const ProfileState mp3{17, ".mp3", {"*", "*", "*", "*", "*"}, "-vn -acodec libmp3lame"};
+    const ProfileState mp4{
+        4, ".mp4", {"400", "600", "800", "1000", "1200"}, "-vcodec mpeg4 -acodec aac"};
+
+    // Without an index header, loud and then silent: the length guessed is a third of it.
+    const QString song = test::makeClip(dir.path(), "song.mp3",
+                                        {"-f", "lavfi", "-i",
+                                         "anoisesrc=a=0.5:d=20,volume='if(lt(t,2),1,0)':eval=frame",
+                                         "-c:a", "libmp3lame", "-q:a", "0", "-write_xing", "0"},
+                                        20, {}, false, false);
+    EXPECT_NEAR(length(convert(song, mp3), "a:0"), 20, 0.2);
+    // A screen recorder's FLV keeps its first seconds of sound.
+    const QString screen =
+        test::makeClip(dir.path(), "screen.flv", {"-c:v", "flv", "-c:a", "libmp3lame"}, 4.0);
+    EXPECT_NEAR(length(convert(screen, mp4), "a:0"), 4, 0.2);
+    // An MKV cut off halfway converts to the part that is there.
+    QFile whole(test::makeClip(dir.path(), "whole.mkv", {"-c:v", "libx264", "-c:a", "aac"}, 4.0));
+    QFile cutOff(dir.filePath("cut off.mkv"));
+    ASSERT_TRUE(whole.open(QIODevice::ReadOnly) && cutOff.open(QIODevice::WriteOnly));
+    cutOff.write(whole.read(whole.size() / 2));
+    cutOff.close();
+    EXPECT_GT(length(convert(cutOff.fileName(), mp4), "v:0"), 1.5);
 }

@@ -170,6 +170,96 @@ TEST_F(ConvertTest, RawStreamsWithoutLengthOrSeekingConvertWholeAndCut) {
         << past.out.toStdString();
 }
 
+// FLV and MPEG transport streams seek by their timestamps: ffmpeg may land past the start, or
+// lose the sound after it.
+TEST_F(ConvertTest, CutsStartExactlyWhereTheContainerSeeksPoorly) {
+    // The picture's brightness tells its time (modulo 6 s), one beep starts every second.
+    const QStringList sources{
+        "-f",
+        "lavfi",
+        "-i",
+        "color=black:s=160x120:r=25:d=16,format=yuv420p,geq=lum='16+mod(T,6)*35':cb=128:cr=128",
+        "-f",
+        "lavfi",
+        "-i",
+        "aevalsrc='if(lt(mod(t,1),0.1),0.5*sin(2*PI*1000*t),0)':s=44100:d=16"};
+    const auto source = [&](const QString& name, const QStringList& options) {
+        return makeClip(dir.path(), name, sources + options, 16, {}, false, false);
+    };
+    const auto firstFrameTime = [](const QString& file) {
+        const QByteArray gray = grayFrame(file);
+        double sum = 0;
+        for (const char c : gray)
+            sum += static_cast<unsigned char>(c);
+        return gray.isEmpty() ? -1 : sum / static_cast<double>(gray.size()) * 219 / 255 / 35;
+    };
+    const auto soundLength = [](const QString& file) {
+        return runProcess("ffprobe", {"-v", "error", "-select_streams", "a:0", "-show_entries",
+                                      "stream=duration", "-of", "default=nw=1:nk=1", file})
+            .output.trimmed()
+            .toDouble();
+    };
+    const QString recording =
+        source("recording.ts", {"-c:v", "libx264", "-g", "250", "-c:a", "aac"});
+    const QString screen = source("screen.flv", {"-c:v", "flv", "-c:a", "libmp3lame"});
+    struct Cut {
+        QString in;
+        const char* start;
+        double picture; // the first frame's time, modulo 6 s
+    };
+    for (const Cut& c :
+         {Cut{recording, "12.3", 0.3}, Cut{screen, "00:00:00", 0}, Cut{screen, "00:00:13", 1}}) {
+        const QString out = path(QFileInfo(c.in).baseName() + c.start + ".mp4");
+        const ToolRun run = runTool({"-y", "-i", c.in, "-ss", c.start, "-t", "3", "-vcodec",
+                                     "libx264", "-acodec", "aac", out});
+        const std::string name = out.toStdString();
+        EXPECT_EQ(run.exitCode, 0) << name << run.err.toStdString();
+        EXPECT_NEAR(firstFrameTime(out), c.picture, 0.12) << name;
+        EXPECT_NEAR(soundLength(out), 3, 0.1) << name;
+    }
+}
+
+// ffmpeg ending well is not enough: the output must hold what was asked, or the run fails
+// with a sentence as the tool's last line; a failed run ends on ffmpeg's words.
+TEST_F(ConvertTest, ARunIsJudgedByWhatItWrote) {
+    const QString silent =
+        makeClip(dir.path(), "silent film.avi", {"-c:v", "mpeg4"}, 1.0, "160x120", true, false);
+    ToolRun run = runTool({"-y", "-i", silent, "-vn", "-acodec", "libmp3lame", path("a.mp3")});
+    EXPECT_NE(run.exitCode, 0);
+    EXPECT_EQ(lastLine(run.out), "silent film.avi has no sound to convert to an audio format.");
+
+    const QString in = clip("in.avi", 2.0);
+    run = runTool({"-y", "-i", in, "-ss", "1", "-t", "5", path("short.avi")});
+    EXPECT_NE(run.exitCode, 0);
+    EXPECT_EQ(lastLine(run.out), "Only 1.0 of the 5.0 seconds asked of in.avi could be converted.");
+
+    // ffmpeg ends well on a full disk.
+    ASSERT_EQ(symlink("/dev/full", path("full.avi").toLocal8Bit().constData()), 0);
+    run = runTool({"-y", "-i", in, path("full.avi")});
+    EXPECT_NE(run.exitCode, 0);
+    EXPECT_NE(lastLine(run.out).find("No space left on device"), std::string::npos)
+        << run.out.toStdString();
+    EXPECT_TRUE(reportedTimes(lastLine(run.out)).empty());
+}
+
+// RealMedia takes no packet over 64 kB, and a busy picture's first frame alone is more.
+TEST_F(ConvertTest, RealVideoTakesAPhoneClipsKeptRate) {
+    const QString phone =
+        makeClip(dir.path(), "phone.mp4",
+                 {"-vf", "noise=alls=25:allf=t", "-c:v", "libx264", "-qp", "10", "-c:a", "aac"},
+                 0.6, "640x480");
+    const QString out = path("phone.rm");
+    const ToolRun run = runTool({"-y", "-i", phone, "-r", "25", "-b", "21900000", "-s", "640x480",
+                                 "-vcodec", "rv20", "-acodec", "ac3", out});
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    const ProcessResult frames =
+        runProcess("ffprobe", {"-v", "error", "-count_frames", "-select_streams", "v:0",
+                               "-show_entries", "stream=nb_read_frames", "-of", "csv=p=0", out});
+    EXPECT_EQ(frames.output.trimmed(), "15");
+    EXPECT_TRUE(
+        runProcess("ffmpeg", {"-v", "error", "-i", out, "-f", "null", "-"}).output.isEmpty());
+}
+
 TEST_F(ConvertTest, FailuresGiveNonZeroStatus) {
     const QString out = path("out.avi");
     ToolRun run = runTool({"-y", "-i", path("missing.avi"), out});

@@ -98,8 +98,8 @@ TEST_F(DvdTest, ConvertsTheChosenAudioWithTheSubtitleBurnedInAndCutsInsideATitle
     const QString chosen = path("chosen.mp4");
     ToolRun run = runTool({"-y", "-i", "dvd://1" + disc, "-sn", plain});
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
-    run = runTool({"-y", "-i", "dvd://1" + disc, "-dvd-audio", "2", "-dvd-subtitle", "1", "-sn",
-                   chosen});
+    run = runTool(
+        {"-y", "-i", "dvd://1" + disc, "-dvd-audio", "2", "-dvd-subtitle", "1", "-sn", chosen});
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
     EXPECT_NEAR(seconds(chosen), 3, 0.3);
     EXPECT_EQ(audioLanguage(plain), "eng");
