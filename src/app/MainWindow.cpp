@@ -147,7 +147,7 @@ void Tfm_main::createControls() {
     auto* channels = static_cast<QComboBox*>(controls_.value(QStringLiteral("cb_channel")));
     channels->addItems({QStringLiteral("Mono"), QStringLiteral("Stereo")});
     channels->setCurrentIndex(1);
-    // Only a disc title has tracks to choose; until one is selected the boxes say so.
+    // Until a row with tracks to choose is shown, the boxes say so.
     for (const auto& [name, placeholder] :
          {std::pair{"cb_audio", "Default track"}, std::pair{"cb_subtitle", "No subtitles"}}) {
         auto* box = static_cast<QComboBox*>(controls_.value(QLatin1String(name)));

@@ -38,8 +38,8 @@ struct Options {
     std::optional<QString> output;
     bool verbose = false;
     int jobs = 0; // conversions at once; 0 for one per usable processor
-    // For a disc: the title (default the longest), the audio track (from 1) and the subtitle
-    // burned in (0 none).
+    // For a disc: the title (default the longest); for a disc title or a file: the audio
+    // track (from 1) and the subtitle burned in (0 none).
     std::optional<int> title;
     std::optional<int> audioTrack;
     std::optional<int> subtitle;

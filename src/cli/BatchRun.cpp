@@ -14,6 +14,7 @@
 #include "convert/ConvertRunner.h"
 #include "media/CutRules.h"
 #include "media/DiscTitles.h"
+#include "media/StreamChoices.h"
 #include "profiles/Catalogue.h"
 #include "profiles/ProfileData.h"
 #include "shell/SettingsStore.h"
@@ -117,13 +118,24 @@ int BatchRun::setUp() {
     return -1;
 }
 
-void BatchRun::accept(const QString& shownName, std::optional<SourceItem> item) {
+void BatchRun::accept(const QString& shownName, std::optional<SourceItem> item,
+                      const QString& refusal) {
     if (!item) {
         if (!interrupted_) {
-            console_.error(shownName + QStringLiteral(" is not support!"));
+            console_.error(refusal.isEmpty() ? shownName + QStringLiteral(" is not support!")
+                                             : refusal);
             ++refused_;
         }
         return;
+    }
+    if (!isDiscTitleAddress(item->info.path)) {
+        const QString lacking =
+            chooseFileStreams(item->info, shownName, options_.audioTrack, options_.subtitle);
+        if (!lacking.isEmpty()) {
+            console_.error(lacking);
+            ++refused_;
+            return;
+        }
     }
 
     QString cutNote;
@@ -238,7 +250,7 @@ void BatchRun::addInputs() {
     ProbeQueue queue(program_.toolPath, program_.folder,
                      static_cast<int>(std::min<qsizetype>(jobCount(), paths.size())));
     probes_ = &queue;
-    queue.run(paths, [&](int index, std::optional<SourceItem> item) {
+    queue.run(paths, [&](int index, std::optional<SourceItem> item, const QString& refusal) {
         if (!refusals[index].isEmpty()) {
             console_.error(refusals[index]);
             ++refused_;
@@ -246,7 +258,7 @@ void BatchRun::addInputs() {
         }
         if (item && adjust[index])
             adjust[index](*item);
-        accept(shown[index], std::move(item));
+        accept(shown[index], std::move(item), refusal);
     });
     probes_ = nullptr;
 }
@@ -427,11 +439,23 @@ int BatchRun::summary() {
 }
 
 int BatchRun::exec() {
+    // A file has no titles to choose from; converting its first would not be what was asked.
+    if (options_.title) {
+        for (const QString& input : options_.inputs) {
+            if (!isDiscSource(absoluteFilePath(input))) {
+                console_.error(QStringLiteral("%1: --title chooses a disc's title, and %2 is no "
+                                              "disc")
+                                   .arg(program_.fileName, input));
+                console_.error(QStringLiteral("Try '%1 --help'.").arg(program_.fileName));
+                return ExitUsage;
+            }
+        }
+    }
     if (const int status = setUp(); status >= 0)
         return status;
-    // Without the tool every file would be refused as "not support"; name what is missing.
+    // Without the tool every file would be refused; name what is missing, as the window does.
     if (!QFileInfo(program_.toolPath).isExecutable()) {
-        console_.error(QStringLiteral("Cannot start the converter tool %1.")
+        console_.error(QStringLiteral("The converter tool is missing: %1")
                            .arg(QDir::toNativeSeparators(program_.toolPath)));
         return ExitFailed;
     }

@@ -53,7 +53,7 @@ private:
     int setUp();
     int jobCount() const;
     void addInputs();
-    void accept(const QString& shownName, std::optional<SourceItem> item);
+    void accept(const QString& shownName, std::optional<SourceItem> item, const QString& refusal);
     struct Slot;
     // What a disc argument adds: the title to probe, or why nothing; and what the probe of a
     // title does not tell.

@@ -3,6 +3,7 @@
 #include "media/MediaProbe.h"
 
 #include <QEventLoop>
+#include <QFileInfo>
 #include <algorithm>
 
 namespace vc::cli {
@@ -35,6 +36,7 @@ void ProbeQueue::run(const QStringList& paths, const Outcome& outcome) {
     paths_ = paths;
     outcome_ = outcome;
     outcomes_.assign(static_cast<std::size_t>(paths.size()), std::nullopt);
+    refusals_ = QStringList(paths.size(), QString());
     next_ = handed_ = 0;
     QEventLoop loop;
     bool finished = false;
@@ -69,6 +71,10 @@ void ProbeQueue::onFinished(Lane& lane) {
         launch(lane, lane.index);
         return;
     }
+    if (!item) {
+        const QString& path = paths_[lane.index];
+        refusals_[lane.index] = probeRefusal(lane.probe, path, QFileInfo(path).fileName());
+    }
     outcomes_[static_cast<std::size_t>(lane.index)] = std::move(item);
     lane.index = -1;
     pump();
@@ -77,7 +83,7 @@ void ProbeQueue::onFinished(Lane& lane) {
 void ProbeQueue::handOver() {
     while (handed_ < next_ && outcomes_[static_cast<std::size_t>(handed_)]) {
         const int index = handed_++;
-        outcome_(index, std::move(*outcomes_[static_cast<std::size_t>(index)]));
+        outcome_(index, std::move(*outcomes_[static_cast<std::size_t>(index)]), refusals_[index]);
     }
 }
 

@@ -21,8 +21,10 @@ namespace vc::cli {
 class ProbeQueue : public QObject {
     Q_OBJECT
 public:
-    // An empty path has nothing to probe; its outcome is empty, in its turn.
-    using Outcome = std::function<void(int index, std::optional<SourceItem> item)>;
+    // An empty path has nothing to probe; its outcome is empty, in its turn. Without an item,
+    // refusal says why in the user's words (empty for an empty path).
+    using Outcome =
+        std::function<void(int index, std::optional<SourceItem> item, const QString& refusal)>;
 
     ProbeQueue(const QString& toolPath, const QString& workDir, int lanes);
     ~ProbeQueue() override;
@@ -46,6 +48,7 @@ private:
     QStringList paths_;
     Outcome outcome_;
     std::vector<std::optional<std::optional<SourceItem>>> outcomes_; // per path, once decided
+    QStringList refusals_;                                           // per path
     int next_ = 0;                                                   // the next path to probe
     int handed_ = 0;                                                 // outcomes handed over so far
     bool stopped_ = false;

@@ -128,7 +128,10 @@ void fillJob(intputrec& job, const ConversionInputs& in, const ClaimName& claim)
                                QStringLiteral("000");
         } else if (const RateResult rate = videoRate(in.profile, in.choice, in.source);
                    rate.value) {
-            job.vbitrate = QStringLiteral(" -r 25 -b ") + QString::number(*rate.value * 1000);
+            // The newer formats keep the source's frame rate; the tool caps it.
+            const bool keepsRate = number >= 133 && number <= 137;
+            job.vbitrate = QLatin1String(keepsRate ? " -b " : " -r 25 -b ") +
+                           QString::number(*rate.value * 1000);
         }
     }
 
@@ -161,6 +164,10 @@ void fillJob(intputrec& job, const ConversionInputs& in, const ClaimName& claim)
         job.extra += QStringLiteral(" -dvd-audio ") + QString::number(in.discAudio) + u' ';
     if (in.discSubtitle > 0)
         job.extra += QStringLiteral(" -dvd-subtitle ") + QString::number(in.discSubtitle) + u' ';
+    if (in.fileAudio > 0)
+        job.extra += QStringLiteral(" -audio-track ") + QString::number(in.fileAudio) + u' ';
+    if (in.fileSubtitle > 0)
+        job.extra += QStringLiteral(" -subtitle-track ") + QString::number(in.fileSubtitle) + u' ';
 }
 
 } // namespace vc

@@ -23,6 +23,10 @@ struct ConversionInputs {
     // A disc title's chosen audio (from 1) and burned-in subtitle (0 none); 0 for a file.
     int discAudio = 0;
     int discSubtitle = 0;
+    // A file's: its Nth audio stream (0 when it has only one or none) and its Nth subtitle
+    // stream burned in (0 none); 0 for a disc title.
+    int fileAudio = 0;
+    int fileSubtitle = 0;
 };
 
 // What became of an attempt to take an output name.

@@ -131,10 +131,26 @@ std::optional<SourceItem> probeDiscTitle(MediaProbe& probe, const QString& discP
     item->title = volume + QStringLiteral(" Title ") + QString::number(title.number);
     item->info.audioTracks = title.audio;
     item->info.subtitleTracks = title.subtitles;
+    item->info.audioTrack = 1;
+    item->info.subtitleTrack = 0;
     return item;
 }
 
+namespace {
+
+// A file with one sound and no subtitle has nothing to choose; a disc title always shows
+// what it has.
+bool offersChoice(const Toriginalinfo& info) {
+    if (isDiscTitleAddress(info.path))
+        return !info.audioTracks.isEmpty() || !info.subtitleTracks.isEmpty();
+    return info.audioTracks.size() > 1 || !info.subtitleTracks.isEmpty();
+}
+
+} // namespace
+
 QStringList audioEntries(const Toriginalinfo& info) {
+    if (!offersChoice(info))
+        return {};
     QStringList entries;
     for (int i = 0; i < info.audioTracks.size(); ++i)
         entries << QString::number(i + 1) + QStringLiteral(": ") + info.audioTracks[i];
@@ -142,7 +158,7 @@ QStringList audioEntries(const Toriginalinfo& info) {
 }
 
 QStringList subtitleEntries(const Toriginalinfo& info) {
-    if (info.audioTracks.isEmpty() && info.subtitleTracks.isEmpty())
+    if (!offersChoice(info))
         return {};
     return QStringList{QStringLiteral("None")} + info.subtitleTracks;
 }

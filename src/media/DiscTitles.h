@@ -63,7 +63,8 @@ std::optional<SourceItem> probeDiscTitle(MediaProbe& probe, const QString& discP
                                          const QString& volume, const DiscTitle& title);
 
 // The audio box's entries for a row ("1: English, AC-3, 5.1") and the subtitle box's ("None",
-// "English"); empty for a file row.
+// "English"); empty when the row has nothing to choose (a file with one sound track and no
+// subtitle).
 QStringList audioEntries(const Toriginalinfo& info);
 QStringList subtitleEntries(const Toriginalinfo& info);
 

@@ -90,6 +90,7 @@ bool MediaProbe::start(const QString& path) {
     busy_ = true;
     ++serial_;
     end_ = ProbeEnd::Running;
+    exitStatus_ = -1;
     commandLine_ = Q(toolPath_) + QStringLiteral(" -i ") + Q(path);
     if (persistent_ && !serverRefused_ && askServer(path))
         return true;
@@ -166,6 +167,9 @@ MediaProbe::ServerAnswer MediaProbe::parseServer() {
         return ServerAnswer::Garbled;
     if (serverBuffer_.size() - lineEnd - 1 < length)
         return ServerAnswer::Waiting;
+    exitStatus_ = head[1].toInt(&ok);
+    if (!ok)
+        exitStatus_ = -1;
     reader_.feed(std::string_view(serverBuffer_.constData() + lineEnd + 1,
                                   static_cast<std::size_t>(length)));
     serverBuffer_.remove(0, lineEnd + 1 + length);
@@ -243,6 +247,9 @@ void MediaProbe::onEnded(bool started) {
         // The process has ended; what it wrote last is still buffered and must be parsed
         // before the values count as final.
         readChunks();
+        const QProcess& process = waiter_->process();
+        if (process.exitStatus() == QProcess::NormalExit)
+            exitStatus_ = process.exitCode();
         end_ = waiter_->aborted()    ? ProbeEnd::Aborted
                : waiter_->timedOut() ? ProbeEnd::TimedOut
                                      : ProbeEnd::Ended;

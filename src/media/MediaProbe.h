@@ -81,6 +81,9 @@ public:
     // Counts the probes started, so a caller can tell that the values are of its own.
     quint64 serial() const { return serial_; }
     const ProbeResult& result() const { return reader_.result(); }
+    const std::string& lastLine() const { return reader_.lastLine(); }
+    // The tool's exit status when it ended on its own, -1 otherwise.
+    int exitStatus() const { return exitStatus_; }
     // The run as one text, for display.
     const QString& commandLine() const { return commandLine_; }
 
@@ -109,6 +112,7 @@ private:
     std::unique_ptr<TtimeClientWaitThread> waiter_;
     bool busy_ = false;
     ProbeEnd end_ = ProbeEnd::Running;
+    int exitStatus_ = -1;
     quint64 serial_ = 0;
 
     bool persistent_ = false;

@@ -109,12 +109,52 @@ void findAudioLine(const Lines& lines, ProbeResult& result) {
     result.channels = pieceBeforeComma(rest);
 }
 
+constexpr std::string_view DefaultMark = " (default)";
+
+// "Stream #0.1(jpn): Audio: aac, 48000 Hz, stereo, 128 kb/s (default)", and ffmpeg's own
+// "Stream #0:1[0x2](jpn): Audio: aac (LC) (mp4a / 0x6134706D), 44100 Hz, mono, ...".
+void findStream(std::string_view line, ProbeResult& result) {
+    const std::size_t stream = line.find("Stream #");
+    if (stream == std::string_view::npos)
+        return;
+    ProbeStream found;
+    if (line.ends_with(DefaultMark)) {
+        found.isDefault = true;
+        line.remove_suffix(DefaultMark.size());
+    }
+    constexpr std::string_view Audio = ": Audio: ", Subtitle = ": Subtitle: ";
+    const std::size_t audio = line.find(Audio);
+    const std::size_t kind = audio == std::string_view::npos ? line.find(Subtitle) : audio;
+    if (kind == std::string_view::npos || kind < stream)
+        return;
+    if (line[kind - 1] == ')') {
+        const std::size_t open = line.rfind('(', kind - 1);
+        if (open != std::string_view::npos && open > stream)
+            found.language = line.substr(open + 1, kind - 2 - open);
+    }
+    std::string_view rest = line.substr(kind + (audio == kind ? Audio : Subtitle).size());
+    found.codec = rest.substr(0, rest.find_first_of(" ,"));
+    if (audio == kind) {
+        // Codec, sample rate, layout.
+        if (dropPiece(rest) && dropPiece(rest)) {
+            std::string_view layout = rest.substr(0, rest.find(','));
+            while (layout.starts_with(' '))
+                layout.remove_prefix(1);
+            found.layout = layout;
+        }
+        result.audioStreams.push_back(std::move(found));
+    } else {
+        result.subtitleStreams.push_back(std::move(found));
+    }
+}
+
 } // namespace
 
 void TtimeProcessor::clear() {
     pending_.clear();
     endedOnCr_ = false;
     result_ = ProbeResult();
+    lastLine_.clear();
 }
 
 void TtimeProcessor::feed(std::string_view data) {
@@ -158,6 +198,14 @@ void TtimeProcessor::parsePass() {
     }
     if (lines.empty())
         return;
+    // The default mark ends a stream's line after every field the rest reads.
+    for (std::string_view& line : lines) {
+        if (line.find_first_not_of(' ') != std::string_view::npos)
+            lastLine_ = line;
+        findStream(line, result_);
+        if (line.ends_with(DefaultMark))
+            line.remove_suffix(DefaultMark.size());
+    }
 
     findDuration(text, result_);
     findRate(lines, "bitrate:", result_.bitrate);

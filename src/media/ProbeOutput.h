@@ -3,8 +3,19 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace vc {
+
+// An audio or subtitle stream of the file, in stream order.
+struct ProbeStream {
+    std::string language; // the tag as written ("jpn"), empty without one
+    std::string codec;    // "aac", "subrip"
+    std::string layout;   // audio only: "stereo", "5.1(side)"
+    bool isDefault = false;
+
+    bool operator==(const ProbeStream&) const = default;
+};
 
 // What a probe learnt about a file; every value is empty until found. The texts are the
 // tool's bytes as printed (UTF-8).
@@ -19,6 +30,8 @@ struct ProbeResult {
     std::string audioformat;
     std::string sample;   // " 44100 Hz"
     std::string channels; // " stereo"
+    std::vector<ProbeStream> audioStreams;
+    std::vector<ProbeStream> subtitleStreams;
 
     bool operator==(const ProbeResult&) const = default;
 };
@@ -38,6 +51,8 @@ public:
     void feed(std::string_view data);
 
     const ProbeResult& result() const { return result_; }
+    // The last complete line with text: a failed probe's reason.
+    const std::string& lastLine() const { return lastLine_; }
     // Output after the last line end, waiting for the rest of its line.
     const std::string& pending() const { return pending_; }
 
@@ -49,6 +64,7 @@ private:
     // A CR closed the last pass, so an LF that opens the next chunk belongs to it.
     bool endedOnCr_ = false;
     ProbeResult result_;
+    std::string lastLine_;
 };
 
 } // namespace vc

@@ -193,7 +193,7 @@ void SourceList::addWithRetry(const QString& path, const QString& shownName) {
             return;
     if (cancelled_)
         return;
-    dialogs_.information(lv_->window(), Caption, shownName + QStringLiteral(" is not support!"));
+    dialogs_.information(lv_->window(), Caption, probeRefusal(probe_, path, shownName));
 }
 
 void SourceList::selectFirstWhenNoneSelected() {

@@ -2,7 +2,9 @@
 
 #include "common/Clock.h"
 #include "common/FileNames.h"
+#include "media/DiscTitles.h"
 #include "media/MediaProbe.h"
+#include "media/StreamChoices.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -79,6 +81,7 @@ std::optional<SourceItem> makeSourceItem(const QString& path, const ProbeResult&
     item.info.sample = text(probe.sample);
     item.info.channels = text(probe.channels);
     item.info.frame = text(probe.frame);
+    takeStreams(item.info, probe);
     const int seconds = static_cast<int>(clockToSeconds(item.info.duration));
     item.cut = {seconds, 0, seconds};
     return item;
@@ -88,6 +91,24 @@ std::optional<SourceItem> probeSourceItem(MediaProbe& probe, const QString& path
     if (!probeAndWait(probe, path))
         return std::nullopt;
     return makeSourceItem(path, probe.result());
+}
+
+QString probeRefusal(const MediaProbe& probe, const QString& path, const QString& shownName) {
+    // The status probe.dat ends with when the libraries read the file and found nothing in it.
+    constexpr int NothingReadable = 3;
+    static const QString missing = QStringLiteral("The converter tool is missing: ");
+    if (probe.end() == ProbeEnd::NotStarted)
+        return missing + probe.toolPath();
+    if (probe.end() == ProbeEnd::TimedOut)
+        return shownName + QStringLiteral(" could not be read in time.");
+    const QString words = text(probe.lastLine()).trimmed();
+    if (probe.end() == ProbeEnd::Ended && words.startsWith(missing))
+        return words;
+    // Its name says it is media of ours, yet nothing in it reads: cut off or broken.
+    if (probe.end() == ProbeEnd::Ended && probe.exitStatus() == NothingReadable &&
+        isScannedExtension(path.section(u'/', -1)))
+        return shownName + QStringLiteral(" is damaged: nothing in it can be read.");
+    return shownName + QStringLiteral(" is not support!");
 }
 
 SourceInfo sourceInfo(const Toriginalinfo& info) {
@@ -107,7 +128,12 @@ ConversionInputs rowConversionInputs(const QString& outputFolderText, const QStr
     in.profile = profile;
     in.choice = choice;
     in.sizeEnabled = sizeEnabled;
-    if (!info.audioTracks.isEmpty() || !info.subtitleTracks.isEmpty()) {
+    if (!isDiscTitleAddress(info.path)) {
+        // One audio stream is the one ffmpeg takes anyway.
+        if (info.audioTracks.size() > 1)
+            in.fileAudio = info.audioTrack;
+        in.fileSubtitle = info.subtitleTrack;
+    } else if (!info.audioTracks.isEmpty() || !info.subtitleTracks.isEmpty()) {
         in.discAudio = info.audioTrack;
         in.discSubtitle = info.subtitleTrack;
     }

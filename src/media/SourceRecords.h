@@ -23,7 +23,8 @@ struct Toriginalinfo {
     QString sample;
     QString channels;
     QString frame;
-    // A disc title's streams as listed, and the ones chosen: audio from 1, subtitle 0 for none.
+    // The audio and subtitle streams as listed (a disc title's, or a file's), and the ones
+    // chosen: audio from 1, subtitle 0 for none.
     QStringList audioTracks;
     QStringList subtitleTracks;
     int audioTrack = 1;
@@ -57,6 +58,11 @@ std::optional<SourceItem> makeSourceItem(const QString& path, const ProbeResult&
 // One probe of path and the row made from it; no value when the tool could not describe it.
 // Callers try twice before they give a file up.
 std::optional<SourceItem> probeSourceItem(MediaProbe& probe, const QString& path);
+
+// Why the last probe of path gave no row, in the words both front ends show: the tool could
+// not run, the probe ran out of time, a file of a kind we take holds nothing readable
+// (damaged), or the file is of no supported kind. shownName names the file.
+QString probeRefusal(const MediaProbe& probe, const QString& path, const QString& shownName);
 
 // The texts of a row that the rates and the estimate read.
 SourceInfo sourceInfo(const Toriginalinfo& info);

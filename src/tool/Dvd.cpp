@@ -2,6 +2,7 @@
 
 #include "Child.h"
 #include "Text.h"
+#include "common/Languages.h"
 
 extern "C" {
 #include <dvdread/dvd_reader.h>
@@ -33,34 +34,10 @@ constexpr char Damaged[] = "The disc's title information is damaged and cannot b
 constexpr char MissingVideo[] = "The disc's video files are missing or incomplete.";
 constexpr int Block = DVD_VIDEO_LB_LEN;
 
-std::string languageName(const std::string& code) {
-    static const std::map<std::string, std::string> names{
-        {"ar", "Arabic"},     {"bg", "Bulgarian"},  {"ca", "Catalan"},   {"cs", "Czech"},
-        {"da", "Danish"},     {"de", "German"},     {"el", "Greek"},     {"en", "English"},
-        {"es", "Spanish"},    {"et", "Estonian"},   {"fi", "Finnish"},   {"fr", "French"},
-        {"he", "Hebrew"},     {"hi", "Hindi"},      {"hr", "Croatian"},  {"hu", "Hungarian"},
-        {"is", "Icelandic"},  {"it", "Italian"},    {"ja", "Japanese"},  {"ko", "Korean"},
-        {"lt", "Lithuanian"}, {"lv", "Latvian"},    {"nl", "Dutch"},     {"no", "Norwegian"},
-        {"pl", "Polish"},     {"pt", "Portuguese"}, {"ro", "Romanian"},  {"ru", "Russian"},
-        {"sk", "Slovak"},     {"sl", "Slovenian"},  {"sr", "Serbian"},   {"sv", "Swedish"},
-        {"th", "Thai"},       {"tr", "Turkish"},    {"uk", "Ukrainian"}, {"zh", "Chinese"}};
-    if (code.empty())
-        return "Unknown";
-    const auto found = names.find(code);
-    return found != names.end() ? found->second : code;
-}
-
 // ISO 639-2 for the output's stream tag, which players show.
 std::string languageTag(const std::string& code) {
-    static const std::map<std::string, std::string> tags{
-        {"ar", "ara"}, {"bg", "bul"}, {"ca", "cat"}, {"cs", "cze"}, {"da", "dan"}, {"de", "ger"},
-        {"el", "gre"}, {"en", "eng"}, {"es", "spa"}, {"et", "est"}, {"fi", "fin"}, {"fr", "fre"},
-        {"he", "heb"}, {"hi", "hin"}, {"hr", "hrv"}, {"hu", "hun"}, {"is", "ice"}, {"it", "ita"},
-        {"ja", "jpn"}, {"ko", "kor"}, {"lt", "lit"}, {"lv", "lav"}, {"nl", "dut"}, {"no", "nor"},
-        {"pl", "pol"}, {"pt", "por"}, {"ro", "rum"}, {"ru", "rus"}, {"sk", "slo"}, {"sl", "slv"},
-        {"sr", "srp"}, {"sv", "swe"}, {"th", "tha"}, {"tr", "tur"}, {"uk", "ukr"}, {"zh", "chi"}};
-    const auto found = tags.find(code);
-    return found != tags.end() ? found->second : std::string();
+    const LanguageCodes* language = code.empty() ? nullptr : findLanguage(code);
+    return language ? language->bibliographic : std::string();
 }
 
 std::string languageCode(unsigned type, std::uint16_t code) {

@@ -9,13 +9,16 @@ extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
 #include <libavutil/channel_layout.h>
+#include <libavutil/display.h>
 #include <libavutil/pixdesc.h>
 }
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <chrono>
 #include <cinttypes>
+#include <cmath>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -87,10 +90,41 @@ std::string channelLayout(const AVCodecParameters* par) {
     return noCommas(name);
 }
 
+// The stream's language tag when it is a plain code: it stands in brackets on the line, so
+// nothing else may pass.
+std::string languageTag(const AVStream* stream) {
+    const AVDictionaryEntry* tag = av_dict_get(stream->metadata, "language", nullptr, 0);
+    if (!tag || !*tag->value)
+        return {};
+    const std::string code = tag->value;
+    const bool plain = code.size() <= 16 && std::all_of(code.begin(), code.end(), [](char c) {
+                           return std::isalnum(static_cast<unsigned char>(c)) || c == '-';
+                       });
+    return plain ? code : std::string();
+}
+
+// Phones record upright clips as landscape frames with a display matrix turning them; the
+// size as shown is what every size rule must see, and ffmpeg turns the picture before
+// our filters.
+bool turnedSideways(const AVStream* stream) {
+    const auto* matrix = reinterpret_cast<const std::int32_t*>(
+        av_stream_get_side_data(stream, AV_PKT_DATA_DISPLAYMATRIX, nullptr));
+    if (!matrix)
+        return false;
+    const double angle = av_display_rotation_get(matrix);
+    if (std::isnan(angle))
+        return false;
+    const long quarter = std::lround(std::fabs(angle) / 90.0);
+    return quarter % 2 == 1;
+}
+
 void describeStream(Text& text, const AVStream* stream, std::int64_t total) {
     const AVCodecParameters* par = stream->codecpar;
     const std::string codec = upperX(avcodec_get_name(par->codec_id));
-    text.add("    Stream #0.%d: ", stream->index);
+    text.add("    Stream #0.%d", stream->index);
+    if (const std::string language = languageTag(stream); !language.empty())
+        text.add("(%s)", language.c_str());
+    text.add(": ");
     switch (par->codec_type) {
     case AVMEDIA_TYPE_VIDEO: {
         // Cover art in audio files would otherwise pass for the file's video.
@@ -100,7 +134,9 @@ void describeStream(Text& text, const AVStream* stream, std::int64_t total) {
         }
         const auto format = static_cast<AVPixelFormat>(par->format);
         const std::string pixels = upperX(av_get_pix_fmt_name(format));
-        text.add("Video: %s, %s, %dx%d", codec.c_str(), pixels.c_str(), par->width, par->height);
+        const bool sideways = turnedSideways(stream);
+        text.add("Video: %s, %s, %dx%d", codec.c_str(), pixels.c_str(),
+                 sideways ? par->height : par->width, sideways ? par->width : par->height);
         addBitRate(text, stream, total);
         AVRational rate = stream->avg_frame_rate;
         if (rate.num <= 0 || rate.den <= 0)
@@ -127,6 +163,8 @@ void describeStream(Text& text, const AVStream* stream, std::int64_t total) {
         text.add("Unknown: %s", codec.c_str());
         break;
     }
+    if (stream->disposition & AV_DISPOSITION_DEFAULT)
+        text.add(" (default)");
     text.endLine();
 }
 
@@ -264,13 +302,20 @@ void measureLength(AVFormatContext* context) {
         context->bit_rate = static_cast<std::int64_t>(static_cast<double>(size) * 8 / seconds);
 }
 
+// The libraries read the file and found nothing they know in it: not media of any kind they
+// recognise, or a container cut off before its first stream.
+bool nothingReadable(int code) {
+    return code == AVERROR_INVALIDDATA || code == AVERROR_EOF || code == AVERROR(EIO) ||
+           code == AVERROR_STREAM_NOT_FOUND;
+}
+
 int fail(int code) {
     char message[256] = "";
     if (av_strerror(code, message, sizeof message) < 0)
         std::snprintf(message, sizeof message, "Error %d", code);
     const std::string line = std::string(message) + "\r\n";
     writeAll(STDOUT_FILENO, line.data(), line.size());
-    return 1;
+    return nothingReadable(code) ? ProbeNothingReadable : 1;
 }
 
 // Reads one NUL-ended request; false at the end of the input.

@@ -5,8 +5,12 @@
 
 namespace vc::tool {
 
+// The status of a probe whose file the libraries read and found nothing they know in.
+inline constexpr int ProbeNothingReadable = 3;
+
 // Prints the classic description of a media file on standard output, every line ended by
-// CR LF. A file that is not readable media gets one error line and a non-zero status.
+// CR LF. A file that is not readable media gets one error line and a non-zero status:
+// ProbeNothingReadable when the file was read, 1 for every other failure.
 int runProbe(const std::string& path);
 
 // Probes many files for one caller, so the media libraries are loaded once, not per file.

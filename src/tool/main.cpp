@@ -5,8 +5,6 @@
 #include "Convert.h"
 #include "Dvd.h"
 
-#include <cerrno>
-#include <cstring>
 #include <string>
 #include <unistd.h>
 
@@ -18,7 +16,9 @@ int execProbe(const char* option, const char* path) {
     const std::string probe = vc::tool::besideUs("probe.dat");
     const char* argv[] = {probe.c_str(), option, path, nullptr};
     execv(probe.c_str(), const_cast<char* const*>(argv));
-    vc::tool::complain("cannot run " + probe + ": " + std::strerror(errno));
+    // On standard output, where the program reads the probe's words.
+    const std::string line = "The converter tool is missing: " + probe + "\r\n";
+    vc::tool::writeAll(STDOUT_FILENO, line.data(), line.size());
     return 127;
 }
 

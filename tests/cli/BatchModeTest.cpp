@@ -245,7 +245,7 @@ TEST_F(BatchModeTest, RefusedMissingAndFailedFilesExitOne) {
     const Outcome refused =
         run({"--convert", "--profile", "17", "--output", path("out"), path("in"), "gone.avi"});
     EXPECT_EQ(refused.exitCode, 1);
-    EXPECT_TRUE(refused.err.contains("broken.avi is not support!"));
+    EXPECT_TRUE(refused.err.contains("broken.avi is damaged: nothing in it can be read."));
     EXPECT_TRUE(refused.err.contains("gone.avi: no such file or folder"));
     EXPECT_TRUE(refused.out.contains("[1/1] good  Finish")) << refused.out.toStdString();
     EXPECT_TRUE(refused.out.contains("refused 2"));
@@ -280,7 +280,7 @@ TEST_F(BatchModeTest, AMissingToolIsNamedInsteadOfRefusingEveryFile) {
     const Outcome missing =
         run({"--convert", "--output", path("out"), clip}, QDir(copy).filePath("VideoConverter"));
     EXPECT_EQ(missing.exitCode, 1);
-    EXPECT_TRUE(missing.err.contains("Cannot start the converter tool " + tool + "."))
+    EXPECT_TRUE(missing.err.contains("The converter tool is missing: " + tool + "\n"))
         << missing.err.toStdString();
     EXPECT_FALSE(missing.err.contains("not support"));
     EXPECT_FALSE(QFileInfo::exists(path("out/clip.asf")));
@@ -543,6 +543,63 @@ TEST_F(BatchModeTest, BatchModeBuildsTheWindowsCommandLines) {
 
         EXPECT_EQ(commandLines(batch.out).size(), 2) << shown << batch.out.toStdString();
         EXPECT_EQ(commandLines(batch.out), commandLines(window.out)) << shown;
+    }
+}
+
+// A film file's tracks are chosen by number as a title's are; a number it lacks refuses it,
+// and a title is for discs only. A portrait phone clip converts upright.
+TEST_F(BatchModeTest, FilesTakeTheTrackOptionsAndPortraitClipsStayUpright) {
+    const QString film = test::makeTwoLanguageClip(dir.path(), "film.mkv");
+    const QString plain = test::makeClip(dir.path(), "plain.avi");
+    const auto convert = [&](const QStringList& options, const QStringList& files) {
+        return run(
+            QStringList{"--convert", "--verbose", "--profile", "1", "--output", path("out")} +
+            options + files);
+    };
+    const Outcome chosen = convert({"--audio-track", "2", "--subtitle", "1"}, {film, plain});
+    EXPECT_EQ(chosen.exitCode, 1);
+    EXPECT_TRUE(chosen.err.contains("plain.avi has no audio track 2.\n"))
+        << chosen.err.toStdString();
+    ASSERT_EQ(commandLines(chosen.out).size(), 1) << chosen.out.toStdString();
+    EXPECT_TRUE(
+        commandLines(chosen.out)[0].simplified().contains(" -audio-track 2 -subtitle-track 1 "));
+    EXPECT_TRUE(convert({"--subtitle", "3"}, {film}).err.contains("film.mkv has no subtitle 3."));
+    const Outcome title = convert({"--title", "1"}, {film});
+    EXPECT_EQ(title.exitCode, 2);
+    EXPECT_TRUE(title.out.isEmpty() && title.err.contains("--title")) << title.err.toStdString();
+
+    const QString phone = test::makePortraitClip(dir.path(), "phone.mp4");
+    for (const QString size : {"original", "640x480"}) {
+        ASSERT_TRUE(QDir(path("out")).removeRecursively());
+        const Outcome r = convert({"--size", size}, {phone});
+        ASSERT_EQ(r.exitCode, 0) << r.out.toStdString() << r.err.toStdString();
+        EXPECT_TRUE(r.out.contains("Added phone: 360x640, ")) << r.out.toStdString();
+        const QString made = path("out/phone.asf");
+        const int width = size == "original" ? 360 : 640, height = size == "original" ? 640 : 480;
+        EXPECT_TRUE(probeFields(made).contains(QStringLiteral("width=%1").arg(width)));
+        EXPECT_TRUE(probeFields(made).contains(QStringLiteral("height=%1").arg(height)));
+        const test::ProcessResult frame =
+            test::runProcess("ffmpeg", {"-v", "error", "-i", made, "-frames:v", "1", "-f",
+                                        "rawvideo", "-pix_fmt", "gray", "-"});
+        ASSERT_EQ(frame.output.size(), width * height);
+        const auto mean = [&](int x0, int y0, int x1, int y1) {
+            double sum = 0;
+            for (int y = y0; y < y1; ++y)
+                for (int x = x0; x < x1; ++x)
+                    sum += static_cast<unsigned char>(frame.output[y * width + x]);
+            return sum / ((x1 - x0) * (y1 - y0));
+        };
+        // Upright: white above or below black across the picture, and black bars beside it.
+        const int white =
+            mean(width / 2 - 20, 0, width / 2 + 20, height / 2) > 128 ? 0 : height / 2;
+        const int black = height / 2 - white;
+        EXPECT_GT(mean(width / 2 - 100, white + 20, width / 2 + 100, white + height / 2 - 20), 200);
+        EXPECT_LT(mean(width / 2 - 100, black + 20, width / 2 + 100, black + height / 2 - 20), 40);
+        if (size != "original") {
+            EXPECT_LT(mean(0, white, 150, white + height / 2), 40);
+        }
+        EXPECT_TRUE(test::runProcess("ffmpeg", {"-v", "error", "-i", made, "-f", "null", "-"})
+                        .output.isEmpty());
     }
 }
 

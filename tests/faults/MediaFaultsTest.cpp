@@ -18,8 +18,9 @@ TEST_F(FaultTest, FilesTheToolCannotDescribeAreRefusedByNameAndTheRestStillAdded
 
     add(main, {empty, text, good, cut});
     const QStringList refused = messages();
-    EXPECT_TRUE(refused.contains("empty.mpg is not support!")) << refused.join('|').toStdString();
-    EXPECT_TRUE(refused.contains("notes.avi is not support!"));
+    EXPECT_TRUE(refused.contains("empty.mpg is damaged: nothing in it can be read."))
+        << refused.join('|').toStdString();
+    EXPECT_TRUE(refused.contains("notes.avi is damaged: nothing in it can be read."));
     ASSERT_GE(main.sources()->rows(), 1);
     EXPECT_EQ(main.lv()->topLevelItem(0)->text(0), "good");
 

@@ -38,7 +38,7 @@ TEST_F(FaultTest, AMissingToolRefusesNewFilesAndFailsTheRunWithTheReason) {
     ASSERT_TRUE(QFile::remove(toolFile()));
     add(main, {clip("b.mpg")});
     EXPECT_EQ(main.sources()->rows(), 1);
-    EXPECT_EQ(dialogs.texts().last(), "b.mpg is not support!");
+    EXPECT_EQ(dialogs.texts().last(), "The converter tool is missing: " + toolFile());
 
     dialogs.shown.clear();
     ASSERT_TRUE(convert(main, 10000)) << "a run that never started left the batch converting";
@@ -122,12 +122,53 @@ TEST_F(FaultTest, AProbeThatHangsIsEndedWithItsGroupAndTheFileRefused) {
     EXPECT_LT(t.elapsed(), 10000);
     EXPECT_GT(ticks, 5);
     EXPECT_EQ(main.sources()->rows(), 0);
-    EXPECT_EQ(dialogs.texts().last(), "stuck.mpg is not support!");
+    EXPECT_EQ(dialogs.texts().last(), "stuck.mpg could not be read in time.");
     const QList<pid_t> pids = pidsIn(QDir(folder.path()).filePath("probes.pid"));
     EXPECT_EQ(pids.size(), 4); // two attempts, each a tool and its helper
     EXPECT_TRUE(allEnded(pids));
     main.close();
     expectSettingsKept();
+}
+
+// A refused file says why, in the same sentence in the window and in batch mode.
+TEST_F(FaultTest, ARefusedFileSaysWhyAlikeInTheWindowAndInBatchMode) {
+    Tfm_main& main = open();
+    const QString good = clip("good.mpg");
+    const QByteArray whole = test::readBytes(clip("whole.mp4"));
+    const QString cut = QDir(media).filePath("cut.mp4");
+    ASSERT_TRUE(test::writeBytes(cut, whole.left(whole.size() / 3))); // its index is at the end
+    ASSERT_TRUE(test::writeBytes(media + "/notes.mp4", "Just notes.\n"));
+    ASSERT_TRUE(test::writeBytes(media + "/notes.txt", "Just notes.\n"));
+    const auto expectSaid = [&](const QStringList& files, const QStringList& sentences) {
+        dialogs.shown.clear();
+        add(main, files);
+        EXPECT_EQ(messages(), sentences);
+        QProcess batch;
+        batch.start(QDir(folder.path()).filePath("VideoConverter"),
+                    QStringList{"--convert", "--output", out} + files);
+        ASSERT_TRUE(batch.waitForFinished(60000));
+        EXPECT_EQ(batch.exitCode(), 1);
+        const QString err = QString::fromUtf8(batch.readAllStandardError());
+        for (const QString& sentence : sentences)
+            EXPECT_TRUE(err.contains(sentence + "\n")) << err.toStdString();
+    };
+    expectSaid({cut, media + "/notes.mp4", media + "/notes.txt"},
+               {"cut.mp4 is damaged: nothing in it can be read.",
+                "notes.mp4 is damaged: nothing in it can be read.", "notes.txt is not support!"});
+
+    const QString probeTool = QDir(folder.path()).filePath("probe.dat");
+    ASSERT_TRUE(QFile::rename(probeTool, probeTool + ".away"));
+    expectSaid({good}, {"The converter tool is missing: " + probeTool});
+
+    main.findChild<MediaProbe*>()->setTimeLimit(300ms);
+    qputenv("VIDEOCONVERTER_PROBE_LIMIT_MS", "300");
+    replaceTool("sleep 600\n");
+    expectSaid({good}, {"good.mpg could not be read in time."});
+    qunsetenv("VIDEOCONVERTER_PROBE_LIMIT_MS");
+
+    ASSERT_TRUE(QFile::remove(toolFile()));
+    expectSaid({good}, {"The converter tool is missing: " + toolFile()});
+    main.close();
 }
 
 TEST_F(FaultTest, StopEndsAHangingConversionAndEverythingItStarted) {

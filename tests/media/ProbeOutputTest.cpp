@@ -25,6 +25,7 @@ ProbeResult classicValues() {
     r.audioformat = "mp3";
     r.sample = " 44100 Hz";
     r.channels = " stereo";
+    r.audioStreams = {{"", "mp3", "stereo", false}};
     return r;
 }
 
@@ -163,6 +164,7 @@ TEST(ProbeOutput, LaterPassesReplaceFoundValuesAndKeepTheRest) {
     expected.sample = " 48000 Hz";
     expected.channels = " 5.1";
     expected.audiobit = "384";
+    expected.audioStreams.push_back({"", "ac3", "5.1", false});
     EXPECT_EQ(reader.result(), expected);
 
     reader.clear();

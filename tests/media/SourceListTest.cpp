@@ -97,7 +97,7 @@ TEST_F(SourceListTest, AddFilesProbesEachAndReportsTheUnsupportedOnce) {
     list->addFiles();
     EXPECT_FALSE(lv.isHidden());
     EXPECT_EQ(captions(), (QStringList{"my clip ü", "second"}));
-    EXPECT_EQ(dialogs.texts().last(), "broken.avi is not support!");
+    EXPECT_EQ(dialogs.texts().last(), "broken.avi is damaged: nothing in it can be read.");
     EXPECT_EQ(dialogs.shown.count() - 1, 1); // one chooser, one report
     QTreeWidgetItem* row = lv.topLevelItem(0);
     EXPECT_EQ(row->text(1), "160x120");

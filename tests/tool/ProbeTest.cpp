@@ -77,7 +77,7 @@ TEST_F(ProbeTest, Mp4WithH264AndAacGivesStreamRates) {
     EXPECT_EQ(r.channels, " mono");
     // Nothing between codec and size: no profile, codec tag ("0x...") or aspect ratio.
     const std::regex line(
-        R"(\r\n    Stream #0\.0: Video: h264, yuv\w+, 160x120, \d+ kb/s, 25\.00 tb\(r\)\r\n)");
+        R"(\r\n    Stream #0\.0\(und\): Video: h264, yuv\w+, 160x120, \d+ kb/s, 25\.00 tb\(r\) \(default\)\r\n)");
     EXPECT_TRUE(std::regex_search(text, line)) << text;
 }
 

@@ -89,7 +89,11 @@ ProbeReading readProbe(const std::string& text) {
     reading.hasDuration = d != std::string::npos;
     if (reading.hasDuration && d + 10 < text.size())
         reading.duration = text.substr(d + 10, 8);
-    const std::vector<std::string> lines = crLines(text);
+    std::vector<std::string> lines = crLines(text);
+    // The default mark ends a stream's line after every field read here.
+    for (std::string& line : lines)
+        if (line.ends_with(" (default)"))
+            line.resize(line.size() - 10);
     reading.bitrate = rateIn(firstLineWith(lines, "bitrate:"));
 
     const std::string video = firstLineWith(lines, "Video:");
