@@ -2,7 +2,6 @@
 
 #include "TestSupport.h"
 #include "common/Quote.h"
-#include "media/SourceRecords.h"
 
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -108,40 +107,6 @@ TEST_F(RealToolProbe, DescribesAClip) {
     EXPECT_EQ(r.channels, " mono");
     // Read as it arrived, the output gives what it gives in one piece.
     EXPECT_EQ(r, oneBurst(clip));
-}
-
-// Phones turn upright clips by a display matrix; film files carry languages, a default track
-// and subtitles. The probe gives the size as shown and every track, and the row lists them.
-TEST_F(RealToolProbe, SizesAsShownAndEveryTrackWithItsLanguage) {
-    ASSERT_TRUE(probeAndWait(probe, test::makePortraitClip(dir.path(), "phone.mp4")));
-    EXPECT_EQ(probe.result().resolution, "360x640");
-
-    const QString mkv = test::makeTwoLanguageClip(dir.path(), "film.mkv");
-    const QByteArray said = test::runProcess(test::toolPath(), {"-i", mkv}).output;
-    for (const char* line : {"    Stream #0.1(jpn): Audio: aac, 44100 Hz, mono (default)\r\n",
-                             "    Stream #0.2(eng): Audio: aac, 44100 Hz, mono\r\n",
-                             "    Stream #0.4(fre): Subtitle: ass\r\n"})
-        EXPECT_TRUE(said.contains(line)) << said.toStdString();
-    for (const QString& film : {mkv, test::makeTwoLanguageClip(dir.path(), "film.mp4")}) {
-        ASSERT_TRUE(probeAndWait(probe, film));
-        const auto item = makeSourceItem(film, probe.result());
-        ASSERT_TRUE(item);
-        EXPECT_EQ(item->info.audioTracks,
-                  QStringList({"Japanese, AAC, Mono", "English, AAC, Mono"}));
-        EXPECT_EQ(item->info.subtitleTracks.value(1),
-                  film == mkv ? "French, ASS" : "French, Timed Text");
-        EXPECT_EQ(item->info.frame, " 25.00 tb(r)"); // the default mark is no part of it
-    }
-
-    // ffmpeg's own form, and a default that is not the first track.
-    TtimeProcessor reader;
-    reader.feed("bitrate: 9 kb/s\r\n  Stream #0:1[0x2](ger): Audio: aac (LC) (mp4a / 0x6134706D), "
-                "44100 Hz, stereo, fltp\r\n    Stream #0.2: Audio: ac3, 48000 Hz, 5.1(side), "
-                "384 kb/s (default)\r\n");
-    const auto item = makeSourceItem("x.mkv", reader.result());
-    ASSERT_TRUE(item);
-    EXPECT_EQ(item->info.audioTracks, QStringList({"German, AAC, Stereo", "Unknown, AC-3, 5.1"}));
-    EXPECT_EQ(item->info.audioTrack, 2);
 }
 
 TEST_F(RealToolProbe, NamesAreWholeArgumentsWhateverTheyHold) {

@@ -1,5 +1,7 @@
 #include "media/ProbeOutput.h"
 
+#include "media/SourceRecords.h"
+
 #include <gtest/gtest.h>
 #include <string>
 
@@ -192,4 +194,20 @@ TEST(ProbeOutput, AChunkEndsAtItsFirstNul) {
     EXPECT_EQ(reader.result().videoformat, "");
     EXPECT_EQ(reader.result().audiobit, "64");
     EXPECT_EQ(reader.result().channels, " mono");
+}
+
+// Every audio and subtitle stream with its language, in the classic form and ffmpeg's own;
+// the default track is chosen, and its mark is no part of any field.
+TEST(ProbeOutput, StreamsAreListedWithTheirLanguageAndTheDefaultChosen) {
+    const ProbeResult r = parse(
+        "bitrate: 9 kb/s\r\n    Stream #0.0: Video: h264, yuv420p, 64x48, 25.00 tb(r) (default)\r\n"
+        "  Stream #0:1[0x2](ger): Audio: aac (LC) (mp4a / 0x6134706D), 44100 Hz, stereo, fltp\r\n"
+        "    Stream #0.2: Audio: ac3, 48000 Hz, 5.1(side), 384 kb/s (default)\r\n"
+        "    Stream #0.3(eng): Subtitle: hdmv_pgs_subtitle\r\n");
+    const auto item = makeSourceItem("x.mkv", r);
+    ASSERT_TRUE(item);
+    EXPECT_EQ(item->info.audioTracks, QStringList({"German, AAC, Stereo", "Unknown, AC-3, 5.1"}));
+    EXPECT_EQ(item->info.audioTrack, 2);
+    EXPECT_EQ(item->info.subtitleTracks, QStringList({"English, PGS"}));
+    EXPECT_EQ(item->info.frame, " 25.00 tb(r)");
 }

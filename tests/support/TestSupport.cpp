@@ -56,69 +56,6 @@ QString makeClip(const QString& dir, const QString& fileName, const QStringList&
     return path;
 }
 
-QString makeTwoLanguageClip(const QString& dir, const QString& fileName, double seconds) {
-    const QString srt = QDir(dir).filePath(fileName + QStringLiteral(".srt"));
-    QFile text(srt);
-    EXPECT_TRUE(text.open(QIODevice::WriteOnly));
-    text.write("1\n00:00:00,200 --> 00:00:01,800\nHello\n");
-    text.close();
-    const bool mkv = fileName.endsWith(QLatin1String(".mkv"));
-    return makeClip(dir, fileName,
-                    {"-f",
-                     "lavfi",
-                     "-i",
-                     QStringLiteral("sine=frequency=880:duration=%1").arg(seconds),
-                     "-i",
-                     srt,
-                     "-map",
-                     "0:v",
-                     "-map",
-                     "1:a",
-                     "-map",
-                     "2:a",
-                     "-map",
-                     "3",
-                     "-map",
-                     "3",
-                     "-c:v",
-                     "libx264",
-                     "-c:a",
-                     "aac",
-                     "-c:s:0",
-                     mkv ? "srt" : "mov_text",
-                     "-c:s:1",
-                     mkv ? "ass" : "mov_text",
-                     "-metadata:s:a:0",
-                     "language=jpn",
-                     "-metadata:s:a:1",
-                     "language=eng",
-                     "-metadata:s:s:0",
-                     "language=eng",
-                     "-metadata:s:s:1",
-                     "language=fre",
-                     "-disposition:a:0",
-                     "default",
-                     "-disposition:a:1",
-                     "0"},
-                    seconds, QStringLiteral("320x240"));
-}
-
-QString makePortraitClip(const QString& dir, const QString& fileName) {
-    const QString coded = makeClip(
-        dir, QStringLiteral("coded-") + fileName,
-        {"-vf",
-         "drawbox=w=iw/2:h=ih:color=white:t=fill,drawbox=x=iw/2:w=iw/2:h=ih:color=black:t=fill",
-         "-c:v", "libx264", "-pix_fmt", "yuv420p", "-c:a", "aac"},
-        1.0, QStringLiteral("640x360"));
-    // Phones keep the frame as the sensor gave it and say how to turn it.
-    const QString path = QDir(dir).filePath(fileName);
-    const ProcessResult r =
-        runProcess(QStringLiteral("ffmpeg"), {"-v", "error", "-y", "-i", coded, "-c", "copy",
-                                              "-metadata:s:v", "rotate=90", path});
-    EXPECT_EQ(r.exitCode, 0) << r.output.toStdString();
-    return path;
-}
-
 namespace {
 
 void runOrFail(const QString& program, const QStringList& args, const QString& workDir = {}) {
@@ -152,6 +89,33 @@ QString profileClip(const QString& dir, const QString& name, double seconds, int
 }
 
 } // namespace
+
+QString makeTwoLanguageClip(const QString& dir, const QString& fileName, double seconds) {
+    const QString srt = QDir(dir).filePath(fileName + QStringLiteral(".srt"));
+    QFile text(srt);
+    EXPECT_TRUE(text.open(QIODevice::WriteOnly) &&
+                text.write("1\n00:00:00,200 --> 00:00:01,800\nHello\n") > 0 && text.flush());
+    const QString codecs = fileName.endsWith(QLatin1String(".mkv")) ? "srt -c:s:1 ass" : "mov_text";
+    const QString options = QStringLiteral(
+        "-map 0:v -map 1:a -map 2:a -map 3 -map 3 -c:v libx264 -c:a aac -c:s %1 -metadata:s:a:0 "
+        "language=jpn -metadata:s:a:1 language=eng -metadata:s:s:0 language=eng -metadata:s:s:1 "
+        "language=fre -disposition:a:0 default -disposition:a:1 0");
+    const QStringList tone{"-f", "lavfi", "-i", QStringLiteral("sine=f=880:d=%1").arg(seconds)};
+    return makeClip(dir, fileName, tone + QStringList{"-i", srt} + options.arg(codecs).split(' '),
+                    seconds, QStringLiteral("320x240"));
+}
+
+QString makePortraitClip(const QString& dir, const QString& fileName) {
+    const QString coded =
+        makeClip(dir, QStringLiteral("coded-") + fileName,
+                 {"-vf", "drawbox=w=iw/2:h=ih:c=white:t=fill,drawbox=x=iw/2:w=iw/2:h=ih:t=fill",
+                  "-c:v", "libx264", "-pix_fmt", "yuv420p"},
+                 1.0, QStringLiteral("640x360"));
+    const QString path = QDir(dir).filePath(fileName);
+    runOrFail(QStringLiteral("ffmpeg"),
+              {"-v", "error", "-y", "-i", coded, "-c", "copy", "-metadata:s:v", "rotate=90", path});
+    return path;
+}
 
 QString authorDvd(const QString& dir, const QString& name, const DiscLayout& layout) {
     const QDir work(dir);

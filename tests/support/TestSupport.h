@@ -27,14 +27,9 @@ QString makeClip(const QString& dir, const QString& fileName, const QStringList&
                  double seconds = 1.0, const QString& size = QStringLiteral("160x120"),
                  bool withVideo = true, bool withAudio = true);
 
-// Two sound tracks as a film release has them, Japanese (the default, 440 Hz) then English
-// (880 Hz), and two text subtitles, English then French: SRT and ASS in ".mkv", timed text
-// in ".mp4". 320x240 H.264 and AAC.
+// Japanese (default) and English sound, English and French text subtitles (SRT, ASS in MKV).
 QString makeTwoLanguageClip(const QString& dir, const QString& fileName, double seconds = 2.0);
-
-// A phone's portrait clip: a 640x360 frame, its left half white and its right half black,
-// and a display matrix turning it a quarter, so it shows as 360x640 with white on top or
-// below.
+// A 640x360 frame, white left and black right, that its display matrix turns to 360x640.
 QString makePortraitClip(const QString& dir, const QString& fileName);
 
 // A DVD-Video folder authored with dvdauthor from clips the DVD profile writes (352x288 PAL):
