@@ -1,0 +1,329 @@
+#include "SourceFit.h"
+
+#include "Dvd.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+
+namespace vc::tool {
+
+namespace {
+
+using Kind = SourceStream::Kind;
+
+// Deinterlaces only frames flagged interlaced, one frame out for each in.
+constexpr char Deinterlace[] = "bwdif=mode=send_frame:deint=interlaced";
+// Silence before sound that starts late, so that it keeps its place beside the picture.
+constexpr char SoundInPlace[] = "aresample=async=1:first_pts=0";
+
+std::optional<std::size_t> chosen(const ConvertCall& call, const char* option) {
+    const std::optional<std::string> value = optionValue(call, {option});
+    if (!value)
+        return std::nullopt;
+    char* end = nullptr;
+    const long number = std::strtol(value->c_str(), &end, 10);
+    if (end == value->c_str() || *end != '\0' || number < 1 || number > 9999)
+        return std::nullopt;
+    return static_cast<std::size_t>(number - 1);
+}
+
+ConvertCall without(const ConvertCall& call, const std::vector<std::string>& withValue,
+                    const std::vector<std::string>& flags = {}) {
+    Args args;
+    for (std::size_t i = 0; i < call.args.size(); ++i) {
+        const std::string& arg = call.args[i];
+        const bool path = call.input == i || call.output == i;
+        if (!path && std::find(flags.begin(), flags.end(), arg) != flags.end())
+            continue;
+        if (!path && i + 1 < call.args.size() && call.output != i + 1 &&
+            std::find(withValue.begin(), withValue.end(), arg) != withValue.end()) {
+            ++i;
+            continue;
+        }
+        args.push_back(arg);
+    }
+    return parseCall(args);
+}
+
+ConvertCall withOptions(const ConvertCall& call, const Args& options) {
+    if (!call.output || options.empty())
+        return call;
+    Args args = call.args;
+    args.insert(args.begin() + static_cast<std::ptrdiff_t>(*call.output), options.begin(),
+                options.end());
+    return parseCall(args);
+}
+
+// The caller's own filters of a kind, after `first`.
+ConvertCall withFiltersFirst(const ConvertCall& call, const std::vector<std::string>& names,
+                             const std::string& first) {
+    if (first.empty())
+        return call;
+    const std::optional<std::string> own = outputOptionValue(call, names);
+    return withOutputOption(call, names, own ? first + "," + *own : first);
+}
+
+// Every character but letters and digits taken literally by ffmpeg's option parser.
+std::string literal(const std::string& text) {
+    std::string result;
+    for (const char c : text) {
+        if (!std::isalnum(static_cast<unsigned char>(c)))
+            result += '\\';
+        result += c;
+    }
+    return result;
+}
+
+std::string seconds(double value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.6g", value);
+    return text;
+}
+
+bool soundFormat(const std::string& ext) {
+    static const std::vector<std::string> sound{"mp3",  "wav", "aac", "ac3", "ogg", "oga",  "opus",
+                                                "flac", "wma", "m4a", "mp2", "aif", "aiff", "au",
+                                                "ra",   "amr", "wv",  "mka", "caf", "m4b",  "weba"};
+    return std::find(sound.begin(), sound.end(), ext) != sound.end();
+}
+
+// Sound formats that carry a cover picture.
+bool coverFormat(const std::string& ext) {
+    return ext == "mp3" || ext == "m4a" || ext == "flac";
+}
+
+bool bitmapSubtitle(const std::string& codec) {
+    return codec == "dvd_subtitle" || codec == "hdmv_pgs_subtitle" || codec == "dvb_subtitle" ||
+           codec == "xsub";
+}
+
+// Encoders that would keep more than 8 bits of a deep source (no choice: the container's
+// default, which for MP4 and Matroska is H.264).
+bool keepsDeepPixels(const std::optional<std::string>& codec) {
+    static const std::vector<std::string> deep{
+        "libx264", "libx264rgb", "libx265", "libvpx-vp9", "libaom-av1", "libsvtav1", "librav1e",
+        "prores",  "prores_ks",  "ffv1",    "dnxhd",      "huffyuv",    "ffvhuff"};
+    return !codec || std::find(deep.begin(), deep.end(), *codec) != deep.end();
+}
+
+bool isHdr(const SourceStream& video) {
+    return video.transfer == "smpte2084" || video.transfer == "arib-std-b67";
+}
+
+// PQ and HLG brought to BT.709 for SDR screens: linear light, BT.709 primaries, a curve that
+// leaves the usual range as it is and rolls the highlights off.
+std::string toneMap(const SourceStream& video) {
+    const std::string matrix =
+        video.matrix.empty() || video.matrix == "unknown" ? "bt2020nc" : video.matrix;
+    const std::string primaries =
+        video.primaries.empty() || video.primaries == "unknown" ? "bt2020" : video.primaries;
+    return "zscale=tin=" + video.transfer + ":min=" + matrix + ":pin=" + primaries +
+           ":t=linear:npl=100,format=gbrpf32le,zscale=p=bt709,tonemap=tonemap=mobius,"
+           "zscale=t=bt709:m=bt709:r=tv,format=yuv420p";
+}
+
+bool seeksInput(const Args& args) {
+    for (const std::string& arg : args) {
+        if (arg == "-i")
+            return false;
+        if (arg == "-ss")
+            return true;
+    }
+    return false;
+}
+
+// The frames' clock in the graph is the file's less its start and an input-side seek; the
+// subtitle filter reads the file's own clock.
+std::string textSubtitles(const ConvertCall& call, const SourceFacts& facts, std::size_t index,
+                          int progressFd) {
+    const double shift =
+        facts.start + (seeksInput(ffmpegConvertArgs(call, progressFd)) ? callStart(call) : 0.0);
+    const std::string path = literalPath(call.args[*call.input]);
+    std::string filter =
+        "subtitles=" + literal("filename=" + literal(path) + ":si=" + std::to_string(index));
+    if (shift > 0.0005)
+        filter = "setpts=PTS+" + seconds(shift) + "/TB," + filter + ",setpts=PTS-" +
+                 seconds(shift) + "/TB";
+    return filter;
+}
+
+void insertBeforeOutput(Args& args, const Args& options) {
+    args.insert(args.end() - 1, options.begin(), options.end());
+}
+
+// Takes "-vf X" out of a finished argument list and gives X.
+std::string takeVideoFilters(Args& args) {
+    for (std::size_t i = 0; i + 2 < args.size(); ++i) {
+        if (args[i] == "-vf" || args[i] == "-filter:v") {
+            std::string filters = args[i + 1];
+            args.erase(args.begin() + static_cast<std::ptrdiff_t>(i),
+                       args.begin() + static_cast<std::ptrdiff_t>(i + 2));
+            return filters;
+        }
+    }
+    return {};
+}
+
+std::string discRate(const ConvertCall& call) {
+    const std::string target = outputOptionValue(call, {"-target"}).value_or("");
+    if (target.rfind("ntsc-", 0) == 0)
+        return "30000/1001";
+    if (target.rfind("film-", 0) == 0)
+        return "24000/1001";
+    return "25";
+}
+
+// Sound only into a video format: its cover, or a black frame, for as long as the sound lasts.
+Args pictureForSound(ConvertCall call, const SourceFacts& facts, std::size_t audio,
+                     int progressFd) {
+    const std::optional<std::size_t> cover = facts.picture();
+    const SourceStream* picture = cover ? facts.nth(Kind::Video, *cover) : nullptr;
+    Args added;
+    if (!hasOption(call, {"-s", "-target"})) {
+        int width = 640;
+        int height = 360;
+        if (picture && picture->width >= 2 && picture->height >= 2) {
+            width = picture->width - picture->width % 2;
+            height = picture->height - picture->height % 2;
+        }
+        added.insert(added.end(), {"-s", std::to_string(width) + "x" + std::to_string(height)});
+    }
+    const std::optional<std::string> asked = outputOptionValue(call, {"-r"});
+    const std::string rate = asked.value_or(discRate(call));
+    if (!asked && !hasOption(call, {"-target"}))
+        added.insert(added.end(), {"-r", rate});
+    Args args = ffmpegConvertArgs(withOptions(call, added), progressFd);
+    const std::string fit = takeVideoFilters(args);
+    // One picture, fitted once and then repeated; the sound decides where it all ends.
+    std::string graph;
+    if (picture)
+        graph = "[0:v:" + std::to_string(*cover) + "]" + (fit.empty() ? "null" : fit) +
+                ",loop=loop=-1:size=1,setpts=N/(" + rate + ")/TB[picture]";
+    else
+        graph = "color=c=black:r=" + rate + (fit.empty() ? "" : "," + fit) + "[picture]";
+    insertBeforeOutput(args, {"-filter_complex", graph, "-map", "[picture]", "-map",
+                              "0:a:" + std::to_string(audio), "-shortest", "-fflags", "+shortest",
+                              "-max_interleave_delta", "100M"});
+    return args;
+}
+
+// Sound into a sound format: the chosen stream, and the cover where the format keeps one.
+Args soundOutput(ConvertCall call, const SourceFacts& facts, std::optional<std::size_t> choice,
+                 int progressFd) {
+    Args added;
+    if (choice)
+        added.insert(added.end(), {"-map", "0:a:" + std::to_string(*choice)});
+    const std::optional<std::size_t> cover = facts.picture();
+    if (cover && hasOption(call, {"-vn"}) && coverFormat(extensionOf(call.args[*call.output]))) {
+        call = without(call, {}, {"-vn"});
+        if (!choice)
+            added.insert(added.end(), {"-map", "0:a:" + std::to_string(facts.defaultAudio())});
+        const std::string codec = facts.nth(Kind::Video, *cover)->codec;
+        added.insert(added.end(), {"-map", "0:v:" + std::to_string(*cover), "-c:v",
+                                   codec == "mjpeg" || codec == "png" ? "copy" : "png",
+                                   "-disposition:v:0", "attached_pic"});
+    }
+    return ffmpegConvertArgs(withOptions(call, added), progressFd);
+}
+
+} // namespace
+
+Args fittedConvertArgs(const ConvertCall& asked, const SourceFacts& facts, int progressFd) {
+    const std::optional<std::size_t> audioChoice = chosen(asked, AudioTrackOption);
+    const std::optional<std::size_t> subtitleChoice = chosen(asked, SubtitleTrackOption);
+    ConvertCall call = without(asked, {AudioTrackOption, SubtitleTrackOption});
+    if (!call.input || !call.output || hasOption(call, {"-filter_complex", "-lavfi", "-map"}))
+        return ffmpegConvertArgs(call, progressFd);
+
+    const bool still = outputOptionValue(call, {"-f"}) == "image2";
+    const std::optional<std::string> videoCodec =
+        outputOptionValue(call, {"-vcodec", "-c:v", "-codec:v"});
+    const std::optional<std::string> soundCodec =
+        outputOptionValue(call, {"-acodec", "-c:a", "-codec:a"});
+    const bool soundOnly =
+        hasOption(call, {"-vn"}) || soundFormat(extensionOf(call.args[*call.output]));
+    const bool videoOut = !soundOnly && !still && videoCodec != "copy";
+    if (!hasOption(call, {"-an"}) && !still && soundCodec != "copy")
+        call = withFiltersFirst(call, {"-af", "-filter:a"}, SoundInPlace);
+    if (soundOnly)
+        return soundOutput(call, facts, audioChoice, progressFd);
+
+    const std::size_t audio = audioChoice.value_or(facts.defaultAudio());
+    if (videoOut && facts.known && !facts.video() && facts.count(Kind::Audio) > 0)
+        return pictureForSound(call, facts, audio, progressFd);
+
+    const SourceStream* video = facts.video();
+    std::vector<std::string> first;
+    Args added;
+    if (videoOut)
+        first.push_back(Deinterlace);
+    if (video && isHdr(*video) && (videoOut || still)) {
+        first.push_back(toneMap(*video));
+        added.insert(added.end(), {"-color_primaries", "bt709", "-color_trc", "bt709",
+                                   "-colorspace", "bt709", "-color_range", "tv"});
+    } else if (videoOut && video && deepPixels(video->pixelFormat) &&
+               !hasOption(call, {"-pix_fmt"}) && keepsDeepPixels(videoCodec)) {
+        added.insert(added.end(), {"-pix_fmt", "yuv420p"});
+    }
+    if (videoOut && video && video->fps > 60 && !hasOption(call, {"-r", "-target"})) {
+        double rate = video->fps;
+        while (rate > 60)
+            rate /= 2;
+        added.insert(added.end(), {"-r", seconds(rate)});
+    }
+
+    std::optional<std::size_t> bitmap;
+    if (subtitleChoice && videoOut) {
+        const SourceStream* subtitle = facts.nth(Kind::Subtitle, *subtitleChoice);
+        if (subtitle && bitmapSubtitle(subtitle->codec))
+            bitmap = subtitleChoice;
+        else
+            first.push_back(textSubtitles(call, facts, *subtitleChoice, progressFd));
+    }
+    if (audioChoice && !bitmap && videoOut)
+        added.insert(added.end(), {"-map", "0:V:0", "-map", "0:a:" + std::to_string(audio)});
+
+    std::string prefix;
+    for (const std::string& filter : first)
+        prefix += (prefix.empty() ? "" : ",") + filter;
+    if (!bitmap) {
+        call = withFiltersFirst(call, {"-vf", "-filter:v"}, prefix);
+        return ffmpegConvertArgs(withOptions(call, added), progressFd);
+    }
+
+    // A bitmap subtitle is a picture stream of its own, laid over the video before the frame
+    // fit, so that it scales with the picture.
+    Args args = ffmpegConvertArgs(withOptions(call, added), progressFd);
+    const std::string fit = takeVideoFilters(args);
+    const std::string graph = "[0:V:0]" + (prefix.empty() ? "null" : prefix) +
+                              "[video];[video][0:s:" + std::to_string(*bitmap) +
+                              "]overlay=eof_action=pass" + (fit.empty() ? "" : "," + fit) +
+                              "[picture]";
+    insertBeforeOutput(args, {"-filter_complex", graph, "-map", "[picture]", "-map",
+                              "0:a:" + std::to_string(audio) + (audioChoice ? "" : "?")});
+    return args;
+}
+
+std::optional<std::string> unmetChoice(const ConvertCall& call, const SourceFacts& facts) {
+    if (!facts.known || !call.input)
+        return std::nullopt;
+    const std::string name = std::filesystem::path(call.args[*call.input]).filename().string();
+    const std::optional<std::size_t> audio = chosen(call, AudioTrackOption);
+    if (audio && *audio >= facts.count(Kind::Audio))
+        return name + " has no audio track " + std::to_string(*audio + 1) + ".";
+    const std::optional<std::size_t> subtitle = chosen(call, SubtitleTrackOption);
+    if (subtitle && *subtitle >= facts.count(Kind::Subtitle))
+        return name + " has no subtitle track " + std::to_string(*subtitle + 1) + ".";
+    return std::nullopt;
+}
+
+ConvertCall withSoundChoice(const ConvertCall& call) {
+    const std::optional<std::size_t> audio = chosen(call, AudioTrackOption);
+    const ConvertCall plain = without(call, {AudioTrackOption, SubtitleTrackOption});
+    return audio ? withOptions(plain, {"-map", "0:a:" + std::to_string(*audio)}) : plain;
+}
+
+} // namespace vc::tool
