@@ -255,10 +255,10 @@ Run runFitted(const ConvertCall& call, bool outputExisted, SourceFacts& facts,
         return !stopRequested() &&
                (unmetChoice(call, seen) || fittedConvertArgs(call, seen, ProgressFd) != ordinary);
     });
-    if (!run.stopped)
+    if (!run.stopped || stopRequested())
         return run;
     if (const std::optional<std::string> unmet = unmetChoice(call, facts)) {
-        if (!outputExisted)
+        if (!outputExisted && call.output)
             unlink(call.args[*call.output].c_str());
         writer.finish();
         sayLast(*unmet);

@@ -21,11 +21,18 @@ constexpr NamedLevel Levels[] = {{"quiet", -8},   {"panic", 0},    {"fatal", 8},
                                  {"error", 16},   {"warning", 24}, {"info", 32},
                                  {"verbose", 40}, {"debug", 48},   {"trace", 56}};
 
-std::optional<int> levelNamed(std::string_view name) {
+std::optional<int> levelMarked(std::string_view name) {
     for (const NamedLevel& l : Levels) {
         if (l.name == name)
             return l.level;
     }
+    return std::nullopt;
+}
+
+// A level as "-loglevel" takes it: a name or a number.
+std::optional<int> levelNamed(std::string_view name) {
+    if (const std::optional<int> level = levelMarked(name))
+        return level;
     if (!name.empty() && name.find_first_not_of("-0123456789") == std::string_view::npos)
         return std::atoi(std::string(name).c_str());
     return std::nullopt;
@@ -121,7 +128,7 @@ void LogRouter::line(std::string_view text) {
     if (text.compare(at, 1, "[") == 0) {
         const std::size_t close = text.find("] ", at);
         if (close != std::string_view::npos) {
-            if (const std::optional<int> level = levelNamed(text.substr(at + 1, close - at - 1))) {
+            if (const std::optional<int> level = levelMarked(text.substr(at + 1, close - at - 1))) {
                 marked = true;
                 lastLevel_ = *level;
                 markerLength = close + 2 - at;

@@ -169,21 +169,17 @@ std::optional<SourceStream> readStream(std::string_view text) {
         return s;
     if (parts.size() > 1)
         readPixels(parts[1], s);
-    double tbr = 0;
     for (std::size_t i = 2; i < parts.size(); ++i) {
         const std::string_view item = parts[i].substr(0, parts[i].find(" ("));
+        // Only the average counts: a variable rate's "tbr" is a time base, often "1k".
         if (endsWith(item, " fps"))
             s.fps = number(item);
-        else if (endsWith(item, " tbr"))
-            tbr = number(item);
         else if (!item.empty() && std::isdigit(static_cast<unsigned char>(item[0])) &&
                  item.find('x') != std::string_view::npos && s.width == 0) {
             s.width = std::atoi(std::string(item).c_str());
             s.height = std::atoi(std::string(item.substr(item.find('x') + 1)).c_str());
         }
     }
-    if (s.fps <= 0)
-        s.fps = tbr;
     return s;
 }
 

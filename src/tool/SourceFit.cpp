@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -66,7 +67,7 @@ ConvertCall withFiltersFirst(const ConvertCall& call, const std::vector<std::str
     return withOutputOption(call, names, own ? first + "," + *own : first);
 }
 
-// Every character but letters and digits taken literally by ffmpeg's option parser.
+// Every character but letters and digits escaped, for ffmpeg's option and graph parsers.
 std::string literal(const std::string& text) {
     std::string result;
     for (const char c : text) {
@@ -77,7 +78,7 @@ std::string literal(const std::string& text) {
     return result;
 }
 
-std::string seconds(double value) {
+std::string decimal(double value) {
     char text[32];
     std::snprintf(text, sizeof text, "%.6g", value);
     return text;
@@ -144,9 +145,9 @@ std::string textSubtitles(const ConvertCall& call, const SourceFacts& facts, std
     const std::string path = literalPath(call.args[*call.input]);
     std::string filter =
         "subtitles=" + literal("filename=" + literal(path) + ":si=" + std::to_string(index));
-    if (shift > 0.0005)
-        filter = "setpts=PTS+" + seconds(shift) + "/TB," + filter + ",setpts=PTS-" +
-                 seconds(shift) + "/TB";
+    if (std::abs(shift) > 0.0005)
+        filter = "setpts=PTS+(" + decimal(shift) + ")/TB," + filter + ",setpts=PTS-(" +
+                 decimal(shift) + ")/TB";
     return filter;
 }
 
@@ -197,16 +198,23 @@ Args pictureForSound(ConvertCall call, const SourceFacts& facts, std::size_t aud
         added.insert(added.end(), {"-r", rate});
     Args args = ffmpegConvertArgs(withOptions(call, added), progressFd);
     const std::string fit = takeVideoFilters(args);
-    // One picture, fitted once and then repeated; the sound decides where it all ends.
+    // One picture, fitted once and then repeated; the sound decides where it all ends. The
+    // cover comes from the file opened once more without the seek, which would drop it.
     std::string graph;
-    if (picture)
-        graph = "[0:v:" + std::to_string(*cover) + "]" + (fit.empty() ? "null" : fit) +
+    if (picture) {
+        const auto input = std::find(args.begin(), args.end(), "-i");
+        if (input != args.end() && input + 1 != args.end())
+            args.insert(input + 2, {"-i", *(input + 1)});
+        graph = "[1:v:" + std::to_string(*cover) + "]" + (fit.empty() ? "null" : fit) +
                 ",loop=loop=-1:size=1,setpts=N/(" + rate + ")/TB[picture]";
-    else
+    } else
         graph = "color=c=black:r=" + rate + (fit.empty() ? "" : "," + fit) + "[picture]";
     insertBeforeOutput(args, {"-filter_complex", graph, "-map", "[picture]", "-map",
-                              "0:a:" + std::to_string(audio), "-shortest", "-fflags", "+shortest",
-                              "-max_interleave_delta", "100M"});
+                              "0:a:" + std::to_string(audio), "-shortest"});
+    // Without a length the muxer ends the picture with the sound too, so that it does not run
+    // on by what the encoders hold; with one, that would cut the sound short instead.
+    if (!hasOption(call, {"-t"}))
+        insertBeforeOutput(args, {"-fflags", "+shortest", "-max_interleave_delta", "100M"});
     return args;
 }
 
@@ -229,7 +237,40 @@ Args soundOutput(ConvertCall call, const SourceFacts& facts, std::optional<std::
     return ffmpegConvertArgs(withOptions(call, added), progressFd);
 }
 
+struct Output {
+    bool still = false;     // one picture
+    bool soundOnly = false; // a sound format, or no picture asked for
+    bool video = false;     // a picture the tool's filters can work on
+    bool sound = false;     // sound the tool's filters can work on
+};
+
+Output outputOf(const ConvertCall& call) {
+    Output out;
+    out.still = outputOptionValue(call, {"-f"}) == "image2";
+    out.soundOnly = hasOption(call, {"-vn"}) || soundFormat(extensionOf(call.args[*call.output]));
+    out.video = !out.soundOnly && !out.still &&
+                outputOptionValue(call, {"-vcodec", "-c:v", "-codec:v"}) != "copy";
+    out.sound = !hasOption(call, {"-an"}) && !out.still &&
+                outputOptionValue(call, {"-acodec", "-c:a", "-codec:a"}) != "copy";
+    return out;
+}
+
+ConvertCall withFrameFilters(const ConvertCall& call, const Output& out) {
+    ConvertCall result = call;
+    if (out.sound)
+        result = withFiltersFirst(result, {"-af", "-filter:a"}, SoundInPlace);
+    if (out.video)
+        result = withFiltersFirst(result, {"-vf", "-filter:v"}, Deinterlace);
+    return result;
+}
+
 } // namespace
+
+ConvertCall withFrameFilters(const ConvertCall& call) {
+    if (!call.input || !call.output || hasOption(call, {"-filter_complex", "-lavfi"}))
+        return call;
+    return withFrameFilters(call, outputOf(call));
+}
 
 Args fittedConvertArgs(const ConvertCall& asked, const SourceFacts& facts, int progressFd) {
     const std::optional<std::size_t> audioChoice = chosen(asked, AudioTrackOption);
@@ -238,52 +279,47 @@ Args fittedConvertArgs(const ConvertCall& asked, const SourceFacts& facts, int p
     if (!call.input || !call.output || hasOption(call, {"-filter_complex", "-lavfi", "-map"}))
         return ffmpegConvertArgs(call, progressFd);
 
-    const bool still = outputOptionValue(call, {"-f"}) == "image2";
-    const std::optional<std::string> videoCodec =
-        outputOptionValue(call, {"-vcodec", "-c:v", "-codec:v"});
-    const std::optional<std::string> soundCodec =
-        outputOptionValue(call, {"-acodec", "-c:a", "-codec:a"});
-    const bool soundOnly =
-        hasOption(call, {"-vn"}) || soundFormat(extensionOf(call.args[*call.output]));
-    const bool videoOut = !soundOnly && !still && videoCodec != "copy";
-    if (!hasOption(call, {"-an"}) && !still && soundCodec != "copy")
-        call = withFiltersFirst(call, {"-af", "-filter:a"}, SoundInPlace);
-    if (soundOnly)
-        return soundOutput(call, facts, audioChoice, progressFd);
+    const Output out = outputOf(call);
+    if (out.soundOnly)
+        return soundOutput(withFrameFilters(call, out), facts, audioChoice, progressFd);
 
+    if (out.sound)
+        call = withFiltersFirst(call, {"-af", "-filter:a"}, SoundInPlace);
     const std::size_t audio = audioChoice.value_or(facts.defaultAudio());
-    if (videoOut && facts.known && !facts.video() && facts.count(Kind::Audio) > 0)
+    // Only the sound can end a picture made for it.
+    if (out.video && out.sound && facts.known && !facts.video() && facts.count(Kind::Audio) > 0)
         return pictureForSound(call, facts, audio, progressFd);
 
     const SourceStream* video = facts.video();
     std::vector<std::string> first;
     Args added;
-    if (videoOut)
+    if (out.video)
         first.push_back(Deinterlace);
-    if (video && isHdr(*video) && (videoOut || still)) {
+    if (video && isHdr(*video) && (out.video || out.still)) {
         first.push_back(toneMap(*video));
         added.insert(added.end(), {"-color_primaries", "bt709", "-color_trc", "bt709",
                                    "-colorspace", "bt709", "-color_range", "tv"});
-    } else if (videoOut && video && deepPixels(video->pixelFormat) &&
-               !hasOption(call, {"-pix_fmt"}) && keepsDeepPixels(videoCodec)) {
+    } else if (out.video && video && deepPixels(video->pixelFormat) &&
+               !hasOption(call, {"-pix_fmt"}) &&
+               keepsDeepPixels(outputOptionValue(call, {"-vcodec", "-c:v", "-codec:v"}))) {
         added.insert(added.end(), {"-pix_fmt", "yuv420p"});
     }
-    if (videoOut && video && video->fps > 60 && !hasOption(call, {"-r", "-target"})) {
+    if (out.video && video && video->fps > 60 && !hasOption(call, {"-r", "-target"})) {
         double rate = video->fps;
         while (rate > 60)
             rate /= 2;
-        added.insert(added.end(), {"-r", seconds(rate)});
+        added.insert(added.end(), {"-r", decimal(rate)});
     }
 
     std::optional<std::size_t> bitmap;
-    if (subtitleChoice && videoOut) {
+    if (subtitleChoice && out.video) {
         const SourceStream* subtitle = facts.nth(Kind::Subtitle, *subtitleChoice);
         if (subtitle && bitmapSubtitle(subtitle->codec))
             bitmap = subtitleChoice;
         else
             first.push_back(textSubtitles(call, facts, *subtitleChoice, progressFd));
     }
-    if (audioChoice && !bitmap && videoOut)
+    if (audioChoice && !bitmap && out.video)
         added.insert(added.end(), {"-map", "0:V:0", "-map", "0:a:" + std::to_string(audio)});
 
     std::string prefix;

@@ -21,6 +21,10 @@ inline constexpr char SubtitleTrackOption[] = "-subtitle-track";
 // lists differ.
 Args fittedConvertArgs(const ConvertCall& call, const SourceFacts& facts, int progressFd);
 
+// The call with the filters that decide by the frame put first: for sources whose facts are
+// not looked at, such as disc titles.
+ConvertCall withFrameFilters(const ConvertCall& call);
+
 // The sentence for a stream choice the source cannot honour, if any.
 std::optional<std::string> unmetChoice(const ConvertCall& call, const SourceFacts& facts);
 

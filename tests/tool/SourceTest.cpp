@@ -60,7 +60,7 @@ protected:
         return m.hasMatch() ? m.captured(1).toDouble() : -1;
     }
 
-    // Where the first sound after silence starts, on the clock of the file's first packet.
+    // Where the sound starts after any silence, on the clock of the file's first packet.
     static double soundOnset(const QString& file) {
         const QByteArray out =
             runProcess("ffmpeg", {"-hide_banner", "-nostats", "-i", file, "-map", "0:a:0", "-af",
@@ -68,7 +68,9 @@ protected:
                 .output;
         const QRegularExpressionMatch m =
             QRegularExpression("silence_end: ([0-9.]+)").match(QString::fromUtf8(out));
-        return m.hasMatch() ? m.captured(1).toDouble() : -1;
+        return m.hasMatch()
+                   ? m.captured(1).toDouble()
+                   : number(file, "stream=start_time", "a") - number(file, "format=start_time");
     }
 
     // The tone of the first second of sound, by its zero crossings.
@@ -164,6 +166,10 @@ TEST_F(SourceTest, SoundOnlyGetsAPictureAndTheCoverStaysWithTheSound) {
     EXPECT_FALSE(run.err.contains("[warning]") || run.err.contains("[info]") ||
                  run.err.contains("Stream mapping"))
         << run.err.toStdString();
+
+    // A cut seeks, and the cover must not be lost with what lies before the start.
+    convert(song, QStringList{"-ss", "00:00:01", "-t", "1", "-s", "320x240"} + H264, "cut.mp4");
+    EXPECT_GT(frameStat(path("cut.mp4"), 0.5, "UAVG"), 180);
 
     convert(sound, {"-target", "pal-dvd"}, "sound.vob");
     EXPECT_EQ(probe(path("sound.vob"), "stream=width,height", "v"), "720,576");
