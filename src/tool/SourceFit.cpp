@@ -110,6 +110,43 @@ bool keepsDeepPixels(const std::optional<std::string>& codec) {
     return !codec || std::find(deep.begin(), deep.end(), *codec) != deep.end();
 }
 
+// True when the output's picture is 4:2:0 whatever the source's is.
+bool halfChroma(const ConvertCall& call) {
+    static const std::vector<std::string> encoders{
+        "mpeg4", "msmpeg4", "msmpeg4v2", "wmv1",       "wmv2",    "flv",    "rv10",
+        "rv20",  "h263",    "h263p",     "mpeg1video", "libxvid", "libvpx", "libtheora"};
+    const std::optional<std::string> codec =
+        outputOptionValue(call, {"-vcodec", "-c:v", "-codec:v"});
+    return outputOptionValue(call, {"-pix_fmt"}) == "yuv420p" || hasOption(call, {"-target"}) ||
+           (codec && std::find(encoders.begin(), encoders.end(), *codec) != encoders.end());
+}
+
+// Most decoders flag each interlaced frame themselves; lossless capture codecs leave that to
+// the container's field order, which then counts for every frame. Chroma with every line
+// (4:2:2, DV's 4:1:1) that ends up 4:2:0 is halved first: halved after the deinterlacing,
+// its lines would comb again.
+std::string deinterlace(const SourceStream* video, const ConvertCall& call) {
+    if (!video)
+        return Deinterlace;
+    static const std::vector<std::string> flagging{"h264",   "hevc",  "mpeg2video", "mpeg1video",
+                                                   "mpeg4",  "vc1",   "wmv3",       "dvvideo",
+                                                   "prores", "dnxhd", "mjpeg",      "rawvideo"};
+    static const std::vector<std::string> fullHeight{"yuv422p", "yuvj422p", "yuv411p", "yuyv422",
+                                                     "uyvy422"};
+    std::string filters;
+    if (std::find(fullHeight.begin(), fullHeight.end(), video->pixelFormat) != fullHeight.end() &&
+        halfChroma(call))
+        filters = "format=yuv420p,";
+    const bool interlaced = !video->fieldOrder.empty() && video->fieldOrder != "progressive";
+    if (interlaced && std::find(flagging.begin(), flagging.end(), video->codec) == flagging.end()) {
+        // "top coded first (swapped)" shows the bottom field first.
+        const bool top =
+            video->fieldOrder == "top first" || video->fieldOrder == "bottom coded first (swapped)";
+        filters += top ? "setfield=tff," : "setfield=bff,";
+    }
+    return filters + Deinterlace;
+}
+
 bool isHdr(const SourceStream& video) {
     return video.transfer == "smpte2084" || video.transfer == "arib-std-b67";
 }
@@ -294,7 +331,7 @@ Args fittedConvertArgs(const ConvertCall& asked, const SourceFacts& facts, int p
     std::vector<std::string> first;
     Args added;
     if (out.video)
-        first.push_back(Deinterlace);
+        first.push_back(deinterlace(video, call));
     if (video && isHdr(*video) && (out.video || out.still)) {
         first.push_back(toneMap(*video));
         added.insert(added.end(), {"-color_primaries", "bt709", "-color_trc", "bt709",

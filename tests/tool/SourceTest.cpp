@@ -3,6 +3,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -119,12 +120,19 @@ TEST_F(SourceTest, HdrIsMappedToSdrAndDeepColourMadeEightBit) {
 }
 
 TEST_F(SourceTest, InterlacedCamcorderFootageIsDeinterlaced) {
-    // 50 fields a second woven into 25 frames, coded top field first, as a camcorder does.
-    const QString camera =
+    // 50 fields a second woven into 25 frames: coded top field first as a camcorder does, as
+    // DV's bottom first with 4:1:1 chroma, and as a lossless capture whose frames say nothing.
+    const QStringList weave{"-f",  "lavfi",
+                            "-i",  "testsrc2=size=960x540:rate=50:duration=1",
+                            "-vf", "interlace=scan=tff"};
+    const QStringList sources{
         make("camera.m2ts",
-             {"-f", "lavfi", "-i", "testsrc2=size=960x540:rate=50:duration=1", "-vf",
-              "interlace=scan=tff", "-c:v", "libx264", "-preset", "ultrafast", "-flags",
-              "+ildct+ilme", "-x264opts", "tff=1", "-f", "mpegts", "-mpegts_m2ts_mode", "1"});
+             weave + QStringList{"-c:v", "libx264", "-preset", "ultrafast", "-flags", "+ildct+ilme",
+                                 "-x264opts", "tff=1", "-f", "mpegts", "-mpegts_m2ts_mode", "1"}),
+        make("camera.dv",
+             {"-f", "lavfi", "-i", "testsrc2=size=720x480:rate=60000/1001:duration=1", "-vf",
+              "interlace=scan=bff,setfield=bff", "-c:v", "dvvideo", "-pix_fmt", "yuv411p"}),
+        make("capture.mkv", weave + QStringList{"-c:v", "huffyuv", "-field_order", "tt"})};
     const auto interlacedFrames = [](const QString& file) {
         const QByteArray out = runProcess("ffmpeg", {"-hide_banner", "-nostats", "-i", file, "-an",
                                                      "-vf", "idet", "-f", "null", "-"})
@@ -137,12 +145,17 @@ TEST_F(SourceTest, InterlacedCamcorderFootageIsDeinterlaced) {
                    ? std::pair(m.captured(1).toInt() + m.captured(2).toInt(), m.captured(3).toInt())
                    : std::pair(-1, -1);
     };
-    ASSERT_GT(interlacedFrames(camera).first, 10);
-    convert(camera, H264, "camera.mp4");
-    const auto [interlaced, progressive] = interlacedFrames(path("camera.mp4"));
-    EXPECT_EQ(interlaced, 0);
-    EXPECT_GT(progressive, 20);
-    EXPECT_EQ(probe(path("camera.mp4"), "stream=r_frame_rate", "v"), "25/1");
+    for (const QString& source : sources) {
+        const std::string name = QFileInfo(source).fileName().toStdString();
+        ASSERT_GT(interlacedFrames(source).first, 10) << name;
+        convert(source, H264, "progressive.mp4");
+        const auto [interlaced, progressive] = interlacedFrames(path("progressive.mp4"));
+        EXPECT_EQ(interlaced, 0) << name;
+        EXPECT_GT(progressive, 20) << name;
+        EXPECT_EQ(probe(path("progressive.mp4"), "stream=r_frame_rate", "v"),
+                  probe(source, "stream=r_frame_rate", "v").section(',', 0, 0))
+            << name;
+    }
 }
 
 TEST_F(SourceTest, SoundOnlyGetsAPictureAndTheCoverStaysWithTheSound) {
