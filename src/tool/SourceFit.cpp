@@ -381,14 +381,15 @@ Args fittedConvertArgs(const ConvertCall& asked, const SourceFacts& facts, int p
 }
 
 std::optional<std::string> unmetChoice(const ConvertCall& call, const SourceFacts& facts) {
-    if (!facts.known || !call.input)
+    if (!facts.known || !call.input || !call.output)
         return std::nullopt;
     const std::string name = std::filesystem::path(call.args[*call.input]).filename().string();
     const std::optional<std::size_t> audio = chosen(call, AudioTrackOption);
     if (audio && *audio >= facts.count(Kind::Audio))
         return name + " has no audio track " + std::to_string(*audio + 1) + ".";
+    // A subtitle matters only where it is burned in.
     const std::optional<std::size_t> subtitle = chosen(call, SubtitleTrackOption);
-    if (subtitle && *subtitle >= facts.count(Kind::Subtitle))
+    if (subtitle && *subtitle >= facts.count(Kind::Subtitle) && outputOf(call).video)
         return name + " has no subtitle track " + std::to_string(*subtitle + 1) + ".";
     return std::nullopt;
 }
