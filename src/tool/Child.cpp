@@ -165,4 +165,9 @@ void Child::terminate() {
         ::kill(pid_, SIGTERM);
 }
 
+void Child::kill() {
+    if (pid_ > 0)
+        ::kill(pid_, SIGKILL);
+}
+
 } // namespace vc::tool

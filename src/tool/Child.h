@@ -26,6 +26,8 @@ public:
 
     // Asks ffmpeg to stop early (it still finishes its output file).
     void terminate();
+    // Ends ffmpeg at once, for a run whose output will be written again.
+    void kill();
 
     pid_t pid() const { return pid_; }
 

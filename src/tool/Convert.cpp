@@ -3,6 +3,8 @@
 #include "AudioFit.h"
 #include "Child.h"
 #include "Dvd.h"
+#include "FfmpegLog.h"
+#include "SourceFit.h"
 #include "StatusLine.h"
 #include "Verdict.h"
 
@@ -31,28 +33,33 @@ namespace {
 constexpr int ProgressFd = 3;
 constexpr char EncoderRefused[] = "Error while opening encoder";
 
-// One ffmpeg run, its standard error passed on as it comes and its end kept for a diagnosis.
+// One ffmpeg run, its warnings and errors passed on as they come and kept for a diagnosis,
+// its informational lines kept for the tool.
 struct Run {
     bool started = false;
     int status = 1;
     bool progressed = false;
     std::optional<Status> last; // ffmpeg's last progress report
+    bool stopped = false;       // by us, once the source was seen to need other arguments
     std::string errors;
+    std::string info;
 };
-
-void keepTail(std::string& kept, std::string_view data) {
-    constexpr std::size_t Kept = 65536;
-    kept.append(data);
-    if (kept.size() > Kept)
-        kept.erase(0, kept.size() - Kept);
-}
 
 // Writes ffmpeg's input to the descriptor it is given, which it closes.
 using Feed = std::function<void(int fd, const std::atomic<bool>& stop)>;
+// Sees the source's facts as soon as ffmpeg has described its input; true stops the run.
+using Look = std::function<bool(const SourceFacts& facts)>;
 
-Run runFfmpeg([[maybe_unused]] const ConvertCall& call, const Args& ffmpegArgs,
-              StatusWriter& writer, const Feed& feed = {}) {
+std::string inputName(const Args& args) {
+    const auto i = std::find(args.begin(), args.end(), "-i");
+    return i != args.end() && i + 1 != args.end() ? *(i + 1) : std::string();
+}
+
+Run runFfmpeg([[maybe_unused]] const ConvertCall& call, const Args& asked, StatusWriter& writer,
+              const Feed& feed = {}, const Look& look = {}) {
     Run run;
+    Args ffmpegArgs = asked;
+    const LogLevel level = routeLogLevel(ffmpegArgs);
     int progress[2];
     int errors[2];
     if (pipe2(progress, O_CLOEXEC) != 0) {
@@ -104,6 +111,13 @@ Run runFfmpeg([[maybe_unused]] const ConvertCall& call, const Args& ffmpegArgs,
         });
     }
     ProgressReader reader(writer);
+    LogRouter log(level, inputName(ffmpegArgs));
+    log.onDump = [&](const SourceFacts& facts) {
+        if (look && look(facts)) {
+            child.kill();
+            run.stopped = true;
+        }
+    };
     pollfd fds[2] = {{progress[0], POLLIN, 0}, {errors[0], POLLIN, 0}};
     char buffer[4096];
     while (fds[0].fd >= 0 || fds[1].fd >= 0) {
@@ -127,8 +141,7 @@ Run runFfmpeg([[maybe_unused]] const ConvertCall& call, const Args& ffmpegArgs,
             if (&fd == &fds[0]) {
                 reader.feed(data);
             } else {
-                writeAll(STDERR_FILENO, data.data(), data.size());
-                keepTail(run.errors, data);
+                log.feed(data);
             }
         }
     }
@@ -136,11 +149,16 @@ Run runFfmpeg([[maybe_unused]] const ConvertCall& call, const Args& ffmpegArgs,
         if (fd.fd >= 0)
             close(fd.fd);
     }
+    log.finish();
+    run.errors = log.shown();
+    run.info = log.info();
     run.status = child.wait();
     if (feeder.joinable()) {
         stopFeed = true;
         feeder.join();
     }
+    if (run.stopped)
+        return run;
     run.progressed = reader.last().has_value();
     run.last = reader.last();
     return run;
@@ -203,6 +221,38 @@ int runDvdConvert(const ConvertCall& call, const DvdAddress& address) {
     return concluded(call, run, writer);
 }
 
+// Our own attempt, stopped or failed, must not stand in the way of the next one.
+ConvertCall overwriting(const ConvertCall& call, bool outputExisted) {
+    if (outputExisted || hasOption(call, {"-y"}))
+        return call;
+    Args args = call.args;
+    args.insert(args.begin(), "-y");
+    return parseCall(args);
+}
+
+// The run starts as for an ordinary source; ffmpeg's description of the input shows within
+// a moment whether this one needs other arguments, and the run starts again with them.
+Run runFitted(const ConvertCall& call, bool outputExisted, SourceFacts& facts,
+              StatusWriter& writer) {
+    const Args ordinary = fittedConvertArgs(call, facts, ProgressFd);
+    Run run = runFfmpeg(call, ordinary, writer, {}, [&](const SourceFacts& seen) {
+        facts = seen;
+        return !stopRequested() &&
+               (unmetChoice(call, seen) || fittedConvertArgs(call, seen, ProgressFd) != ordinary);
+    });
+    if (!run.stopped || stopRequested())
+        return run;
+    if (const std::optional<std::string> unmet = unmetChoice(call, facts)) {
+        if (!outputExisted && call.output)
+            unlink(call.args[*call.output].c_str());
+        writer.finish();
+        sayLast(*unmet);
+        return run;
+    }
+    const ConvertCall again = overwriting(call, outputExisted);
+    return runFfmpeg(again, fittedConvertArgs(again, facts, ProgressFd), writer);
+}
+
 } // namespace
 
 int runConvert(const ConvertCall& call) {
@@ -210,10 +260,12 @@ int runConvert(const ConvertCall& call) {
         if (const std::optional<DvdAddress> address = dvdAddress(call.args[*call.input]))
             return runDvdConvert(call, *address);
     }
-    // Our own failed attempt must not stand in the way of the second one.
     const bool outputExisted = call.output && access(call.args[*call.output].c_str(), F_OK) == 0;
     StatusWriter writer(STDOUT_FILENO);
-    Run run = runFfmpeg(call, ffmpegConvertArgs(call, ProgressFd), writer);
+    SourceFacts facts;
+    Run run = runFitted(call, outputExisted, facts, writer);
+    if (run.stopped)
+        return 1;
     if (!failedAtStart(run) || !settingsRefused(run))
         return concluded(call, run, writer);
 
@@ -221,13 +273,8 @@ int runConvert(const ConvertCall& call) {
     // they take. Asked only now, so a run that goes well never pays for the libraries.
     const AudioFit audio = fitAudio(call);
     if (audio.verdict == AudioFit::Verdict::Refitted && !stopRequested()) {
-        ConvertCall again = *audio.call;
-        if (!outputExisted && !hasOption(again, {"-y"})) {
-            Args args = again.args;
-            args.insert(args.begin(), "-y");
-            again = parseCall(args);
-        }
-        run = runFfmpeg(again, ffmpegConvertArgs(again, ProgressFd), writer);
+        const ConvertCall again = overwriting(*audio.call, outputExisted);
+        run = runFfmpeg(again, fittedConvertArgs(again, facts, ProgressFd), writer);
         if (!failedAtStart(run))
             return concluded(again, run, writer);
     }

@@ -1,6 +1,7 @@
 #include "Dvd.h"
 
 #include "Child.h"
+#include "SourceFit.h"
 #include "Text.h"
 #include "common/Languages.h"
 
@@ -623,7 +624,7 @@ Args dvdFfmpegArgs(const ConvertCall& call, const DvdTitle& title, double skippe
         ++insertAt;
     args.insert(args.begin() + static_cast<std::ptrdiff_t>(insertAt), {"-i", pipeName});
     ConvertCall piped = parseCall(args);
-    Args result = ffmpegConvertArgs(piped, progressFd);
+    Args result = ffmpegConvertArgs(withFrameFilters(piped), progressFd);
 
     const std::optional<std::size_t> audio = chosenIndex(call, DvdAudioOption, title.audio.size());
     const std::optional<std::size_t> subtitle =

@@ -4,6 +4,7 @@
 #include "Child.h"
 #include "Convert.h"
 #include "Dvd.h"
+#include "SourceFit.h"
 
 #include <string>
 #include <unistd.h>
@@ -35,6 +36,6 @@ int main(int argc, char** argv) {
         return execProbe("--serve", nullptr);
     const ConvertCall call = parseCall(args);
     if (call.output && extensionOf(call.args[*call.output]) == "amr")
-        return runAmr(call);
+        return runAmr(withSoundChoice(call));
     return runConvert(call);
 }
