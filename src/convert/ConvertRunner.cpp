@@ -189,6 +189,9 @@ void ConvertRunner::onFinished(int exitCode, QProcess::ExitStatus status) {
         ::kill(-static_cast<pid_t>(pid_), SIGKILL);
     onReadyRead();
     assembler_->finish();
+    // Progress held short of the end while the run went on; a run that ended well is done.
+    if (status == QProcess::NormalExit && exitCode == 0 && job_.seconds > 0)
+        ShowProgress(10000);
     RunEnd end;
     end.started = true;
     end.crashed = status == QProcess::CrashExit;
