@@ -190,8 +190,11 @@ void ConvertRunner::onFinished(int exitCode, QProcess::ExitStatus status) {
     onReadyRead();
     assembler_->finish();
     // Progress held short of the end while the run went on; a run that ended well is done.
-    if (status == QProcess::NormalExit && exitCode == 0 && job_.seconds > 0)
-        ShowProgress(10000);
+    if (status == QProcess::NormalExit && exitCode == 0 && job_.seconds > 0) {
+        progress_ = 10000;
+        bar_.show(progress_);
+        emit statusText(progressStatusText(progress_));
+    }
     RunEnd end;
     end.started = true;
     end.crashed = status == QProcess::CrashExit;
