@@ -4,9 +4,7 @@
 
 #include "TestSupport.h"
 
-#include <QFile>
 #include <QFileInfo>
-#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <algorithm>
@@ -72,23 +70,20 @@ TEST(RealToolRun, AFailedConversionStillEndsWithItsStatus) {
 // The job builder and the tool together, with the lengths the probe gives.
 TEST(RealToolRun, WholeItemsConvertToTheirRealEnd) {
     QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
     const auto convert = [&](const QString& in, const ProfileState& profile) {
-        const QString probe =
-            QString::fromLatin1(test::runProcess(test::toolPath(), {"-i", in}).output);
-        ConversionInputs inputs;
-        inputs.outputFolder = dir.path();
-        inputs.title = QFileInfo(in).completeBaseName();
-        inputs.path = in;
-        inputs.source = {QRegularExpression("Duration: (\\S{8})").match(probe).captured(1),
-                         "160x120", "", "128"};
-        inputs.profile = profile;
-        inputs.choice = {0, "160x120", 2, "Normal", 2, "Normal", 1};
-        inputs.toEnd = true;
+        const QByteArray probe = test::runProcess(test::toolPath(), {"-i", in}).output;
+        const QString probed = QString::fromLatin1(probe.mid(probe.indexOf("Duration: ") + 10, 8));
+        const ConversionInputs inputs{.outputFolder = dir.path(),
+                                      .title = QFileInfo(in).completeBaseName(),
+                                      .path = in,
+                                      .source = {probed, "160x120", "", "128"},
+                                      .profile = profile,
+                                      .choice = {0, "160x120", 2, "Normal", 2, "Normal", 1},
+                                      .toEnd = true};
         intputrec job;
         fillJob(job, inputs, claimOnDisk);
-        const test::ProcessResult run = test::runProcess(test::toolPath(), toolArguments(job));
-        EXPECT_EQ(run.exitCode, 0) << run.output.toStdString();
+        EXPECT_EQ(test::runProcess(test::toolPath(), toolArguments(job)).exitCode, 0)
+            << job.infile.toStdString();
         return job.outfile;
     };
     const auto length = [](const QString& file, const QString& stream) {
@@ -113,11 +108,4 @@ TEST(RealToolRun, WholeItemsConvertToTheirRealEnd) {
     const QString screen =
         test::makeClip(dir.path(), "screen.flv", {"-c:v", "flv", "-c:a", "libmp3lame"}, 4.0);
     EXPECT_NEAR(length(convert(screen, mp4), "a:0"), 4, 0.2);
-    // An MKV cut off halfway converts to the part that is there.
-    QFile whole(test::makeClip(dir.path(), "whole.mkv", {"-c:v", "libx264", "-c:a", "aac"}, 4.0));
-    QFile cutOff(dir.filePath("cut off.mkv"));
-    ASSERT_TRUE(whole.open(QIODevice::ReadOnly) && cutOff.open(QIODevice::WriteOnly));
-    cutOff.write(whole.read(whole.size() / 2));
-    cutOff.close();
-    EXPECT_GT(length(convert(cutOff.fileName(), mp4), "v:0"), 1.5);
 }
