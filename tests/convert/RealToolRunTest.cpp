@@ -82,14 +82,11 @@ TEST(RealToolRun, WholeItemsConvertToTheirRealEnd) {
                                       .toEnd = true};
         intputrec job;
         fillJob(job, inputs, claimOnDisk);
-        EXPECT_EQ(test::runProcess(test::toolPath(), toolArguments(job)).exitCode, 0)
-            << job.infile.toStdString();
-        return job.outfile;
-    };
-    const auto length = [](const QString& file, const QString& stream) {
+        EXPECT_EQ(test::runProcess(test::toolPath(), toolArguments(job)).exitCode, 0);
+        // The sound's length, as the source's picture may be longer or shorter.
         return test::runProcess("ffprobe",
-                                {"-v", "error", "-select_streams", stream, "-show_entries",
-                                 "stream=duration", "-of", "csv=p=0", file})
+                                {"-v", "error", "-select_streams", "a:0", "-show_entries",
+                                 "stream=duration", "-of", "csv=p=0", job.outfile})
             .output.trimmed()
             .toDouble();
     };
@@ -103,9 +100,9 @@ TEST(RealToolRun, WholeItemsConvertToTheirRealEnd) {
                                          "anoisesrc=a=0.5:d=20,volume='if(lt(t,2),1,0)':eval=frame",
                                          "-c:a", "libmp3lame", "-q:a", "0", "-write_xing", "0"},
                                         20, {}, false, false);
-    EXPECT_NEAR(length(convert(song, mp3), "a:0"), 20, 0.2);
+    EXPECT_NEAR(convert(song, mp3), 20, 0.2);
     // A screen recorder's FLV keeps its first seconds of sound.
     const QString screen =
         test::makeClip(dir.path(), "screen.flv", {"-c:v", "flv", "-c:a", "libmp3lame"}, 4.0);
-    EXPECT_NEAR(length(convert(screen, mp4), "a:0"), 4, 0.2);
+    EXPECT_NEAR(convert(screen, mp4), 4, 0.2);
 }

@@ -192,10 +192,9 @@ TEST_F(ConvertTest, CutsStartExactlyWhereTheContainerSeeksPoorly) {
                                           {screen, "00:00:00", 0.0},
                                           {screen, "00:00:13", 1.0}}) {
         const QString out = path(QFileInfo(in).baseName() + start + ".mp4");
-        EXPECT_EQ(runTool({"-y", "-i", in, "-ss", start, "-t", "3", "-vcodec", "libx264", "-acodec",
-                           "aac", out})
-                      .exitCode,
-                  0);
+        const ToolRun run = runTool(
+            {"-y", "-i", in, "-ss", start, "-t", "3", "-vcodec", "libx264", "-acodec", "aac", out});
+        EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
         const QByteArray gray = grayFrame(out);
         const double shown = gray.isEmpty() ? -1 : static_cast<unsigned char>(gray[0]) / 40.76;
         EXPECT_NEAR(shown, time, 0.12) << out.toStdString();
