@@ -170,7 +170,7 @@ inline BatchOutcome runBatch(const QString& programDir, const std::vector<BatchS
         in.choice = choiceOf(boxes);
         in.sizeEnabled = boxes.size.enabled;
         in.toEnd = true;
-        fillJob(j, in, claimOnDisk);
+        fillJob(j, in, lookOnDisk);
         return true;
     };
     h.setStatus = [&](int row, const QString& text) {

@@ -159,7 +159,7 @@ bool Tfm_main::prepareJob(int row, intputrec& job) {
     if (!selector_ || row < 0 || row >= sources_->rows())
         return false;
     const QString folderText = takeOutputFolder();
-    fillJob(job, conversionInputs(row, folderText), claimOnDisk);
+    fillJob(job, conversionInputs(row, folderText), lookOnDisk);
     return true;
 }
 

@@ -197,17 +197,9 @@ void Tfm_main::bt_imagesClick() {
     SnapshotInputs in;
     in.conversion = conversionInputs(item, takeOutputFolder());
     in.playTime = player_->playTimeText();
-    fillSnapshotJob(job_, in, claimOnDisk);
+    fillSnapshotJob(job_, in, lookOnDisk);
     // Past the last row: the run writes no status and its end launches nothing.
     batch_->setCurrentItem(sources_->rows());
-    connect(
-        runner_, &ConvertRunner::ended, this,
-        [this, shot = job_](const RunEnd& end) {
-            // A conversion launched meanwhile replaced the still's run: its end is not ours.
-            if (runner_->job().outfile == shot.outfile)
-                discardFailedOutput(end, shot);
-        },
-        Qt::SingleShotConnection);
     runner_->Launch(job_);
 }
 

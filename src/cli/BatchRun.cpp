@@ -273,6 +273,7 @@ struct BatchRun::Slot {
     std::unique_ptr<BatchControl> control; // last, as it holds the runner and the job
     QString lastMessage;                   // the tool's last words in the current run
     QString ffmpegMessage;                 // the words before them
+    QString intended;                      // the output name the start line gave
     int shownTenth = 0;                    // progress steps already written as plain lines
 };
 
@@ -280,15 +281,16 @@ bool BatchRun::prepare(Slot& slot, int row, intputrec& job) {
     if (row < 0 || row >= records_.rows())
         return false;
     started_[static_cast<std::size_t>(row)] = true;
-    // Claimed now, as the run starts: runs of other invocations may have taken names since
-    // the files were added.
+    // Picked now, as the run starts: runs of other invocations may have taken names since
+    // the files were added. The tool still takes the next free one if this goes meanwhile.
     fillJob(job,
             rowConversionInputs(outputFolder_, titles_[row], records_.info(row), records_.cut(row),
                                 profile_, choiceOf(boxes_), boxes_.size.enabled),
-            claimOnDisk);
+            lookOnDisk);
     slot.lastMessage.clear();
     slot.ffmpegMessage.clear();
     slot.shownTenth = 0;
+    slot.intended = job.outfile;
     console_.line(QStringLiteral("%1 -> %2").arg(rowLabel(row), job.outfile));
     if (options_.verbose)
         console_.line(QStringLiteral("Command: ") + commandLine(job));
@@ -301,7 +303,11 @@ void BatchRun::setStatus(Slot& slot, int row, const QString& status) {
     statuses_[row] = status;
     if (isFinal(status)) {
         progress_->setEnded(row, status == Finish);
-        console_.line(QStringLiteral("%1  %2").arg(rowLabel(row), status));
+        if (status == Finish && slot.job.outfile != slot.intended)
+            console_.line(
+                QStringLiteral("%1  %2 -> %3").arg(rowLabel(row), status, slot.job.outfile));
+        else
+            console_.line(QStringLiteral("%1  %2").arg(rowLabel(row), status));
         if (status == Failed && !slot.lastMessage.isEmpty())
             console_.error(QStringLiteral("%1: %2").arg(titles_[row], slot.lastMessage));
         // Advice on a box ends the tool's words; what ffmpeg itself said stands before it.
@@ -475,7 +481,7 @@ void BatchRun::interrupt(int exitStatus) {
     if (interrupted_) {
         // Asked twice: leave now, taking the tools with us.
         for (const auto& slot : slots_)
-            slot->runner.Kill();
+            slot->runner.KillNow();
         std::fflush(nullptr);
         std::_Exit(exitStatus);
     }

@@ -12,14 +12,11 @@ QString batchEndText(int finished, int failed) {
     return text + u'.';
 }
 
-bool discardFailedOutput(const RunEnd& end, const intputrec& job) {
-    // A run counts only when the tool says so and left a file behind.
-    const bool failed =
-        !end.started || end.crashed || end.exitCode != 0 || pathFileSize(job.outfile) <= 0;
-    // Broken, and ours: left there it would only push the next run to name_1.
-    if (failed && job.ownsOutput)
-        removeFilePath(job.outfile);
-    return failed;
+bool runFailed(const RunEnd& end, const intputrec& job) {
+    // A run counts only when the tool says so and left a file behind. The tool takes away
+    // whatever a failed run wrote; nothing under an output name is the program's to remove.
+    return !end.started || end.crashed || end.exitCode != 0 ||
+           pathFileSize(end.output.isEmpty() ? job.outfile : end.output) <= 0;
 }
 
 BatchControl::BatchControl(ConvertRunner& runner, intputrec& job, Hooks hooks, QObject* parent)
@@ -98,10 +95,6 @@ void BatchControl::Bt_ConvertstopClick() {
     if (!converting_)
         return;
     runner_.Kill();
-    // What was written stays; a name claimed and never written would only push the next run
-    // of the same title to name_1.
-    if (job_.ownsOutput && pathFileSize(job_.outfile) == 0)
-        removeFilePath(job_.outfile);
     if (current_ >= 0 && current_ < hooks_.rows())
         hooks_.setStatus(current_, QStringLiteral("Stop"));
     runner_.ShowBar(0);
@@ -121,7 +114,9 @@ void BatchControl::onEnded(const RunEnd& end) {
         startFailureShown_ = true; // once per batch, not once per row
         hooks_.inform(end.error);
     }
-    const bool failed = discardFailedOutput(end, job_);
+    const bool failed = runFailed(end, job_);
+    if (!end.output.isEmpty())
+        job_.outfile = end.output;
     hooks_.setStatus(current_, failed ? QStringLiteral("Failed") : QStringLiteral("Finish"));
     if (failed && !lastMessage_.isEmpty())
         runner_.ShowHint(lastMessage_);

@@ -11,8 +11,8 @@ namespace vc {
 // What a batch that ended unwatched reports: "3 files converted, 1 failed."
 QString batchEndText(int finished, int failed);
 
-// Whether a run failed; a failed run's output file goes when the run created it.
-bool discardFailedOutput(const RunEnd& end, const intputrec& job);
+// Whether a run failed.
+bool runFailed(const RunEnd& end, const intputrec& job);
 
 // Walks the ticked rows through the converter one after another, with pause, continue and
 // stop, and writes each row's status.

@@ -9,7 +9,7 @@
 #include <QRegularExpression>
 #include <cerrno>
 #include <cmath>
-#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace vc {
@@ -49,19 +49,16 @@ QString jobFolder(const QString& outputFolderText) {
     return folder;
 }
 
-NameClaim claimOnDisk(const QString& path) {
+NameClaim lookOnDisk(const QString& path) {
     const QByteArray name = nameBytes(path);
-    // O_EXCL never follows a link: a link of that name, dangling or not, is EEXIST.
-    const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd >= 0) {
-        ::close(fd);
-        return NameClaim::Ours;
-    }
-    return errno == EEXIST ? NameClaim::Taken : NameClaim::Refused;
+    struct stat entry {};
+    if (::lstat(name.constData(), &entry) == 0)
+        return NameClaim::Taken;
+    return errno == ENOENT || errno == ENOTDIR ? NameClaim::Free : NameClaim::Refused;
 }
 
 QString outputFileName(const QString& folder, const QString& title, const QString& extension,
-                       const ClaimName& claim, bool* ours) {
+                       const ClaimName& claim) {
     // A title must never lead the output out of its folder.
     QString safe = title;
     safe.replace(u'/', u'_').replace(u'\\', u'_');
@@ -69,11 +66,8 @@ QString outputFileName(const QString& folder, const QString& title, const QStrin
         safe.replace(u'.', u'_');
     // The title has already lost its extension; whatever dots remain are part of its name.
     QString name = folder + safe + extension;
-    NameClaim result;
-    for (int n = 1; (result = claim(name)) == NameClaim::Taken; ++n)
+    for (int n = 1; claim(name) == NameClaim::Taken; ++n)
         name = folder + safe + u'_' + QString::number(n) + extension;
-    if (ours)
-        *ours = result == NameClaim::Ours;
     return name;
 }
 
@@ -100,7 +94,7 @@ void fillJob(intputrec& job, const ConversionInputs& in, const ClaimName& claim)
     const QString folder = jobFolder(in.outputFolder);
 
     job.infile = in.path;
-    job.outfile = outputFileName(folder, in.title, ext, claim, &job.ownsOutput);
+    job.outfile = outputFileName(folder, in.title, ext, claim);
 
     job.size.clear();
     if (in.sizeEnabled && !disc) {

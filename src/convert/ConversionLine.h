@@ -32,29 +32,28 @@ struct ConversionInputs {
 // What became of an attempt to take an output name.
 enum class NameClaim {
     Taken,   // some directory entry has it: try the next candidate
-    Ours,    // created empty and exclusively for this run
-    Refused, // the folder will not take it; the run fails on it and the tool says why
+    Free,    // no entry has it yet
+    Refused, // the folder will not tell; the run fails on it and the tool says why
 };
 using ClaimName = std::function<NameClaim(const QString& path)>;
 
-// Takes a name on disk. Any entry makes it taken, a dangling link included; otherwise it is
-// created exclusively, so a concurrent run cannot pick it and nothing is written through a
-// link that appears later.
-NameClaim claimOnDisk(const QString& path);
+// Looks a name up on disk without making anything: any entry makes it taken, a dangling link
+// included. The name is the one a run intends; the tool writes into a file without a name
+// and takes this one, or the next free "_n", only when the run keeps its output.
+NameClaim lookOnDisk(const QString& path);
 
 // The output folder as the job uses it: with one trailing separator.
 QString jobFolder(const QString& outputFolderText);
 
 // The first free output name: the title with the profile's extension, then title_1, title_2...
-// `ours` tells whether the name was created for this run.
 QString outputFileName(const QString& folder, const QString& title, const QString& extension,
-                       const ClaimName& claim, bool* ours = nullptr);
+                       const ClaimName& claim);
 
 // "1.3333": width over height with four decimals and at most five significant digits, "."
 // whatever the locale. Empty when the size has no usable width and height.
 QString aspectText(const QString& size);
 
-// Fills every option field of the job and claims its output name; toolpath and workdir stay
+// Fills every option field of the job and picks its output name; toolpath and workdir stay
 // as they are.
 void fillJob(intputrec& job, const ConversionInputs& in, const ClaimName& claim);
 

@@ -4,6 +4,7 @@
 #include "convert/Progress.h"
 
 #include <QDir>
+#include <QTimer>
 #include <csignal>
 #include <memory>
 #include <sched.h>
@@ -15,6 +16,10 @@
 namespace vc {
 
 namespace {
+
+// What ffmpeg takes to close its file after a stop, with room for a slow disk.
+constexpr int StopGraceMs = 5000;
+constexpr char OutputLine[] = "Output file: ";
 
 // Runs between fork and exec: only async-signal-safe calls. A child in a group of its own
 // gets no hangup from the terminal and no kill of ours, so it is tied to our life instead;
@@ -87,11 +92,15 @@ void signalProcessGroup(qint64 pid, int signal) {
 ConvertRunner::ConvertRunner(QObject* parent) : QObject(parent) {}
 
 ConvertRunner::~ConvertRunner() {
-    // Never leave a conversion running behind a closed window.
+    // Never leave a conversion running behind a closed window; what it wrote stays playable.
     if (process_) {
-        signalGroup(SIGKILL);
         process_->disconnect(this);
-        process_->waitForFinished(3000);
+        ::kill(static_cast<pid_t>(pid_), SIGTERM);
+        signalGroup(SIGCONT);
+        if (!process_->waitForFinished(StopGraceMs)) {
+            signalGroup(SIGKILL);
+            process_->waitForFinished(3000);
+        }
     }
 }
 
@@ -105,13 +114,22 @@ void ConvertRunner::Launch(const intputrec& job) {
     running_ = true;
 
     if (process_) {
-        // A new launch replaces the tracked run; the old process object goes with it.
+        // A new launch replaces the tracked run. One still closing its file after a stop is
+        // let finish, so that what it wrote keeps its name, and killed if it does not.
         process_->disconnect(this);
-        process_->deleteLater();
+        if (process_->state() == QProcess::NotRunning) {
+            process_->deleteLater();
+        } else {
+            connect(process_, &QProcess::finished, process_, &QObject::deleteLater);
+            QTimer::singleShot(StopGraceMs, process_,
+                               [pid = pid_] { signalProcessGroup(pid, SIGKILL); });
+        }
     }
     process_ = new QProcess(this);
+    ++launches_;
     pid_ = 0;
     progress_ = 0;
+    written_.clear();
     collector_ = OutputCollector();
     assembler_ =
         std::make_unique<LineAssembler>([this](std::string_view line) { handleLine(line); });
@@ -146,6 +164,19 @@ void ConvertRunner::Resume() {
 }
 
 void ConvertRunner::Kill() {
+    if (!process_ || pid_ <= 0)
+        return;
+    // The tool alone: it passes the stop on to ffmpeg, which closes its file properly, and
+    // then gives the file its name. A paused run must be woken to act on it.
+    ::kill(static_cast<pid_t>(pid_), SIGTERM);
+    signalGroup(SIGCONT);
+    QTimer::singleShot(StopGraceMs, this, [this, launch = launches_] {
+        if (launch == launches_)
+            KillNow();
+    });
+}
+
+void ConvertRunner::KillNow() {
     if (!process_)
         return;
     signalGroup(SIGKILL);
@@ -167,6 +198,20 @@ void ConvertRunner::drain() {
 }
 
 void ConvertRunner::handleLine(std::string_view line) {
+    if (line.starts_with(OutputLine)) {
+        QByteArray name;
+        for (std::size_t i = sizeof OutputLine - 1; i < line.size(); ++i) {
+            bool hex = false;
+            const int byte = i + 3 < line.size() && line[i] == '\\' && line[i + 1] == 'x'
+                                 ? QByteArray(line.data() + i + 2, 2).toInt(&hex, 16)
+                                 : 0;
+            name += hex ? static_cast<char>(byte) : line[i];
+            if (hex)
+                i += 3;
+        }
+        written_ = nameFromBytes(name);
+        return;
+    }
     emit lineDelivered(QByteArray(line.data(), static_cast<qsizetype>(line.size())));
     const std::int64_t reported = reportedSeconds(line);
     if (reported == 0)
@@ -201,6 +246,7 @@ void ConvertRunner::onFinished(int exitCode, QProcess::ExitStatus status) {
     end.exitCode = end.crashed ? -1 : exitCode;
     if (end.crashed)
         end.error = process_->errorString();
+    end.output = written_;
     finishRun(end);
 }
 

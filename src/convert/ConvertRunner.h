@@ -20,6 +20,7 @@ struct RunEnd {
     bool crashed = false; // ended by a signal
     int exitCode = -1;
     QString error;
+    QString output; // the name the tool kept the output under, when it said so
 };
 
 // Starts the converter tool on a job, follows its status lines and reports the end. The
@@ -42,7 +43,10 @@ public:
     void Launch(const intputrec& job);
     void Suspend();
     void Resume();
+    // Asks the tool to stop, so that what it wrote plays; kills it after a few seconds.
     void Kill();
+    // Kills the tool and everything it started at once.
+    void KillNow();
 
     // False while paused and once the run has ended.
     bool running() const { return running_; }
@@ -75,6 +79,8 @@ private:
 
     intputrec job_;
     QProcess* process_ = nullptr;
+    quint64 launches_ = 0;
+    QString written_;
     qint64 pid_ = 0;
     OutputCollector collector_;
     std::unique_ptr<LineAssembler> assembler_;

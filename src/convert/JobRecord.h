@@ -22,8 +22,6 @@ struct intputrec {
     QString aspect;
     QString start;
     QString length;
-    // The output file was created for this run, so a failed run may remove it.
-    bool ownsOutput = false;
 };
 
 // The command line as one text, exactly as the user would type it; for display and logs.

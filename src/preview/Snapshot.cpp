@@ -2,12 +2,11 @@
 
 namespace vc {
 
-QString snapshotFileName(const QString& folder, const QString& title, const ClaimName& claim,
-                         bool* ours) {
+QString snapshotFileName(const QString& folder, const QString& title, const ClaimName& claim) {
     qsizetype first = 0;
     while (first < title.size() && title.at(first).isSpace())
         ++first;
-    return outputFileName(folder, title.mid(first), QStringLiteral(".bmp"), claim, ours);
+    return outputFileName(folder, title.mid(first), QStringLiteral(".bmp"), claim);
 }
 
 void fillSnapshotJob(intputrec& job, const SnapshotInputs& in, const ClaimName& claim) {
@@ -16,8 +15,8 @@ void fillSnapshotJob(intputrec& job, const SnapshotInputs& in, const ClaimName& 
     fillJob(conversion, in.conversion, [](const QString&) { return NameClaim::Refused; });
 
     job.infile = in.conversion.path;
-    job.outfile = snapshotFileName(jobFolder(in.conversion.outputFolder), in.conversion.title,
-                                   claim, &job.ownsOutput);
+    job.outfile =
+        snapshotFileName(jobFolder(in.conversion.outputFolder), in.conversion.title, claim);
     job.size = conversion.size;
     job.aspect.clear();
     job.vbitrate.clear();

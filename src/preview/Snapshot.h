@@ -16,8 +16,7 @@ struct SnapshotInputs {
 };
 
 // The first free bitmap name in folder for a title: title.bmp, then title_1.bmp, title_2.bmp.
-QString snapshotFileName(const QString& folder, const QString& title, const ClaimName& claim,
-                         bool* ours = nullptr);
+QString snapshotFileName(const QString& folder, const QString& title, const ClaimName& claim);
 
 // Fills the job for one still frame at the displayed position. toolpath, workdir and seconds
 // stay as they are.

@@ -1,5 +1,6 @@
 #include "Child.h"
 #include "Convert.h"
+#include "OutputFile.h"
 #include "StatusLine.h"
 #include "Verdict.h"
 
@@ -12,7 +13,6 @@
 #include <cstdint>
 #include <cstring>
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
@@ -46,18 +46,14 @@ Mode modeFor(std::optional<long> rate) {
     return MR475;
 }
 
-// Encodes 8000 Hz mono samples into the AMR storage format. The file is opened at the
-// first write, so a run that fails before any sound arrives leaves no file behind.
+// Encodes 8000 Hz mono samples into the AMR storage format, into a descriptor it does not
+// own. Its header is written at the first sound, so a run that fails before has written nothing.
 class AmrFile {
 public:
-    AmrFile(std::string path, Mode mode) : path_(std::move(path)), mode_(mode) {
-        state_ = Encoder_Interface_init(0);
-    }
+    AmrFile(int fd, Mode mode) : fd_(fd), mode_(mode) { state_ = Encoder_Interface_init(0); }
     ~AmrFile() {
         if (state_ != nullptr)
             Encoder_Interface_exit(state_);
-        if (fd_ >= 0)
-            close(fd_);
     }
     AmrFile(const AmrFile&) = delete;
     AmrFile& operator=(const AmrFile&) = delete;
@@ -79,18 +75,9 @@ public:
             if (!encodeFrame())
                 return false;
         }
-        if (!open())
-            return false;
-        const int fd = fd_;
-        fd_ = -1;
-        if (close(fd) != 0) {
-            error_ = errno;
-            return false;
-        }
-        return true;
+        return open();
     }
 
-    bool opened() const { return opened_; }
     int error() const { return error_; }
     double seconds() const { return static_cast<double>(samples_) / SampleRate; }
     double bytes() const { return static_cast<double>(bytes_); }
@@ -99,11 +86,6 @@ private:
     bool open() {
         if (opened_)
             return true;
-        fd_ = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-        if (fd_ < 0) {
-            error_ = errno;
-            return false;
-        }
         opened_ = true;
         return write(Magic, sizeof Magic - 1);
     }
@@ -133,10 +115,9 @@ private:
         return true;
     }
 
-    std::string path_;
+    int fd_;
     Mode mode_;
     void* state_ = nullptr;
-    int fd_ = -1;
     bool opened_ = false;
     int error_ = 0;
     std::array<short, FrameSamples> frame_{};
@@ -156,16 +137,10 @@ Status statusOf(const AmrFile& file) {
 
 } // namespace
 
-int runAmr(const ConvertCall& call) {
+int runAmr(const ConvertCall& call, int fd) {
     const std::string& path = call.args[*call.output];
-    const bool overwrite = hasOption(call, {"-y"}) && !hasOption(call, {"-n"});
-    struct stat info {};
-    if (!overwrite && stat(path.c_str(), &info) == 0) {
-        complain("File '" + path + "' already exists. Exiting.");
-        return 1;
-    }
-    AmrFile file(path, modeFor(parseRate(
-                           optionValue(call, {"-ab", "-b:a", "-b:a:0"}).value_or(std::string()))));
+    AmrFile file(fd, modeFor(parseRate(
+                         optionValue(call, {"-ab", "-b:a", "-b:a:0"}).value_or(std::string()))));
     int pcm[2];
     if (pipe2(pcm, O_CLOEXEC) != 0) {
         complain(std::string("cannot make a pipe: ") + std::strerror(errno));
@@ -220,7 +195,7 @@ int runAmr(const ConvertCall& call) {
         writeFailed = !file.finish();
     if (writeFailed) {
         writer.finish();
-        complain("cannot write '" + path + "': " + std::strerror(file.error()));
+        sayLast(unwrittenReason(path, file.error()));
         status = 1;
     } else if (status == 0) {
         writer.write(statusOf(file));
@@ -232,8 +207,6 @@ int runAmr(const ConvertCall& call) {
             status = 1;
         }
     }
-    if (status != 0 && file.opened())
-        unlink(path.c_str());
     return status;
 }
 

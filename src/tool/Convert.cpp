@@ -4,6 +4,7 @@
 #include "Child.h"
 #include "Dvd.h"
 #include "FfmpegLog.h"
+#include "OutputFile.h"
 #include "SourceFit.h"
 #include "StatusLine.h"
 #include "Verdict.h"
@@ -12,6 +13,7 @@
 #include <atomic>
 #include <cerrno>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
@@ -32,6 +34,9 @@ namespace {
 
 constexpr int ProgressFd = 3;
 constexpr char EncoderRefused[] = "Error while opening encoder";
+
+// The file this run writes into, when it writes one.
+const OutputFile* writing = nullptr;
 
 // One ffmpeg run, its warnings and errors passed on as they come and kept for a diagnosis,
 // its informational lines kept for the tool.
@@ -55,10 +60,10 @@ std::string inputName(const Args& args) {
     return i != args.end() && i + 1 != args.end() ? *(i + 1) : std::string();
 }
 
-Run runFfmpeg([[maybe_unused]] const ConvertCall& call, const Args& asked, StatusWriter& writer,
+Run runFfmpeg(const ConvertCall& call, const Args& asked, StatusWriter& writer,
               const Feed& feed = {}, const Look& look = {}) {
     Run run;
-    Args ffmpegArgs = asked;
+    Args ffmpegArgs = writing ? writing->redirect(call, asked) : asked;
     const LogLevel level = routeLogLevel(ffmpegArgs);
     int progress[2];
     int errors[2];
@@ -83,6 +88,8 @@ Run runFfmpeg([[maybe_unused]] const ConvertCall& call, const Args& asked, Statu
                                               {STDERR_FILENO, errors[1]}};
     if (feed)
         childFds.push_back({STDIN_FILENO, input[0]});
+    if (writing)
+        childFds.push_back({OutputFd, writing->fd()});
     Child child;
     run.started = startFfmpeg(child, ffmpegArgs, childFds);
     close(progress[1]);
@@ -112,6 +119,7 @@ Run runFfmpeg([[maybe_unused]] const ConvertCall& call, const Args& asked, Statu
     }
     ProgressReader reader(writer);
     LogRouter log(level, inputName(ffmpegArgs));
+    log.output = writing;
     log.onDump = [&](const SourceFacts& facts) {
         if (look && look(facts)) {
             child.kill();
@@ -221,19 +229,9 @@ int runDvdConvert(const ConvertCall& call, const DvdAddress& address) {
     return concluded(call, run, writer);
 }
 
-// Our own attempt, stopped or failed, must not stand in the way of the next one.
-ConvertCall overwriting(const ConvertCall& call, bool outputExisted) {
-    if (outputExisted || hasOption(call, {"-y"}))
-        return call;
-    Args args = call.args;
-    args.insert(args.begin(), "-y");
-    return parseCall(args);
-}
-
 // The run starts as for an ordinary source; ffmpeg's description of the input shows within
 // a moment whether this one needs other arguments, and the run starts again with them.
-Run runFitted(const ConvertCall& call, bool outputExisted, SourceFacts& facts,
-              StatusWriter& writer) {
+Run runFitted(const ConvertCall& call, SourceFacts& facts, StatusWriter& writer) {
     const Args ordinary = fittedConvertArgs(call, facts, ProgressFd);
     Run run = runFfmpeg(call, ordinary, writer, {}, [&](const SourceFacts& seen) {
         facts = seen;
@@ -243,14 +241,11 @@ Run runFitted(const ConvertCall& call, bool outputExisted, SourceFacts& facts,
     if (!run.stopped || stopRequested())
         return run;
     if (const std::optional<std::string> unmet = unmetChoice(call, facts)) {
-        if (!outputExisted && call.output)
-            unlink(call.args[*call.output].c_str());
         writer.finish();
         sayLast(*unmet);
         return run;
     }
-    const ConvertCall again = overwriting(call, outputExisted);
-    return runFfmpeg(again, fittedConvertArgs(again, facts, ProgressFd), writer);
+    return runFfmpeg(call, fittedConvertArgs(call, facts, ProgressFd), writer);
 }
 
 } // namespace
@@ -260,10 +255,9 @@ int runConvert(const ConvertCall& call) {
         if (const std::optional<DvdAddress> address = dvdAddress(call.args[*call.input]))
             return runDvdConvert(call, *address);
     }
-    const bool outputExisted = call.output && access(call.args[*call.output].c_str(), F_OK) == 0;
     StatusWriter writer(STDOUT_FILENO);
     SourceFacts facts;
-    Run run = runFitted(call, outputExisted, facts, writer);
+    Run run = runFitted(call, facts, writer);
     if (run.stopped)
         return 1;
     if (!failedAtStart(run) || !settingsRefused(run))
@@ -273,7 +267,7 @@ int runConvert(const ConvertCall& call) {
     // they take. Asked only now, so a run that goes well never pays for the libraries.
     const AudioFit audio = fitAudio(call);
     if (audio.verdict == AudioFit::Verdict::Refitted && !stopRequested()) {
-        const ConvertCall again = overwriting(*audio.call, outputExisted);
+        const ConvertCall& again = *audio.call;
         run = runFfmpeg(again, fittedConvertArgs(again, facts, ProgressFd), writer);
         if (!failedAtStart(run))
             return concluded(again, run, writer);
@@ -293,6 +287,43 @@ int runConvert(const ConvertCall& call) {
     else
         sayLast(failureReason(call, run.errors));
     return run.status;
+}
+
+int runWritten(const ConvertCall& call) {
+    if (!call.output)
+        return runConvert(call);
+    const std::string& path = call.args[*call.output];
+    OutputFile output;
+    if (!output.open(path)) {
+        sayLast(unwrittenReason(path, errno));
+        return 1;
+    }
+    writing = &output;
+    const int status =
+        extensionOf(path) == "amr" ? runAmr(withSoundChoice(call), output.fd()) : runConvert(call);
+    writing = nullptr;
+    // A stopped run keeps what it wrote, ffmpeg having closed the file properly.
+    if (status != 0 && !(stopRequested() && output.size() > 0))
+        return status;
+    if (const std::optional<std::string> name = output.keep()) {
+        // A name may hold any byte but the slash; the line must stay one line.
+        std::string line = OutputLine;
+        for (const char c : *name) {
+            const auto byte = static_cast<unsigned char>(c);
+            if (byte < 0x20 || byte == 0x7f || c == '\\') {
+                char escaped[5];
+                std::snprintf(escaped, sizeof escaped, "\\x%02x", byte);
+                line += escaped;
+            } else {
+                line += c;
+            }
+        }
+        line += "\r\n";
+        writeAll(STDOUT_FILENO, line.data(), line.size());
+        return status;
+    }
+    sayLast(unwrittenReason(path, errno));
+    return status == 0 ? 1 : status;
 }
 
 } // namespace vc::tool

@@ -1,5 +1,7 @@
 #include "FfmpegLog.h"
 
+#include "OutputFile.h"
+
 #include "Child.h"
 
 #include <algorithm>
@@ -114,6 +116,14 @@ void LogRouter::finish() {
 }
 
 void LogRouter::line(std::string_view text) {
+    // Said of any name without the extension, as a descriptor's is; the real one has it.
+    if (output && text.find("extension is not .m4a nor .m4v") != std::string_view::npos)
+        return;
+    std::string renamed;
+    if (output && text.find("/proc/self/fd/") != std::string_view::npos) {
+        renamed = output->named(std::string(text));
+        text = renamed;
+    }
     // "[h264 @ 0x5581] [warning] text": the sources first, then the level.
     std::size_t at = 0;
     while (text.compare(at, 1, "[") == 0) {

@@ -9,6 +9,8 @@
 
 namespace vc::tool {
 
+class OutputFile;
+
 // How ffmpeg's log is shown: ffmpeg always logs its informational lines with level markers
 // (the tool reads its input dump from them); the lines as severe as the caller's level, a
 // warning unless it gave "-loglevel"/"-v", reach standard error as ffmpeg would print them.
@@ -33,6 +35,8 @@ public:
     // Ends a last unfinished line and the input dump, if still open.
     void finish();
 
+    // The file ffmpeg writes through a descriptor, named in what is shown by its real name.
+    const OutputFile* output = nullptr;
     // Called once, as soon as the input dump has ended.
     std::function<void(const SourceFacts&)> onDump;
 

@@ -1,11 +1,14 @@
 #include "Verdict.h"
 
 #include "Dvd.h"
+#include "OutputFile.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 namespace vc::tool {
 
@@ -95,6 +98,8 @@ bool outputUnfinished(const std::string& errors) {
 }
 
 std::string failureReason(const ConvertCall& call, const std::string& errors) {
+    if (call.output && errors.find(std::strerror(ENOSPC)) != std::string::npos)
+        return unwrittenReason(call.args[*call.output], ENOSPC);
     if (errors.find("does not contain any stream") != std::string::npos)
         return soundOnly(call) ? sourceName(call) + " has no sound to convert to an audio format."
                                : "Nothing in " + sourceName(call) + " could be converted.";

@@ -34,8 +34,5 @@ int main(int argc, char** argv) {
         return execProbe("-i", args[1].c_str());
     if (args.size() == 1 && args[0] == "--probe-server")
         return execProbe("--serve", nullptr);
-    const ConvertCall call = parseCall(args);
-    if (call.output && extensionOf(call.args[*call.output]) == "amr")
-        return runAmr(withSoundChoice(call));
-    return runConvert(call);
+    return runWritten(parseCall(args));
 }

@@ -81,7 +81,7 @@ TEST(RealToolRun, WholeItemsConvertToTheirRealEnd) {
                                       .choice = {0, "160x120", 2, "Normal", 2, "Normal", 1},
                                       .toEnd = true};
         intputrec job;
-        fillJob(job, inputs, claimOnDisk);
+        fillJob(job, inputs, lookOnDisk);
         EXPECT_EQ(test::runProcess(test::toolPath(), toolArguments(job)).exitCode, 0);
         // The sound's length, as the source's picture may be longer or shorter.
         return test::runProcess("ffprobe",

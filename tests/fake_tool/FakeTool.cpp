@@ -5,6 +5,7 @@
 //   sleep MS     pause
 //   child FILE   fork a child that sleeps and record its pid in FILE
 //   crash        die by SIGSEGV
+//   deaf         ignore SIGTERM, as a tool stuck in a write would
 //   exit N       end with status N
 // Its arguments, one per line, go to the file named by VC_FAKE_TOOL_ARGS when set.
 #include <cerrno>
@@ -106,6 +107,8 @@ int main(int argc, char** argv) {
                 _exit(0);
             }
             std::ofstream(rest) << pid << '\n';
+        } else if (word == "deaf") {
+            std::signal(SIGTERM, SIG_IGN);
         } else if (word == "crash") {
             // A sanitizer's handler would turn the signal into a plain exit status.
             std::signal(SIGSEGV, SIG_DFL);

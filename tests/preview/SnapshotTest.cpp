@@ -37,7 +37,7 @@ TEST(Snapshot, OneFrameAtThePlayTimeIntoTheOutputFolder) {
     job.seconds = 77;
     job.vbitrate = QStringLiteral(" -r 25 -b 872000");
     job.achannels = QStringLiteral(" -ac 2");
-    vc::fillSnapshotJob(job, inputs(folder), vc::claimOnDisk);
+    vc::fillSnapshotJob(job, inputs(folder), vc::lookOnDisk);
 
     EXPECT_EQ(vc::commandLine(job),
               "/opt/vc/register.dat -y  -i \"/media/my clip.avi\" -ss 00:01:23 -t 0.01 "
@@ -47,10 +47,10 @@ TEST(Snapshot, OneFrameAtThePlayTimeIntoTheOutputFolder) {
 
     // Existing bitmaps are kept: the next ones get _1 and _2.
     QFile(folder + "/my clip.bmp").open(QIODevice::WriteOnly);
-    vc::fillSnapshotJob(job, inputs(folder), vc::claimOnDisk);
+    vc::fillSnapshotJob(job, inputs(folder), vc::lookOnDisk);
     EXPECT_EQ(job.outfile, folder + "/my clip_1.bmp");
     QFile(folder + "/my clip_1.bmp").open(QIODevice::WriteOnly);
-    vc::fillSnapshotJob(job, inputs(folder + "/"), vc::claimOnDisk);
+    vc::fillSnapshotJob(job, inputs(folder + "/"), vc::lookOnDisk);
     EXPECT_EQ(job.outfile, folder + "/my clip_2.bmp");
 }
 

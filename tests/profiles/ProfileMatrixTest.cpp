@@ -201,7 +201,7 @@ public:
             in.choice = choiceOf(row.boxes);
             in.sizeEnabled = row.boxes.size.enabled;
             in.toEnd = true;
-            fillJob(job, in, claimOnDisk);
+            fillJob(job, in, lookOnDisk);
             row.outfile = job.outfile;
             row.job = job;
             return true;

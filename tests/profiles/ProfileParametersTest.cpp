@@ -92,7 +92,7 @@ TEST_F(Selection, EveryProfileChosenFirstHasItsRatesAndAnEstimate) {
         in.choice = choiceOf(boxes);
         in.sizeEnabled = boxes.size.enabled;
         intputrec job;
-        fillJob(job, in, [](const QString&) { return NameClaim::Ours; });
+        fillJob(job, in, [](const QString&) { return NameClaim::Free; });
         if (!isDiscTarget(n)) {
             EXPECT_EQ(job.abitrate.isEmpty() || job.arate.isEmpty(), isLossless(n)) << n;
             EXPECT_EQ(job.vbitrate.isEmpty(), isAudioOnly(n)) << n;

@@ -4,10 +4,12 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <csignal>
 #include <tuple>
 #include <unistd.h>
 
@@ -80,9 +82,12 @@ protected:
             }
         }
         EXPECT_NEAR(times.back(), length, 0.15) << out;
-        // Status lines are redrawn in place: CR only, with at most a final line feed.
-        EXPECT_EQ(out.find("\r\n"), out.size() - 2) << out;
-        EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 1) << out;
+        // Status lines are redrawn in place: CR only, with a final line feed before the line
+        // that names the output.
+        const std::size_t named = out.rfind("\r\nOutput file: ");
+        ASSERT_NE(named, std::string::npos) << out;
+        EXPECT_EQ(out.find("\r\n"), named) << out;
+        EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 2) << out;
     }
 };
 
@@ -215,13 +220,79 @@ TEST_F(ConvertTest, ARunIsJudgedByWhatItWrote) {
     run = runTool({"-y", "-i", in, "-ss", "1", "-t", "5", path("short.avi")});
     EXPECT_NE(run.exitCode, 0);
     EXPECT_EQ(lastLine(run.out), "Only 1.0 of the 5.0 seconds asked of in.avi could be converted.");
+}
 
-    // ffmpeg ends well on a full disk.
-    ASSERT_EQ(symlink("/dev/full", path("full.avi").toLocal8Bit().constData()), 0);
-    run = runTool({"-y", "-i", in, path("full.avi")});
-    EXPECT_NE(run.exitCode, 0);
-    EXPECT_NE(lastLine(run.out).find("No space left on device"), std::string::npos)
-        << run.out.toStdString();
+// An output carries its name only once the run keeps it: a stopped run keeps a file that
+// plays, a killed or failed one leaves nothing, and a name taken meanwhile (by another run,
+// or by a link someone put there) gives the next free one, never written through.
+TEST_F(ConvertTest, AnOutputIsNamedOnlyWhenKept) {
+    const QString in =
+        makeClip(dir.path(), "long.mkv", {"-c:v", "libx264", "-preset", "ultrafast", "-c:a", "aac"},
+                 20.0, "320x240");
+    ASSERT_TRUE(QDir().mkdir(path("out")));
+    const auto started = [&](QProcess& tool, const QString& name, const QStringList& more = {}) {
+        tool.start(toolPath(),
+                   QStringList{"-y", "-i", in} + more +
+                       QStringList{"-vcodec", "libx264", "-acodec", "aac", path("out/" + name)});
+        QByteArray out;
+        while (!out.contains("time=") && tool.waitForReadyRead(20000))
+            out += tool.readAllStandardOutput();
+        return out.contains("time=");
+    };
+    const auto plays = [](const QString& file) {
+        return QFileInfo(file).size() > 0 &&
+               runProcess("ffmpeg", {"-v", "error", "-i", file, "-f", "null", "-"})
+                   .output.isEmpty();
+    };
+
+    QProcess stopped;
+    ASSERT_TRUE(started(stopped, "stopped.mp4"));
+    ::kill(static_cast<pid_t>(stopped.processId()), SIGTERM);
+    ASSERT_TRUE(stopped.waitForFinished(20000));
+    EXPECT_TRUE(stopped.readAllStandardOutput().contains("Output file: " +
+                                                         path("out/stopped.mp4").toUtf8()));
+    EXPECT_TRUE(plays(path("out/stopped.mp4")));
+
+    QProcess killed;
+    ASSERT_TRUE(started(killed, "killed.mp4"));
+    ::kill(static_cast<pid_t>(killed.processId()), SIGKILL);
+    ASSERT_TRUE(killed.waitForFinished(20000));
+
+    QFile mine(path("mine"));
+    ASSERT_TRUE(mine.open(QIODevice::WriteOnly));
+    mine.write("mine");
+    mine.close();
+    QProcess first, second;
+    ASSERT_TRUE(started(first, "same.mp4", {"-t", "2"}));
+    ASSERT_TRUE(started(second, "same.mp4", {"-t", "2"}));
+    ASSERT_EQ(symlink(path("mine").toLocal8Bit().constData(),
+                      path("out/linked.mp4").toLocal8Bit().constData()),
+              0);
+    const ToolRun linked = runTool({"-y", "-i", in, "-t", "1", path("out/linked.mp4")});
+    ASSERT_TRUE(first.waitForFinished(30000) && second.waitForFinished(30000));
+    EXPECT_EQ(QDir(path("out"))
+                  .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot),
+              (QStringList{"linked.mp4", "linked_1.mp4", "same.mp4", "same_1.mp4", "stopped.mp4"}));
+    EXPECT_TRUE(linked.out.contains("Output file: " + path("out/linked_1.mp4").toUtf8()));
+    EXPECT_TRUE(plays(path("out/same.mp4")) && plays(path("out/same_1.mp4")));
+    ASSERT_TRUE(mine.open(QIODevice::ReadOnly));
+    EXPECT_EQ(mine.readAll(), "mine");
+
+    // ffmpeg may end well on a full disk; the run fails and leaves nothing.
+    if (geteuid() != 0)
+        GTEST_SKIP() << "a small file system needs root";
+    ASSERT_TRUE(QDir().mkdir(path("small")));
+    ASSERT_EQ(
+        runProcess("mount", {"-t", "tmpfs", "-o", "size=16k", "tmpfs", path("small")}).exitCode, 0);
+    const ToolRun full = runTool({"-y", "-i", in, "-t", "3", "-vn", path("small/full.mp3")});
+    const QStringList left =
+        QDir(path("small"))
+            .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    runProcess("umount", {path("small")});
+    EXPECT_TRUE(left.isEmpty()) << left.join(' ').toStdString();
+    EXPECT_NE(full.exitCode, 0);
+    EXPECT_EQ(lastLine(full.out), "The disk is full: " + path("small/full.mp3").toStdString() +
+                                      " could not be written.");
 }
 
 // RealMedia takes no packet over 64 kB, and a busy picture's first frame alone is more.
@@ -246,15 +317,16 @@ TEST_F(ConvertTest, FailuresGiveNonZeroStatus) {
     EXPECT_FALSE(QFileInfo::exists(out));
     EXPECT_FALSE(run.err.isEmpty()); // ffmpeg's own message passes through
 
-    // Without -y an existing output is left alone.
+    // An existing output is left alone, -y or not: the next free name is written.
     const QString in = clip("in.avi");
     QFile existing(out);
     ASSERT_TRUE(existing.open(QIODevice::WriteOnly));
     existing.write("keep");
     existing.close();
-    run = runTool({"-i", in, out});
-    EXPECT_NE(run.exitCode, 0);
+    run = runTool({"-y", "-i", in, out});
+    EXPECT_EQ(run.exitCode, 0);
     EXPECT_EQ(QFileInfo(out).size(), 4);
+    EXPECT_GT(QFileInfo(path("out_1.avi")).size(), 0);
 }
 
 TEST_F(ConvertTest, MissingFfmpegIsReportedClearly) {
@@ -500,9 +572,10 @@ TEST_F(ConvertTest, AmrHonoursCutAndOverwriteRules) {
     EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
     EXPECT_EQ(QFileInfo(out).size(), amrSize(0.5, 32));
 
-    run = runTool({"-i", in, out});
-    EXPECT_NE(run.exitCode, 0);
+    run = runTool({"-i", in, "-t", "1", out});
+    EXPECT_EQ(run.exitCode, 0);
     EXPECT_EQ(QFileInfo(out).size(), amrSize(0.5, 32));
+    EXPECT_EQ(QFileInfo(path("cut_1.amr")).size(), amrSize(1, 32));
 
     run = runTool({"-y", "-i", path("missing.avi"), path("none.amr")});
     EXPECT_NE(run.exitCode, 0);
@@ -510,12 +583,16 @@ TEST_F(ConvertTest, AmrHonoursCutAndOverwriteRules) {
 }
 
 TEST_F(ConvertTest, AmrWriteErrorFails) {
-    const QString in = clip("in.avi");
-    const QString full = path("full.amr");
-    ASSERT_EQ(symlink("/dev/full", full.toLocal8Bit().constData()), 0);
-    const ToolRun run = runTool({"-y", "-i", in, full});
+    const QString in = clip("in.avi", 3.0);
+    const QString big = path("big.amr");
+    // A file size limit fails the writes past one block, as a full disk would.
+    const ProcessResult run =
+        runProcess("/bin/sh", {"-c", "trap '' XFSZ; ulimit -f 1; exec \"$0\" \"$@\"", toolPath(),
+                               "-y", "-i", in, big});
     EXPECT_NE(run.exitCode, 0);
-    EXPECT_NE(run.err.indexOf("full.amr"), -1) << run.err.toStdString();
+    EXPECT_TRUE(run.output.trimmed().endsWith("Cannot write " + big.toUtf8() + ": File too large."))
+        << run.output.toStdString();
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"in.avi"});
 }
 
 } // namespace

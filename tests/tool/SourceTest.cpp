@@ -148,11 +148,12 @@ TEST_F(SourceTest, InterlacedCamcorderFootageIsDeinterlaced) {
     for (const QString& source : sources) {
         const std::string name = QFileInfo(source).fileName().toStdString();
         ASSERT_GT(interlacedFrames(source).first, 10) << name;
-        convert(source, H264, "progressive.mp4");
-        const auto [interlaced, progressive] = interlacedFrames(path("progressive.mp4"));
+        const QString out = QFileInfo(source).fileName() + ".mp4";
+        convert(source, H264, out);
+        const auto [interlaced, progressive] = interlacedFrames(path(out));
         EXPECT_EQ(interlaced, 0) << name;
         EXPECT_GT(progressive, 20) << name;
-        EXPECT_EQ(probe(path("progressive.mp4"), "stream=r_frame_rate", "v"),
+        EXPECT_EQ(probe(path(out), "stream=r_frame_rate", "v"),
                   probe(source, "stream=r_frame_rate", "v").section(',', 0, 0))
             << name;
     }
