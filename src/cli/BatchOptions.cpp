@@ -168,6 +168,10 @@ ParseResult parseArguments(const QStringList& arguments) {
             o.verbose = true;
             continue;
         }
+        if (arg == QLatin1String("--skip-existing")) {
+            o.skipExisting = true;
+            continue;
+        }
         const qsizetype eq = arg.indexOf(u'=');
         const QString name = eq < 0 ? arg : arg.left(eq);
         if (!takesValue(name)) {
@@ -292,6 +296,8 @@ QStringList usageLines(const QString& programFileName) {
             "                         file's default track, a title's first)\n"
             "  --subtitle N|none      the subtitle of a file or disc title to burn in\n"
             "                         (default: none)\n"
+            "  --skip-existing        leave out a file whose output name (without _1, _2...)\n"
+            "                         already holds a file that is not empty\n"
             "  --verbose              show the converter command line of every file\n"
             "  -h, --help             show this help\n"
             "  --version              show the program name and version\n"
@@ -300,9 +306,9 @@ QStringList usageLines(const QString& programFileName) {
             "never written. --list-profiles prints one line per profile, fields separated by\n"
             "tabs: number, category, display name, extension, frame sizes.\n"
             "\n"
-            "Exit status: 0 every file finished, 1 a file failed or was refused, or nothing\n"
-            "could be converted, 2 usage error, 129, 130 and 143 stopped by SIGHUP, Ctrl+C\n"
-            "(SIGINT) and SIGTERM.")
+            "Exit status: 0 every file finished or was skipped, 1 a file failed or was\n"
+            "refused, or nothing could be converted, 2 usage error, 129, 130 and 143 stopped\n"
+            "by SIGHUP, Ctrl+C (SIGINT) and SIGTERM.")
             .split(u'\n');
     // Substituted line by line: a line break in the name must not make a line of its own.
     for (QString& line : lines)

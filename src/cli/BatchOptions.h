@@ -15,7 +15,7 @@ Mode modeOf(const QStringList& arguments);
 
 // Exit statuses of batch mode.
 enum ExitStatus : int {
-    ExitFinished = 0,     // every file ended "Finish"
+    ExitFinished = 0,     // every file ended "Finish" or was skipped
     ExitFailed = 1,       // a file failed or was refused, or nothing could be converted
     ExitUsage = 2,        // the command line was wrong
     ExitInterrupted = 130 // stopped by Ctrl+C; a stop by another signal gives 128 plus its number
@@ -37,6 +37,8 @@ struct Options {
     std::optional<CutRange> cut;
     std::optional<QString> output;
     bool verbose = false;
+    // Leaves out a source whose first output name already holds a file, for reruns.
+    bool skipExisting = false;
     int jobs = 0; // conversions at once; 0 for one per usable processor
     // For a disc: the title (default the longest); for a disc title or a file: the audio
     // track (from 1) and the subtitle burned in (0 none).

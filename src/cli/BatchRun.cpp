@@ -26,6 +26,7 @@
 #include <atomic>
 #include <csignal>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace vc::cli {
@@ -35,9 +36,16 @@ namespace {
 const QString Finish = QStringLiteral("Finish");
 const QString Failed = QStringLiteral("Failed");
 const QString Stop = QStringLiteral("Stop");
+const QString Skipped = QStringLiteral("Skipped");
 
 bool isFinal(const QString& status) {
     return status == Finish || status == Failed || status == Stop;
+}
+
+// A link may point anywhere and an empty file holds no conversion: neither counts as done.
+bool holdsAFile(const QString& path) {
+    struct stat st {};
+    return ::lstat(nameBytes(path).constData(), &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0;
 }
 
 int signalPipe[2] = {-1, -1};
@@ -353,7 +361,22 @@ void BatchRun::convert() {
         lengths.push_back(static_cast<double>(clockToSeconds(records_.info(row).duration)));
     progress_ = std::make_unique<BatchProgress>(lengths);
 
-    const int count = std::min(jobCount(), rows);
+    int skipped = 0;
+    for (int row = 0; options_.skipExisting && row < rows; ++row) {
+        // The name without _n: what the first run of this row wrote.
+        const QString first =
+            outputFileName(jobFolder(outputFolder_), titles_[row], profile_.extension,
+                           [](const QString&) { return NameClaim::Free; });
+        if (!holdsAFile(first))
+            continue;
+        started_[static_cast<std::size_t>(row)] = true;
+        statuses_[row] = Skipped;
+        progress_->setEnded(row, false);
+        console_.line(QStringLiteral("%1  %2").arg(rowLabel(row), Skipped));
+        ++skipped;
+    }
+
+    const int count = std::min(jobCount(), rows - skipped);
     for (int i = 0; i < count; ++i) {
         auto slot = std::make_unique<Slot>();
         Slot* const s = slot.get();
@@ -420,7 +443,7 @@ void BatchRun::convert() {
 }
 
 int BatchRun::summary() {
-    int finished = 0, failed = 0, stopped = 0, notStarted = 0;
+    int finished = 0, failed = 0, stopped = 0, skipped = 0, notStarted = 0;
     for (const QString& status : statuses_) {
         if (status == Finish)
             ++finished;
@@ -428,11 +451,15 @@ int BatchRun::summary() {
             ++failed;
         else if (status == Stop)
             ++stopped;
+        else if (status == Skipped)
+            ++skipped;
         else
             ++notStarted;
     }
     QString text =
         QStringLiteral("Finished %1, failed %2, stopped %3").arg(finished).arg(failed).arg(stopped);
+    if (skipped > 0)
+        text += QStringLiteral(", skipped %1").arg(skipped);
     if (refused_ > 0)
         text += QStringLiteral(", refused %1").arg(refused_);
     if (notStarted > 0)
@@ -441,7 +468,7 @@ int BatchRun::summary() {
 
     if (interrupted_)
         return interruptStatus_;
-    return finished == statuses_.size() && refused_ == 0 ? ExitFinished : ExitFailed;
+    return finished + skipped == statuses_.size() && refused_ == 0 ? ExitFinished : ExitFailed;
 }
 
 int BatchRun::exec() {

@@ -279,6 +279,30 @@ TEST_F(BatchModeTest, RefusedMissingAndFailedFilesExitOne) {
     EXPECT_TRUE(none.err.contains("No files to convert."));
 }
 
+// A library rerun after an interruption converts only what has no output yet.
+TEST_F(BatchModeTest, SkipExistingLeavesAnOutputThereAndConvertsTheRest) {
+    QDir().mkpath(path("in"));
+    test::makeClip(path("in"), "done.avi");
+    test::makeClip(path("in"), "todo.avi", {}, 2.0);
+    QDir().mkpath(path("out"));
+    writeFile(path("out/done.mp3"), "an earlier run's output");
+    const QDateTime written = QFileInfo(path("out/done.mp3")).lastModified();
+
+    const Outcome r = run(
+        {"--convert", "--skip-existing", "--profile", "17", "--output", path("out"), path("in")});
+    EXPECT_EQ(r.exitCode, 0) << r.out.toStdString() << r.err.toStdString();
+    EXPECT_TRUE(r.out.contains("[1/2] done  Skipped\n")) << r.out.toStdString();
+    EXPECT_TRUE(r.out.contains("[2/2] todo  Finish"));
+    EXPECT_TRUE(r.out.contains("Finished 1, failed 0, stopped 0, skipped 1. Output folder: "));
+    EXPECT_EQ(readFile(path("out/done.mp3")), "an earlier run's output");
+    EXPECT_EQ(QFileInfo(path("out/done.mp3")).lastModified(), written);
+    EXPECT_EQ(QDir(path("out")).entryList(QDir::Files), (QStringList{"done.mp3", "todo.mp3"}));
+    EXPECT_NEAR(durationOf(probeFields(path("out/todo.mp3"))), 2.0, 0.3);
+    const test::ProcessResult decoded =
+        test::runProcess("ffmpeg", {"-v", "error", "-i", path("out/todo.mp3"), "-f", "null", "-"});
+    EXPECT_TRUE(decoded.exitCode == 0 && decoded.output.isEmpty()) << decoded.output.toStdString();
+}
+
 TEST_F(BatchModeTest, AMissingToolIsNamedInsteadOfRefusingEveryFile) {
     const QString clip = test::makeClip(dir.path(), "clip.avi");
     const QString copy = path("program");
