@@ -75,18 +75,20 @@ OutputFile::~OutputFile() {
         close(dirFd_);
 }
 
-bool OutputFile::open(const std::string& path) {
+bool OutputFile::open(const std::string& path, bool unnamed) {
     path_ = path;
     const std::size_t slash = path.rfind('/');
     folder_ = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
     dirFd_ = ::open(folder_.empty() ? "." : folder_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dirFd_ < 0)
         return false;
-    fd_ = openat(dirFd_, ".", O_TMPFILE | O_RDWR | O_CLOEXEC, 0666);
-    if (fd_ >= 0)
-        return true;
-    if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL && errno != ENOENT)
-        return false;
+    if (unnamed) {
+        fd_ = openat(dirFd_, ".", O_TMPFILE | O_RDWR | O_CLOEXEC, 0666);
+        if (fd_ >= 0)
+            return true;
+        if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL && errno != ENOENT)
+            return false;
+    }
     // No unnamed files here: a hidden name of no media type, so that no scan takes it.
     const std::string base = path.substr(slash == std::string::npos ? 0 : slash + 1);
     std::random_device device;
@@ -154,7 +156,15 @@ bool OutputFile::link(const std::string& name) {
             unlinkat(dirFd_, partial_.c_str(), 0);
             return true;
         }
-        return false;
+        if (errno == EEXIST)
+            return false;
+        // Nor hard links (SMB): a name seen free is as close as such a folder comes.
+        struct stat entry {};
+        if (fstatat(dirFd_, name.c_str(), &entry, AT_SYMLINK_NOFOLLOW) == 0) {
+            errno = EEXIST;
+            return false;
+        }
+        return renameat(dirFd_, partial_.c_str(), dirFd_, name.c_str()) == 0;
     }
     const std::string self = "/proc/self/fd/" + std::to_string(fd_);
     if (linkat(AT_FDCWD, self.c_str(), dirFd_, name.c_str(), AT_SYMLINK_FOLLOW) == 0)

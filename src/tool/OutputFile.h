@@ -24,9 +24,9 @@ public:
     OutputFile(const OutputFile&) = delete;
     OutputFile& operator=(const OutputFile&) = delete;
 
-    // An unnamed file in the folder of `path`; where the file system has none, a hidden
-    // partial name beside it. False with errno set.
-    bool open(const std::string& path);
+    // An unnamed file in the folder of `path`; where the file system has none (NFS, FAT), or
+    // when not `unnamed`, a hidden partial name beside it. False with errno set.
+    bool open(const std::string& path, bool unnamed = true);
     int fd() const { return fd_; }
     off_t size() const;
     const std::string& path() const { return path_; }
