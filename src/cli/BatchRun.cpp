@@ -83,8 +83,9 @@ int BatchRun::setUp() {
     const SelectionOutcome selected =
         selectProfile(number, boxes_, profile_, store.parameterStore(), dataFile_);
     if (!selected.selected) {
-        console_.error(QStringLiteral("%1: cannot read the profile data: %2")
-                           .arg(program_.fileName, selected.error));
+        console_.error(selected.unusable ? selected.error
+                                         : QStringLiteral("%1: cannot read the profile data: %2")
+                                               .arg(program_.fileName, selected.error));
         return ExitFailed;
     }
     if (const QString refusal = applyBoxOptions(options_, boxes_); !refusal.isEmpty()) {
