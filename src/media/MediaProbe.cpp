@@ -3,6 +3,7 @@
 #include "common/FileNames.h"
 #include "common/Quote.h"
 #include "convert/ConvertRunner.h"
+#include "media/DiscTitles.h"
 
 #include <QEventLoop>
 #include <csignal>
@@ -92,6 +93,13 @@ bool MediaProbe::start(const QString& path) {
     end_ = ProbeEnd::Running;
     exitStatus_ = -1;
     commandLine_ = Q(toolPath_) + QStringLiteral(" -i ") + Q(path);
+    // Opening a FIFO or a device may wait for ever: the tool never sees one.
+    if (!isDiscTitleAddress(path) && isSpecialFilePath(path)) {
+        end_ = ProbeEnd::NotRegular;
+        busy_ = false;
+        emit finished();
+        return true;
+    }
     if (persistent_ && !serverRefused_ && askServer(path))
         return true;
     startPerFile(path);

@@ -18,6 +18,7 @@ enum class ProbeEnd {
     NotStarted, // the tool could not be started; every value is empty
     TimedOut,   // the tool outlived the time limit and was ended with its whole group
     Aborted,    // ended with its whole group on the caller's request
+    NotRegular, // the path names a FIFO, socket, device or folder; nothing was started
 };
 
 // The process side of a probe: runs the tool in a process group of its own and reports its
@@ -70,7 +71,8 @@ public:
     const QString& workDir() const { return workDir_; }
 
     // Clears the values and starts the tool on path; returns at once. Refused (false) while a
-    // probe is busy. A tool that cannot be started ends the probe before this returns.
+    // probe is busy. A tool that cannot be started, or a path that names no regular file, ends
+    // the probe before this returns.
     bool start(const QString& path);
 
     // Ends a running probe at once, with everything it started; its values do not count.

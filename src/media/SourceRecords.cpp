@@ -99,6 +99,8 @@ QString probeRefusal(const MediaProbe& probe, const QString& path, const QString
     static const QString missing = QStringLiteral("The converter tool is missing: ");
     if (probe.end() == ProbeEnd::NotStarted)
         return missing + probe.toolPath();
+    if (probe.end() == ProbeEnd::NotRegular)
+        return shownName + QStringLiteral(" is not a regular file.");
     if (probe.end() == ProbeEnd::TimedOut)
         return shownName + QStringLiteral(" could not be read in time.");
     const QString words = text(probe.lastLine()).trimmed();

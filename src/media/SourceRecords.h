@@ -60,8 +60,8 @@ std::optional<SourceItem> makeSourceItem(const QString& path, const ProbeResult&
 std::optional<SourceItem> probeSourceItem(MediaProbe& probe, const QString& path);
 
 // Why the last probe of path gave no row, in the words both front ends show: the tool could
-// not run, the probe ran out of time, a file of a kind we take holds nothing readable
-// (damaged), or the file is of no supported kind. shownName names the file.
+// not run, the path is no regular file, the probe ran out of time, a file of a kind we take
+// holds nothing readable (damaged), or the file is of no supported kind. shownName names it.
 QString probeRefusal(const MediaProbe& probe, const QString& path, const QString& shownName);
 
 // The texts of a row that the rates and the estimate read.

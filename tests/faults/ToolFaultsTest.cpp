@@ -4,10 +4,12 @@
 
 #include "common/SkinFacets.h"
 
+#include <QLocalServer>
 #include <QSignalSpy>
 #include <QTimer>
 #include <algorithm>
 #include <csignal>
+#include <sys/stat.h>
 
 using namespace vc;
 using namespace std::chrono_literals;
@@ -162,6 +164,37 @@ TEST_F(FaultTest, ARefusedFileSaysWhyAlikeInTheWindowAndInBatchMode) {
     replaceTool("sleep 600\n");
     expectSaid({good}, {"good.mpg could not be read in time."});
     qunsetenv("VIDEOCONVERTER_PROBE_LIMIT_MS");
+}
+
+// Named like videos, a FIFO, a device and a socket are refused before a probe could wait on them.
+TEST_F(FaultTest, WhatIsNoRegularFileIsRefusedAtOnceInTheWindowAndInBatchMode) {
+    Tfm_main& main = open();
+    // The probe a FIFO held until its time ran out.
+    main.findChild<MediaProbe*>()->setTimeLimit(2000ms);
+    qputenv("VIDEOCONVERTER_PROBE_LIMIT_MS", "2000");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(media + "/stuck.avi").constData(), 0600), 0);
+    ASSERT_TRUE(QFile::link("/dev/zero", media + "/zero.mp4"));
+    QLocalServer socket;
+    ASSERT_TRUE(socket.listen(media + "/socket.mkv"));
+    QStringList said;
+    for (const QString name : {"stuck.avi", "zero.mp4", "socket.mkv"}) {
+        dialogs.shown.clear();
+        add(main, {media + '/' + name});
+        EXPECT_EQ(messages(), QStringList{name + " is not a regular file."});
+        said << name + " is not a regular file.\n";
+    }
+    EXPECT_EQ(main.sources()->rows(), 0);
+    QProcess batch;
+    batch.start(QDir(folder.path()).filePath("VideoConverter"),
+                {"--convert", "--output", out, media + "/stuck.avi", media + "/zero.mp4",
+                 media + "/socket.mkv"});
+    ASSERT_TRUE(batch.waitForFinished(60000));
+    qunsetenv("VIDEOCONVERTER_PROBE_LIMIT_MS");
+    EXPECT_EQ(batch.exitCode(), 1);
+    EXPECT_EQ(QString::fromUtf8(batch.readAllStandardError()),
+              said.join("") + "No files to convert.\n");
+    main.close();
+    expectSettingsKept();
 }
 
 TEST_F(FaultTest, StopEndsAHangingConversionAndEverythingItStarted) {
