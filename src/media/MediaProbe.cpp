@@ -122,9 +122,15 @@ bool MediaProbe::askServer(const QString& path) {
         server_->setStandardErrorFile(QProcess::nullDevice());
         connect(server_.get(), &QProcess::readyReadStandardOutput, this, &MediaProbe::readServer);
         connect(server_.get(), &QProcess::finished, this, &MediaProbe::onServerEnded);
+        // A tool that cannot be started reports no end; it serves no probe either.
+        connect(server_.get(), &QProcess::errorOccurred, this, [this](QProcess::ProcessError e) {
+            if (e == QProcess::FailedToStart)
+                onServerEnded();
+        });
         serverReady_ = false;
         serverBuffer_.clear();
         startChild(*server_, toolPath_, {QStringLiteral("--probe-server")}, ChildPriority::Normal);
+        serverPid_ = server_->processId();
         if (server_->state() == QProcess::NotRunning) {
             server_.reset();
             serverRefused_ = true;
@@ -210,9 +216,18 @@ void MediaProbe::onServerEnded() {
     finishServed(ProbeEnd::Ended);
 }
 
+void MediaProbe::releaseKeptTool() {
+    if (served_.isEmpty())
+        endServer();
+}
+
 void MediaProbe::killServer() {
     // Queued signals of the old server must not reach a new one.
     server_->disconnect(this);
+    // What it started may outlive a tool that ended on its own; only the group is signalled then,
+    // as the tool's own pid may already be reused.
+    if (serverPid_ > 0)
+        ::kill(-static_cast<pid_t>(std::exchange(serverPid_, 0)), SIGKILL);
     if (server_->state() != QProcess::NotRunning) {
         signalProcessGroup(server_->processId(), SIGKILL);
         server_->waitForFinished(3000);

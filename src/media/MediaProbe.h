@@ -67,6 +67,8 @@ public:
     // Keeps one tool between probes when the tool can serve many, so its media libraries
     // are loaded once rather than per file; a tool that cannot is run per file as before.
     void setPersistent(bool persistent) { persistent_ = persistent; }
+    // Ends the tool kept between probes, if any; the next probe starts another.
+    void releaseKeptTool();
     const QString& toolPath() const { return toolPath_; }
     const QString& workDir() const { return workDir_; }
 
@@ -120,6 +122,7 @@ private:
     bool persistent_ = false;
     bool serverRefused_ = false; // the tool cannot serve; every probe runs it per file
     std::unique_ptr<QProcess> server_;
+    qint64 serverPid_ = 0;
     bool serverReady_ = false;
     QByteArray serverBuffer_;
     QString served_; // the path the server is probing, empty when none
