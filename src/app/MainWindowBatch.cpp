@@ -158,6 +158,10 @@ ConversionInputs Tfm_main::conversionInputs(int row, const QString& folderText) 
 bool Tfm_main::prepareJob(int row, intputrec& job) {
     if (!selector_ || row < 0 || row >= sources_->rows())
         return false;
+    // No profile in force (its data could not be used at start): try the chosen one again, so
+    // a mended file takes effect and a damaged one is named once more instead of converting.
+    if (selector_->selected() == 0 && !selector_->select(selectedProfile_))
+        return false;
     const QString folderText = takeOutputFolder();
     fillJob(job, conversionInputs(row, folderText), lookOnDisk);
     return true;

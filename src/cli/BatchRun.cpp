@@ -91,8 +91,9 @@ int BatchRun::setUp() {
     const SelectionOutcome selected =
         selectProfile(number, boxes_, profile_, store.parameterStore(), dataFile_);
     if (!selected.selected) {
-        console_.error(QStringLiteral("%1: cannot read the profile data: %2")
-                           .arg(program_.fileName, selected.error));
+        console_.error(selected.unusable ? selected.error
+                                         : QStringLiteral("%1: cannot read the profile data: %2")
+                                               .arg(program_.fileName, selected.error));
         return ExitFailed;
     }
     if (const QString refusal = applyBoxOptions(options_, boxes_); !refusal.isEmpty()) {
@@ -279,8 +280,6 @@ struct BatchRun::Slot {
     ConvertRunner runner;
     intputrec job;
     std::unique_ptr<BatchControl> control; // last, as it holds the runner and the job
-    QString lastMessage;                   // the tool's last words in the current run
-    QString ffmpegMessage;                 // the words before them
     QString intended;                      // the output name the start line gave
     int shownTenth = 0;                    // progress steps already written as plain lines
 };
@@ -295,8 +294,6 @@ bool BatchRun::prepare(Slot& slot, int row, intputrec& job) {
             rowConversionInputs(outputFolder_, titles_[row], records_.info(row), records_.cut(row),
                                 profile_, choiceOf(boxes_), boxes_.size.enabled),
             lookOnDisk);
-    slot.lastMessage.clear();
-    slot.ffmpegMessage.clear();
     slot.shownTenth = 0;
     slot.intended = job.outfile;
     console_.line(QStringLiteral("%1 -> %2").arg(rowLabel(row), job.outfile));
@@ -316,12 +313,13 @@ void BatchRun::setStatus(Slot& slot, int row, const QString& status) {
                 QStringLiteral("%1  %2 -> %3").arg(rowLabel(row), status, slot.job.outfile));
         else
             console_.line(QStringLiteral("%1  %2").arg(rowLabel(row), status));
-        if (status == Failed && !slot.lastMessage.isEmpty())
-            console_.error(QStringLiteral("%1: %2").arg(titles_[row], slot.lastMessage));
+        const RunWords& words = slot.control->words();
+        if (status == Failed && !words.last().isEmpty())
+            console_.error(QStringLiteral("%1: %2").arg(titles_[row], words.last()));
         // Advice on a box ends the tool's words; what ffmpeg itself said stands before it.
-        if (status == Failed && slot.lastMessage.contains(QLatin1String(": choose ")) &&
-            !slot.ffmpegMessage.isEmpty())
-            console_.error(QStringLiteral("%1: %2").arg(titles_[row], slot.ffmpegMessage));
+        if (status == Failed && words.last().contains(QLatin1String(": choose ")) &&
+            !words.before().isEmpty())
+            console_.error(QStringLiteral("%1: %2").arg(titles_[row], words.before()));
         return;
     }
     const double percent = percentOfStatus(status);
@@ -384,12 +382,6 @@ void BatchRun::convert() {
         // priority ("nice" still lowers it, since the tool inherits it). Several take every
         // processor, so they yield to everything else, as the window's conversion does.
         s->runner.setIdlePriority(count > 1);
-        connect(&s->runner, &ConvertRunner::lineDelivered, this, [s](const QByteArray& line) {
-            if (line.trimmed().isEmpty())
-                return;
-            s->ffmpegMessage = s->lastMessage;
-            s->lastMessage = QString::fromLocal8Bit(line).trimmed();
-        });
         s->job.toolpath = program_.toolPath;
         s->job.workdir = program_.folder;
 

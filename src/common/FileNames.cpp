@@ -131,6 +131,11 @@ qint64 pathFileSize(const QString& path) {
     return statPath(path, st) ? qint64(st.st_size) : -1;
 }
 
+bool isSpecialFilePath(const QString& path) {
+    struct stat st {};
+    return statPath(path, st) && !S_ISREG(st.st_mode);
+}
+
 bool removeFilePath(const QString& path) {
     return !path.isEmpty() && ::unlink(nameBytes(path).constData()) == 0;
 }

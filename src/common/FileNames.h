@@ -23,6 +23,9 @@ bool isFolderPath(const QString& path);
 bool pathEntryExists(const QString& path);
 // The size of what the path names (through links), -1 when there is nothing.
 qint64 pathFileSize(const QString& path);
+// The path names (through links) something other than a regular file: a FIFO, a socket, a
+// device or a folder. Opening one may wait for ever. False when there is nothing.
+bool isSpecialFilePath(const QString& path);
 bool removeFilePath(const QString& path);
 // A folder with every missing parent; true when it is there afterwards.
 bool makeFolderPath(const QString& path);

@@ -22,10 +22,11 @@ bool runFailed(const RunEnd& end, const intputrec& job) {
 BatchControl::BatchControl(ConvertRunner& runner, intputrec& job, Hooks hooks, QObject* parent)
     : QObject(parent), runner_(runner), job_(job), hooks_(std::move(hooks)) {
     connect(&runner_, &ConvertRunner::ended, this, &BatchControl::onEnded);
-    connect(&runner_, &ConvertRunner::lineDelivered, this, [this](const QByteArray& line) {
-        if (!line.trimmed().isEmpty())
-            lastMessage_ = QString::fromLocal8Bit(line).trimmed();
-    });
+    connect(&runner_, &ConvertRunner::lineDelivered, this,
+            [this](const QByteArray&, const QByteArray& fresh) {
+                words_.take(
+                    std::string_view(fresh.constData(), static_cast<std::size_t>(fresh.size())));
+            });
     connect(&runner_, &ConvertRunner::statusText, this, [this](const QString& text) {
         if (converting_ && current_ >= 0 && current_ < hooks_.rows())
             hooks_.setStatus(current_, text);
@@ -45,7 +46,7 @@ int BatchControl::nextTicked(int from) const {
 
 void BatchControl::launch(int row) {
     current_ = row;
-    lastMessage_.clear();
+    words_.clear();
     if (!hooks_.prepare(row, job_)) {
         converting_ = false;
         hooks_.refreshCommands();
@@ -118,8 +119,8 @@ void BatchControl::onEnded(const RunEnd& end) {
     if (!end.output.isEmpty())
         job_.outfile = end.output;
     hooks_.setStatus(current_, failed ? QStringLiteral("Failed") : QStringLiteral("Finish"));
-    if (failed && !lastMessage_.isEmpty())
-        runner_.ShowHint(lastMessage_);
+    if (failed && !words_.last().isEmpty())
+        runner_.ShowHint(words_.last());
     const int next = nextTicked(current_ + 1);
     if (next >= 0) {
         launch(next);

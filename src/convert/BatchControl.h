@@ -1,6 +1,7 @@
 #pragma once
 
 #include "convert/ConvertRunner.h"
+#include "convert/Progress.h"
 
 #include <QList>
 #include <QObject>
@@ -46,6 +47,8 @@ public:
     // The preview and the snapshot point it elsewhere while no batch runs.
     void setCurrentItem(int row) { current_ = row; }
     QString pauseCaption() const;
+    // What the current or last run said, progress reports aside.
+    const RunWords& words() const { return words_; }
 
 signals:
     void pauseCaptionChanged(const QString& caption);
@@ -61,7 +64,7 @@ private:
     bool converting_ = false;
     int current_ = -1;
     bool startFailureShown_ = false;
-    QString lastMessage_; // the tool's last words, shown when its run failed
+    RunWords words_; // the reason shown when the run failed
 };
 
 } // namespace vc

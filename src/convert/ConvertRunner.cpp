@@ -212,7 +212,9 @@ void ConvertRunner::handleLine(std::string_view line) {
         written_ = nameFromBytes(name);
         return;
     }
-    emit lineDelivered(QByteArray(line.data(), static_cast<qsizetype>(line.size())));
+    const std::string_view fresh = assembler_->freshText();
+    emit lineDelivered(QByteArray(line.data(), static_cast<qsizetype>(line.size())),
+                       QByteArray(fresh.data(), static_cast<qsizetype>(fresh.size())));
     const std::int64_t reported = reportedSeconds(line);
     if (reported == 0)
         return;

@@ -62,7 +62,8 @@ public:
     void ShowProgress(std::int64_t value);
 
 signals:
-    void lineDelivered(const QByteArray& line);
+    // fresh: what its writer meant (LineAssembler::freshText), for a failed run's reason.
+    void lineDelivered(const QByteArray& line, const QByteArray& fresh);
     // The "Status" text of the item being converted.
     void statusText(const QString& text);
     // Once per launch, after every output line has been delivered.

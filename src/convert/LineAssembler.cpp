@@ -10,6 +10,12 @@ void LineAssembler::put(char c) {
     else
         line_.push_back(c);
     ++column_;
+    reached_ = std::max(reached_, column_);
+}
+
+std::string_view LineAssembler::freshText() const {
+    const std::string_view line(line_);
+    return rewound_ && reached_ > 0 ? line.substr(0, reached_) : line;
 }
 
 void LineAssembler::feedPiece(std::string_view piece) {
@@ -19,9 +25,13 @@ void LineAssembler::feedPiece(std::string_view piece) {
             sink_(line_);
             line_.clear();
             column_ = 0;
+            rewound_ = false;
+            reached_ = 0;
             break;
         case '\r':
             column_ = 0;
+            rewound_ = true;
+            reached_ = 0;
             break;
         case '\b':
             if (column_ > 0)

@@ -28,6 +28,10 @@ public:
     void finish();
 
     const std::string& currentLine() const { return line_; }
+    // What the current line's writer meant: after a carriage return and some text, only that
+    // text, without the end a longer earlier text (a status line) left behind it; otherwise the
+    // whole line.
+    std::string_view freshText() const;
 
 private:
     void put(char c);
@@ -35,6 +39,8 @@ private:
     Sink sink_;
     std::string line_;
     std::size_t column_ = 0;
+    bool rewound_ = false;
+    std::size_t reached_ = 0; // the furthest column written since the last carriage return
 };
 
 // The reader's pending buffer. It grows by doubling up to a hard cap; output that would

@@ -3,6 +3,7 @@
 #include "common/Rounding.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace vc {
 
@@ -31,6 +32,22 @@ std::int64_t reportedSeconds(std::string_view line) {
             return 0;
     }
     return value;
+}
+
+bool isStatusLine(std::string_view line) {
+    while (!line.empty() && line.front() == ' ')
+        line.remove_prefix(1);
+    for (const std::string_view key : {"frame=", "size=", "Lsize="})
+        if (line.substr(0, key.size()) == key)
+            return true;
+    return reportedSeconds(line) > 0;
+}
+
+void RunWords::take(std::string_view line) {
+    const QString words =
+        QString::fromLocal8Bit(line.data(), static_cast<qsizetype>(line.size())).trimmed();
+    if (!words.isEmpty() && !isStatusLine(line))
+        before_ = std::exchange(last_, words);
 }
 
 std::optional<std::int64_t> progressValue(std::int64_t reported, std::int64_t seconds) {

@@ -11,6 +11,25 @@ namespace vc {
 // report (no "time=", no later "bitrate=", a clock-style time, or a value above 100000).
 std::int64_t reportedSeconds(std::string_view line);
 
+// A progress report, the tool's ("frame=   25 fps= 25 q=2.0 size=  16kB time=1.00 bitrate=...")
+// or ffmpeg's own ("size=  48kB time=00:00:04.00 bitrate=...", its last one "Lsize="), also one
+// that a shorter line overwrote only in part: it tells how far a run got, never why it failed.
+bool isStatusLine(std::string_view line);
+
+// What a run said, for the reason of its failure: the last line that is no progress report, and
+// the one before it. Lines come as their writer meant them (LineAssembler::freshText).
+class RunWords {
+public:
+    void take(std::string_view line);
+    void clear() { *this = RunWords(); }
+    const QString& last() const { return last_; }
+    const QString& before() const { return before_; }
+
+private:
+    QString last_;
+    QString before_;
+};
+
 // Hundredths of a percent of a job of `seconds` length; may exceed 10000 when the tool
 // runs past the expected length. No value for a job of length 0.
 std::optional<std::int64_t> progressValue(std::int64_t reported, std::int64_t seconds);

@@ -3,6 +3,7 @@
 #include "common/FileNames.h"
 #include "common/Quote.h"
 #include "convert/ConvertRunner.h"
+#include "media/DiscTitles.h"
 
 #include <QEventLoop>
 #include <csignal>
@@ -92,6 +93,13 @@ bool MediaProbe::start(const QString& path) {
     end_ = ProbeEnd::Running;
     exitStatus_ = -1;
     commandLine_ = Q(toolPath_) + QStringLiteral(" -i ") + Q(path);
+    // Opening a FIFO or a device may wait for ever: the tool never sees one.
+    if (!isDiscTitleAddress(path) && isSpecialFilePath(path)) {
+        end_ = ProbeEnd::NotRegular;
+        busy_ = false;
+        emit finished();
+        return true;
+    }
     if (persistent_ && !serverRefused_ && askServer(path))
         return true;
     startPerFile(path);
@@ -114,9 +122,15 @@ bool MediaProbe::askServer(const QString& path) {
         server_->setStandardErrorFile(QProcess::nullDevice());
         connect(server_.get(), &QProcess::readyReadStandardOutput, this, &MediaProbe::readServer);
         connect(server_.get(), &QProcess::finished, this, &MediaProbe::onServerEnded);
+        // A tool that cannot be started reports no end; it serves no probe either.
+        connect(server_.get(), &QProcess::errorOccurred, this, [this](QProcess::ProcessError e) {
+            if (e == QProcess::FailedToStart)
+                onServerEnded();
+        });
         serverReady_ = false;
         serverBuffer_.clear();
         startChild(*server_, toolPath_, {QStringLiteral("--probe-server")}, ChildPriority::Normal);
+        serverPid_ = server_->processId();
         if (server_->state() == QProcess::NotRunning) {
             server_.reset();
             serverRefused_ = true;
@@ -202,9 +216,18 @@ void MediaProbe::onServerEnded() {
     finishServed(ProbeEnd::Ended);
 }
 
+void MediaProbe::releaseKeptTool() {
+    if (served_.isEmpty())
+        endServer();
+}
+
 void MediaProbe::killServer() {
     // Queued signals of the old server must not reach a new one.
     server_->disconnect(this);
+    // What it started may outlive a tool that ended on its own; only the group is signalled then,
+    // as the tool's own pid may already be reused.
+    if (serverPid_ > 0)
+        ::kill(-static_cast<pid_t>(std::exchange(serverPid_, 0)), SIGKILL);
     if (server_->state() != QProcess::NotRunning) {
         signalProcessGroup(server_->processId(), SIGKILL);
         server_->waitForFinished(3000);

@@ -18,6 +18,7 @@ enum class ProbeEnd {
     NotStarted, // the tool could not be started; every value is empty
     TimedOut,   // the tool outlived the time limit and was ended with its whole group
     Aborted,    // ended with its whole group on the caller's request
+    NotRegular, // the path names a FIFO, socket, device or folder; nothing was started
 };
 
 // The process side of a probe: runs the tool in a process group of its own and reports its
@@ -66,11 +67,14 @@ public:
     // Keeps one tool between probes when the tool can serve many, so its media libraries
     // are loaded once rather than per file; a tool that cannot is run per file as before.
     void setPersistent(bool persistent) { persistent_ = persistent; }
+    // Ends the tool kept between probes, if any; the next probe starts another.
+    void releaseKeptTool();
     const QString& toolPath() const { return toolPath_; }
     const QString& workDir() const { return workDir_; }
 
     // Clears the values and starts the tool on path; returns at once. Refused (false) while a
-    // probe is busy. A tool that cannot be started ends the probe before this returns.
+    // probe is busy. A tool that cannot be started, or a path that names no regular file, ends
+    // the probe before this returns.
     bool start(const QString& path);
 
     // Ends a running probe at once, with everything it started; its values do not count.
@@ -118,6 +122,7 @@ private:
     bool persistent_ = false;
     bool serverRefused_ = false; // the tool cannot serve; every probe runs it per file
     std::unique_ptr<QProcess> server_;
+    qint64 serverPid_ = 0;
     bool serverReady_ = false;
     QByteArray serverBuffer_;
     QString served_; // the path the server is probing, empty when none

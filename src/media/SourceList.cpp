@@ -17,6 +17,7 @@
 #include <QMimeData>
 #include <QTreeWidget>
 #include <algorithm>
+#include <utility>
 
 namespace vc {
 
@@ -77,16 +78,46 @@ bool SourceList::refused(bool checkPreview) {
     return false;
 }
 
+RefusalNotice refusalNotice(const QStringList& refusals) {
+    QStringList lines = refusals;
+    lines.removeDuplicates();
+    if (lines.size() < 2)
+        return {lines.value(0), {}};
+    return {QStringLiteral("%1 files are not supported:").arg(refusals.size()), lines};
+}
+
 void SourceList::runAdd(const std::function<void()>& add) {
     adding_ = true;
     cancelled_ = false;
+    refusals_.clear();
+    // One tool for every probe of the add: starting it per file would cost more than most
+    // probes, and a folder of thousands would take hours.
+    probe_.setPersistent(true);
     refresh();
     add();
     while (!cancelled_ && !pendingDrops_.isEmpty())
         addPaths(pendingDrops_.takeFirst());
     pendingDrops_.clear();
+    probe_.releaseKeptTool();
+    probe_.setPersistent(false);
     adding_ = false;
     refresh();
+    tellRefusals();
+}
+
+void SourceList::refuse(const QString& text) {
+    refusals_ << text;
+}
+
+void SourceList::tellRefusals() {
+    // A window closed meanwhile asks nothing more of its user.
+    const RefusalNotice notice = refusalNotice(std::exchange(refusals_, {}));
+    if (cancelled_ || notice.text.isEmpty())
+        return;
+    if (notice.lines.isEmpty())
+        dialogs_.information(lv_->window(), Caption, notice.text);
+    else
+        dialogs_.informationList(lv_->window(), Caption, notice.text, notice.lines);
 }
 
 void SourceList::cancelAdding() {
@@ -155,10 +186,9 @@ void SourceList::addDiscTitles(const QString& path) {
         if (item)
             appendRow(*item, i == longest);
         else if (!cancelled_)
-            dialogs_.information(lv_->window(), Caption,
-                                 QStringLiteral("%1 Title %2 is not support!")
-                                     .arg(listing.volume)
-                                     .arg(titles[i].number));
+            refuse(QStringLiteral("%1 Title %2 is not support!")
+                       .arg(listing.volume)
+                       .arg(titles[i].number));
     }
 }
 
@@ -188,12 +218,15 @@ void SourceList::addIfo() {
 
 void SourceList::addWithRetry(const QString& path, const QString& shownName) {
     // Twice, as a busy machine can make a sound file fail once; an ended add tries nothing.
-    for (int attempt = 0; attempt < 2; ++attempt)
+    for (int attempt = 0; attempt < 2; ++attempt) {
         if (cancelled_ || addOneFile(path))
             return;
+        if (probeSettled(probe_))
+            break;
+    }
     if (cancelled_)
         return;
-    dialogs_.information(lv_->window(), Caption, probeRefusal(probe_, path, shownName));
+    refuse(probeRefusal(probe_, path, shownName));
 }
 
 void SourceList::selectFirstWhenNoneSelected() {

@@ -88,6 +88,9 @@ protected:
 
 private:
     bool refused(bool checkPreview);
+    // A file or title the add could not take; told once the whole add has ended.
+    void refuse(const QString& text);
+    void tellRefusals();
     // Runs one add with the list marked busy, then the drops that arrived meanwhile.
     void runAdd(const std::function<void()>& add);
     void addWithRetry(const QString& path, const QString& shownName);
@@ -114,6 +117,15 @@ private:
     bool adding_ = false;
     bool cancelled_ = false;
     QList<QStringList> pendingDrops_;
+    QStringList refusals_;
 };
+
+// What an add that refused files tells: one refusal in its own words; several (repeats counted
+// once) as "3 files are not supported:" over the list of them. Empty text for none.
+struct RefusalNotice {
+    QString text;
+    QStringList lines;
+};
+RefusalNotice refusalNotice(const QStringList& refusals);
 
 } // namespace vc

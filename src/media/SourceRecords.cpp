@@ -93,12 +93,22 @@ std::optional<SourceItem> probeSourceItem(MediaProbe& probe, const QString& path
     return makeSourceItem(path, probe.result());
 }
 
+namespace {
+// The status probe.dat ends with when the libraries read the file and found nothing in it.
+constexpr int NothingReadable = 3;
+} // namespace
+
+bool probeSettled(const MediaProbe& probe) {
+    return probe.end() == ProbeEnd::NotRegular ||
+           (probe.end() == ProbeEnd::Ended && probe.exitStatus() == NothingReadable);
+}
+
 QString probeRefusal(const MediaProbe& probe, const QString& path, const QString& shownName) {
-    // The status probe.dat ends with when the libraries read the file and found nothing in it.
-    constexpr int NothingReadable = 3;
     static const QString missing = QStringLiteral("The converter tool is missing: ");
     if (probe.end() == ProbeEnd::NotStarted)
         return missing + probe.toolPath();
+    if (probe.end() == ProbeEnd::NotRegular)
+        return shownName + QStringLiteral(" is not a regular file.");
     if (probe.end() == ProbeEnd::TimedOut)
         return shownName + QStringLiteral(" could not be read in time.");
     const QString words = text(probe.lastLine()).trimmed();

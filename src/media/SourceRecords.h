@@ -59,9 +59,13 @@ std::optional<SourceItem> makeSourceItem(const QString& path, const ProbeResult&
 // Callers try twice before they give a file up.
 std::optional<SourceItem> probeSourceItem(MediaProbe& probe, const QString& path);
 
+// The last probe failed for what the file is, not for how the machine fared: the libraries read
+// it and found nothing, or it is no regular file. Another try would say the same.
+bool probeSettled(const MediaProbe& probe);
+
 // Why the last probe of path gave no row, in the words both front ends show: the tool could
-// not run, the probe ran out of time, a file of a kind we take holds nothing readable
-// (damaged), or the file is of no supported kind. shownName names the file.
+// not run, the path is no regular file, the probe ran out of time, a file of a kind we take
+// holds nothing readable (damaged), or the file is of no supported kind. shownName names it.
 QString probeRefusal(const MediaProbe& probe, const QString& path, const QString& shownName);
 
 // The texts of a row that the rates and the estimate read.

@@ -31,6 +31,11 @@ QString profileDataPath(const QString& programDir);
 // so files written on Windows read the same.
 ProfileGroupRead readProfileGroup(const QString& path, int number);
 
+// What a conversion with profile `number` needs of its group and does not find there, in words
+// that follow "its": "frame sizes", "video rates" or "encoder options"; empty when the group
+// serves. Disc targets take their sizes and options from the program, so any group serves them.
+QString groupLack(int number, const ProfileGroup& group);
+
 // Entries separated by single blanks. An empty entry (two blanks in a row, a leading blank)
 // ends the list; a last entry of one character is dropped; at most maxEntries are taken
 // (negative: no limit).

@@ -2,6 +2,8 @@
 
 #include "profiles/Catalogue.h"
 
+#include <QDir>
+
 #include <algorithm>
 
 namespace vc {
@@ -156,8 +158,20 @@ SelectionOutcome selectProfile(int profile, ParameterBoxStates& boxes, ProfileSt
     const ProfileGroupRead read = readProfileGroup(dataFile, profile);
     if (read.status == ProfileGroupRead::Status::Unreadable)
         return {false, read.error};
-    if (read.status == ProfileGroupRead::Status::Ok)
-        applyProfileGroup(profile, read.group, boxes, state);
+    // Converting without them would quietly give another codec, size or rate than the profile's.
+    const QString lack = read.status == ProfileGroupRead::Status::MissingGroup
+                             ? QStringLiteral("settings")
+                             : groupLack(profile, read.group);
+    if (!lack.isEmpty()) {
+        const QString name = profileName(profile);
+        return {false,
+                QStringLiteral("The profile \"%1\" cannot be used: its %2 in %3 are missing or "
+                               "damaged.")
+                    .arg(name.isEmpty() ? QString::number(profile) : name, lack,
+                         QDir::toNativeSeparators(dataFile)),
+                true};
+    }
+    applyProfileGroup(profile, read.group, boxes, state);
 
     applyStoredParameters(
         readParameters(store, profile, fittedDefaults(defaultParameters(profile), boxes)), boxes);

@@ -49,12 +49,14 @@ StoredParameters fittedDefaults(const StoredParameters& defaults, const Paramete
 
 struct SelectionOutcome {
     bool selected = false;
-    QString error; // profiles.pop could not be read
+    QString error;         // profiles.pop could not be read, or the profile's group not used
+    bool unusable = false; // the file was read; the profile's group is missing or damaged
 };
 
 // The selection procedure without its showing and refreshing ends: writes the previous
 // profile's indices, loads the new profile's group and remembered indices, and makes it the
-// selected one. When the data file cannot be read the boxes and state stay as they were.
+// selected one. When the data file cannot be read, or lacks what a conversion with the profile
+// needs (`groupLack`), the boxes and state stay as they were.
 SelectionOutcome selectProfile(int profile, ParameterBoxStates& boxes, ProfileState& state,
                                IniFile& store, const QString& dataFile);
 

@@ -4,10 +4,15 @@
 #include "shell/DesktopNotifications.h"
 
 #include <QDesktopServices>
+#include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QGridLayout>
 #include <QHeaderView>
+#include <QLabel>
 #include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QProcess>
+#include <QStyle>
 #include <QTreeView>
 #include <QUrl>
 
@@ -23,6 +28,32 @@ std::unique_ptr<QMessageBox> makeMessageBox(QWidget* parent, BoxKind kind, const
         box->setStandardButtons(QMessageBox::Yes | QMessageBox::No);
         box->setDefaultButton(QMessageBox::No);
     }
+    return box;
+}
+
+std::unique_ptr<QDialog> makeListBox(QWidget* parent, const QString& title, const QString& text,
+                                     const QStringList& lines) {
+    auto box = std::make_unique<QDialog>(parent);
+    box->setWindowTitle(title);
+    auto* icon = new QLabel(box.get());
+    const int side = box->style()->pixelMetric(QStyle::PM_MessageBoxIconSize, nullptr, box.get());
+    icon->setPixmap(box->style()
+                        ->standardIcon(QStyle::SP_MessageBoxInformation, nullptr, box.get())
+                        .pixmap(side, side));
+    auto* label = new QLabel(text, box.get());
+    label->setWordWrap(true);
+    // Plain text: tens of thousands of lines cost it little.
+    auto* list = new QPlainTextEdit(lines.join(u'\n'), box.get());
+    list->setReadOnly(true);
+    list->setLineWrapMode(QPlainTextEdit::NoWrap);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, box.get());
+    QObject::connect(buttons, &QDialogButtonBox::accepted, box.get(), &QDialog::accept);
+    auto* grid = new QGridLayout(box.get());
+    grid->addWidget(icon, 0, 0, Qt::AlignTop);
+    grid->addWidget(label, 0, 1);
+    grid->addWidget(list, 1, 1);
+    grid->addWidget(buttons, 2, 0, 1, 2);
+    box->resize(box->fontMetrics().averageCharWidth() * 70, box->fontMetrics().height() * 20);
     return box;
 }
 
@@ -51,6 +82,11 @@ void QtDialogs::information(QWidget* parent, const QString& title, const QString
 
 void QtDialogs::warning(QWidget* parent, const QString& title, const QString& text) {
     makeMessageBox(parent, BoxKind::Warning, title, text)->exec();
+}
+
+void QtDialogs::informationList(QWidget* parent, const QString& title, const QString& text,
+                                const QStringList& lines) {
+    makeListBox(parent, title, text, lines)->exec();
 }
 
 bool QtDialogs::question(QWidget* parent, const QString& title, const QString& text) {

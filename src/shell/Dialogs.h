@@ -5,6 +5,7 @@
 #include <functional>
 #include <memory>
 
+class QDialog;
 class QFileDialog;
 class QMessageBox;
 class QWidget;
@@ -18,6 +19,11 @@ public:
     virtual ~Dialogs() = default;
     virtual void information(QWidget* parent, const QString& title, const QString& text) = 0;
     virtual void warning(QWidget* parent, const QString& title, const QString& text) = 0;
+    // An information over a scrolled list of lines, as long as it may be.
+    virtual void informationList(QWidget* parent, const QString& title, const QString& text,
+                                 const QStringList& lines) {
+        information(parent, title, text + u'\n' + lines.join(u'\n'));
+    }
     // True for Yes.
     virtual bool question(QWidget* parent, const QString& title, const QString& text) = 0;
     // Empty when the user cancels.
@@ -32,6 +38,8 @@ class QtDialogs : public Dialogs {
 public:
     void information(QWidget* parent, const QString& title, const QString& text) override;
     void warning(QWidget* parent, const QString& title, const QString& text) override;
+    void informationList(QWidget* parent, const QString& title, const QString& text,
+                         const QStringList& lines) override;
     bool question(QWidget* parent, const QString& title, const QString& text) override;
     QStringList openFiles(QWidget* parent, const QString& title, const QString& folder,
                           const QString& filter) override;
@@ -45,6 +53,9 @@ enum class BoxKind { Information, Warning, Question };
 // desktop's, so the skin's style dresses them like every other window.
 std::unique_ptr<QMessageBox> makeMessageBox(QWidget* parent, BoxKind kind, const QString& title,
                                             const QString& text);
+// The text above a read-only list that scrolls, with the information icon and an OK button.
+std::unique_ptr<QDialog> makeListBox(QWidget* parent, const QString& title, const QString& text,
+                                     const QStringList& lines);
 // Existing files, or one folder when `folders` is set.
 std::unique_ptr<QFileDialog> makeFileDialog(QWidget* parent, const QString& title,
                                             const QString& folder, const QString& filter,

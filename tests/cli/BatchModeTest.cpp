@@ -646,14 +646,14 @@ TEST_F(BatchModeTest, TheLauncherStartsTheProgramFolderBesideIt) {
 
 namespace vc {
 
-TEST_F(BatchModeTest, AProbeHangingOnAFifoDiesWithTheProgram) {
-    const QByteArray fifo = QFile::encodeName(path("stuck.avi"));
-    ASSERT_EQ(::mkfifo(fifo.constData(), 0600), 0);
+TEST_F(BatchModeTest, AProbeHangingOnAStalledFileDiesWithTheProgram) {
+    const test::StalledFile stalled(path("stuck.avi"));
     QProcess p;
     p.setProcessEnvironment(environment());
     p.start(programPath(), {"--convert", "--output", path("out"), path("stuck.avi")});
     ASSERT_TRUE(p.waitForStarted(10000));
-    // The probe is the tool serving this program's probes and the child it reads the FIFO in.
+    // The probe is the tool serving this program's probes and the child that waits to open the
+    // file.
     const auto parentOf = [](qint64 pid) {
         const QByteArray stat = readFile(QStringLiteral("/proc/%1/stat").arg(pid));
         const QList<QByteArray> fields = stat.mid(stat.lastIndexOf(')') + 2).split(' ');

@@ -12,7 +12,6 @@
 #include <QTimer>
 #include <csignal>
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 using namespace vc;
 using namespace std::chrono_literals;
@@ -143,8 +142,8 @@ TEST_F(RealToolProbe, OneToolForManyFilesAnswersAsOnePerFile) {
     ASSERT_TRUE(notes.open(QIODevice::WriteOnly));
     notes.write("just some words\n");
     notes.close();
-    const QString fifo = dir.filePath("stuck.avi");
-    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QString stuck = dir.filePath("stuck.avi");
+    const test::StalledFile stalled(stuck);
 
     MediaProbe kept(test::toolPath(), test::programDir());
     kept.setPersistent(true);
@@ -157,7 +156,7 @@ TEST_F(RealToolProbe, OneToolForManyFilesAnswersAsOnePerFile) {
     EXPECT_EQ(kept.result().audioformat, "pcm_s16le");
 
     // A file that never answers costs its own probe; the next one gets a fresh tool.
-    EXPECT_FALSE(probeAndWait(kept, fifo));
+    EXPECT_FALSE(probeAndWait(kept, stuck));
     EXPECT_EQ(kept.end(), ProbeEnd::TimedOut);
     EXPECT_TRUE(probeAndWait(kept, clip));
     EXPECT_EQ(kept.result().resolution, "96x64");

@@ -3,9 +3,12 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <csignal>
+#include <fcntl.h>
 #include <ftw.h>
 #include <gtest/gtest.h>
 #include <stdio.h>
+#include <unistd.h>
 
 namespace vc::test {
 
@@ -175,6 +178,20 @@ QString makeDvdImage(const QString& discFolder, const QString& isoPath, const QS
     runOrFail(QStringLiteral("genisoimage"),
               {"-quiet", "-dvd-video", "-V", volume, "-o", isoPath, discFolder});
     return isoPath;
+}
+
+StalledFile::StalledFile(const QString& path) {
+    // The holder is told of every opener by SIGIO, whose default would end the test.
+    std::signal(SIGIO, SIG_IGN);
+    fd_ =
+        ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    EXPECT_TRUE(fd_ >= 0 && ::write(fd_, "RIFF", 4) == 4 && ::fcntl(fd_, F_SETLEASE, F_WRLCK) == 0)
+        << path.toStdString();
+}
+
+StalledFile::~StalledFile() {
+    if (fd_ >= 0)
+        ::close(fd_);
 }
 
 void removeTree(const QByteArray& path) {

@@ -223,6 +223,12 @@ bool saveWindows(QWidget* main, const QDir& outDir) {
                                               QLatin1String(box.text));
         ok = saveShown(shown.get(), outDir.filePath(QLatin1String(box.file))) && ok;
     }
+    const auto refusals = vc::makeListBox(
+        main, QStringLiteral("Video Converter"), QStringLiteral("3 files are not supported:"),
+        {QStringLiteral("notes.avi is damaged: nothing in it can be read."),
+         QStringLiteral("pipe.mp4 is not a regular file."),
+         QStringLiteral("slides.pdf.avi is not support!")});
+    ok = saveShown(refusals.get(), outDir.filePath(QStringLiteral("message-list.png"))) && ok;
     const auto chooser =
         vc::makeFileDialog(main, QString(), QDir::homePath(), vc::openFileFilter(), false);
     chooser->resize(720, 440);
