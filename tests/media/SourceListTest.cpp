@@ -144,7 +144,7 @@ TEST_F(SourceListTest, FolderScanIsSortedCaseInsensitiveAndReportsFolders) {
     QDir(folder).mkdir("sub.avi");
     list->addFolder();
     EXPECT_EQ(captions(), (QStringList{"b2", "b10", "movie.final"}));
-    EXPECT_EQ(dialogs.texts(), QStringList{"sub.avi is not a regular file."});
+    EXPECT_EQ(dialogs.texts(), QStringList{"sub.avi is not support!"});
     EXPECT_TRUE(lv.topLevelItem(0)->isSelected());
     EXPECT_TRUE(shown.isEmpty()); // a folder scan does not click a row
 
