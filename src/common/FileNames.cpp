@@ -133,7 +133,7 @@ qint64 pathFileSize(const QString& path) {
 
 bool isSpecialFilePath(const QString& path) {
     struct stat st {};
-    return statPath(path, st) && !S_ISREG(st.st_mode);
+    return statPath(path, st) && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode);
 }
 
 bool removeFilePath(const QString& path) {

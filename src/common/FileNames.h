@@ -23,8 +23,8 @@ bool isFolderPath(const QString& path);
 bool pathEntryExists(const QString& path);
 // The size of what the path names (through links), -1 when there is nothing.
 qint64 pathFileSize(const QString& path);
-// The path names (through links) something other than a regular file: a FIFO, a socket, a
-// device or a folder. Opening one may wait for ever. False when there is nothing.
+// The path names (through links) a FIFO, a socket or a device, whose opening may wait for ever.
+// False for a regular file, a folder and nothing at all.
 bool isSpecialFilePath(const QString& path);
 bool removeFilePath(const QString& path);
 // A folder with every missing parent; true when it is there afterwards.

@@ -18,7 +18,7 @@ enum class ProbeEnd {
     NotStarted, // the tool could not be started; every value is empty
     TimedOut,   // the tool outlived the time limit and was ended with its whole group
     Aborted,    // ended with its whole group on the caller's request
-    NotRegular, // the path names a FIFO, socket, device or folder; nothing was started
+    NotRegular, // the path names a FIFO, socket or device; nothing was started
 };
 
 // The process side of a probe: runs the tool in a process group of its own and reports its

@@ -90,9 +90,7 @@ void SourceList::runAdd(const std::function<void()>& add) {
     adding_ = true;
     cancelled_ = false;
     refusals_.clear();
-    // One tool for every probe of the add: starting it per file would cost more than most
-    // probes, and a folder of thousands would take hours.
-    probe_.setPersistent(true);
+    probed_ = 0;
     refresh();
     add();
     while (!cancelled_ && !pendingDrops_.isEmpty())
@@ -217,6 +215,10 @@ void SourceList::addIfo() {
 }
 
 void SourceList::addWithRetry(const QString& path, const QString& shownName) {
+    // A few files cost the same either way; a longer add keeps one tool for the rest of its
+    // probes, as starting one per file costs more than most probes take.
+    if (++probed_ == ToolKeptAfter)
+        probe_.setPersistent(true);
     // Twice, as a busy machine can make a sound file fail once; an ended add tries nothing.
     for (int attempt = 0; attempt < 2; ++attempt) {
         if (cancelled_ || addOneFile(path))

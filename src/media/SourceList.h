@@ -118,6 +118,8 @@ private:
     bool cancelled_ = false;
     QList<QStringList> pendingDrops_;
     QStringList refusals_;
+    static constexpr int ToolKeptAfter = 4;
+    int probed_ = 0; // files the add has tried
 };
 
 // What an add that refused files tells: one refusal in its own words; several (repeats counted

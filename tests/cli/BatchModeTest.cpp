@@ -647,7 +647,7 @@ TEST_F(BatchModeTest, TheLauncherStartsTheProgramFolderBesideIt) {
 namespace vc {
 
 TEST_F(BatchModeTest, AProbeHangingOnAStalledFileDiesWithTheProgram) {
-    const test::StalledFile stalled(path("stuck.avi"));
+    const auto stalled = qScopeGuard([fd = test::stalledFile(path("stuck.avi"))] { ::close(fd); });
     QProcess p;
     p.setProcessEnvironment(environment());
     p.start(programPath(), {"--convert", "--output", path("out"), path("stuck.avi")});

@@ -12,6 +12,7 @@
 #include <QTimer>
 #include <csignal>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 using namespace vc;
 using namespace std::chrono_literals;
@@ -143,7 +144,7 @@ TEST_F(RealToolProbe, OneToolForManyFilesAnswersAsOnePerFile) {
     notes.write("just some words\n");
     notes.close();
     const QString stuck = dir.filePath("stuck.avi");
-    const test::StalledFile stalled(stuck);
+    const auto stalled = qScopeGuard([fd = test::stalledFile(stuck)] { ::close(fd); });
 
     MediaProbe kept(test::toolPath(), test::programDir());
     kept.setPersistent(true);

@@ -258,48 +258,33 @@ TEST_F(Selection, UnreadableDataFileKeepsThePreviousProfile) {
 // A group that is missing, or lacks what a conversion needs, is refused by name; the profile in
 // force and every stored choice stay.
 TEST_F(Selection, MissingGroupKeepsTheListsButAppliesTheStore) {
-    QByteArray good =
-        "1\n320x240 640x480 720x480\n100 200 300 400 500\n-vcodec mpeg4 -acodec aac\n";
-    const auto write = [&](const QByteArray& bytes) {
-        QFile file(dir.filePath(QStringLiteral("short.pop")));
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
-        dataFile = file.fileName();
-    };
-    write(good);
+    QFile file(dir.filePath(QStringLiteral("short.pop")));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("1\n320x240 640x480 720x480\n100 200 300 400 500\n-vcodec mpeg4 -acodec aac\n");
+    file.close();
+    dataFile = file.fileName();
     ASSERT_TRUE(select(1));
-    boxes.size.current = 1;
     const ParameterBoxStates before = boxes;
     store->writeInt(QStringLiteral("7"), QStringLiteral("size"), 2);
     const SelectionOutcome missing = selectProfile(7, boxes, state, *store, dataFile);
-    EXPECT_FALSE(missing.selected);
-    EXPECT_TRUE(missing.unusable);
-    EXPECT_EQ(missing.error.toStdString(),
-              "The profile \"WMV-Windows Media Video(*.wmv)\" cannot be used: its settings in " +
-                  dataFile.toStdString() + " are missing or damaged.");
+    EXPECT_TRUE(!missing.selected && missing.unusable);
+    EXPECT_EQ(missing.error, "The profile \"WMV-Windows Media Video(*.wmv)\" cannot be used: its "
+                             "settings in " +
+                                 dataFile + " are missing or damaged.");
     EXPECT_EQ(state.number, 1);
-    EXPECT_EQ(state.options, QStringLiteral("-vcodec mpeg4 -acodec aac"));
     EXPECT_EQ(boxes.size, before.size);
-    EXPECT_EQ(store->readInt(QStringLiteral("1"), QStringLiteral("size"), -9), 1);
     EXPECT_EQ(store->readInt(QStringLiteral("7"), QStringLiteral("size"), -9), 2);
 
-    const auto lacks = [&](int profile, const QByteArray& group) {
-        write(good + QByteArray("-\n\n*\n\n").repeated(profile - 2) + QByteArray::number(profile) +
-              '\n' + group);
-        const QString error = selectProfile(profile, boxes, state, *store, dataFile).error;
-        return error.section(QStringLiteral(": its "), 1).section(QStringLiteral(" in "), 0, 0);
+    const auto lack = [](int profile, const char* sizes, const char* rates, const char* options) {
+        return groupLack(profile, {splitEntries(sizes), rates, options});
     };
+    const char* encoders = "-vcodec mpeg4 -acodec aac";
     // A height of 0 would make a computed rate "-b 0".
-    EXPECT_EQ(lacks(2, "0x0 320x240\n1 2 3 4 5\n-vcodec mpeg4 -acodec aac\n"), "frame sizes");
-    EXPECT_EQ(lacks(2, "\n\n-vcodec mpeg4\n"), "frame sizes");
-    EXPECT_EQ(lacks(2, "320x240\n*\n-vcodec mpeg4 -acodec aac\n"), "video rates");
-    EXPECT_EQ(lacks(2, "320x240\n1 2\n-acodec aac -vcodec\n"), "encoder options");
-    EXPECT_EQ(lacks(27, "320x240\n300 400 500 600\n-vcodec mpeg4 -acodec aac\n"), "video rates");
-    EXPECT_EQ(lacks(15, "320x240\n*\n-acodec aac\n"), "encoder options");
-    EXPECT_EQ(lacks(15, "320x240\n*\n-vn -acodec aac\n"), "");
-    EXPECT_EQ(lacks(2, "320x240 480x272(PSP)\n1\n-vcodec mpeg4 -acodec aac"), "");
-    EXPECT_EQ(state.number, 2);
-    EXPECT_EQ(lacks(112, "\n\n\n"), ""); // a disc target takes its own
+    EXPECT_EQ(lack(2, "0x0 320x240", "1 2 3 4 5", encoders), "frame sizes");
+    EXPECT_EQ(lack(2, "320x240", "1", "-acodec aac -vcodec"), "encoder options");
+    EXPECT_EQ(lack(27, "320x240", "300 400 500 600", encoders), "video rates");
+    EXPECT_EQ(lack(15, "320x240", "*", "-acodec aac"), "encoder options");
+    EXPECT_EQ(lack(2, "320x240 480x272(PSP)", "1", encoders), "");
 }
 
 TEST_F(Selection, EmptySizeListGetsNoVideo) {

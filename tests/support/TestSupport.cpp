@@ -8,7 +8,6 @@
 #include <ftw.h>
 #include <gtest/gtest.h>
 #include <stdio.h>
-#include <unistd.h>
 
 namespace vc::test {
 
@@ -180,18 +179,12 @@ QString makeDvdImage(const QString& discFolder, const QString& isoPath, const QS
     return isoPath;
 }
 
-StalledFile::StalledFile(const QString& path) {
-    // The holder is told of every opener by SIGIO, whose default would end the test.
-    std::signal(SIGIO, SIG_IGN);
-    fd_ =
-        ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    EXPECT_TRUE(fd_ >= 0 && ::write(fd_, "RIFF", 4) == 4 && ::fcntl(fd_, F_SETLEASE, F_WRLCK) == 0)
-        << path.toStdString();
-}
-
-StalledFile::~StalledFile() {
-    if (fd_ >= 0)
-        ::close(fd_);
+int stalledFile(const QString& path) {
+    std::signal(SIGIO, SIG_IGN); // how the lease holder hears of an opener
+    const int fd =
+        ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+    EXPECT_EQ(::fcntl(fd, F_SETLEASE, F_WRLCK), 0) << path.toStdString();
+    return fd;
 }
 
 void removeTree(const QByteArray& path) {

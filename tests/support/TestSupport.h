@@ -48,19 +48,9 @@ QString authorDvd(const QString& dir, const QString& name, const DiscLayout& lay
 // An image of an authored folder under the volume name given.
 QString makeDvdImage(const QString& discFolder, const QString& isoPath, const QString& volume);
 
-// A regular file that another process opens only after a wait, as on a stalled network share:
-// this process holds a write lease on it, so the opener waits for the system's lease-break time
-// (45 s by default). Fails the test when the system grants no lease.
-class StalledFile {
-public:
-    explicit StalledFile(const QString& path);
-    ~StalledFile();
-    StalledFile(const StalledFile&) = delete;
-    StalledFile& operator=(const StalledFile&) = delete;
-
-private:
-    int fd_ = -1;
-};
+// A new regular file that another process opens only after the system's lease-break time (45 s
+// by default), as on a stalled network share, while the descriptor returned stays open.
+int stalledFile(const QString& path);
 
 // Removes a tree whose names may not be UTF-8, which QDir::removeRecursively cannot reach.
 void removeTree(const QByteArray& path);
