@@ -66,7 +66,7 @@ void useGroup(int number, const ProfileGroup& group) {
         const EstimateResult e = estimate(state, in.choice, in.source);
         fuzz::check(e.error.isEmpty() != e.text.isEmpty(), "an estimate is neither");
         intputrec job;
-        fillJob(job, in, [](const QString&) { return NameClaim::Ours; });
+        fillJob(job, in, [](const QString&) { return NameClaim::Free; });
         toolArguments(job);
     }
 }
