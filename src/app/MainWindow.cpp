@@ -22,6 +22,7 @@
 #include "shell/SettingsWindows.h"
 #include "shell/SkinLayout.h"
 #include "shell/TSkin.h"
+#include "shell/WindowFocusReturn.h"
 
 #include <QAction>
 #include <QApplication>
@@ -90,6 +91,7 @@ Tfm_main::Tfm_main(ProgramInfo program, Dialogs& dialogs, ShellActions& shell,
     createPreview(library);
     createMenus();
     createShortcuts();
+    new WindowFocusReturn(this);
 
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
