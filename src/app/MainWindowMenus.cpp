@@ -77,6 +77,7 @@ void Tfm_main::createMenus() {
         if (QAction* pause = zm_pop_actions_->findChild<QAction*>(QStringLiteral("Pause1")))
             pause->setText(caption);
         buttons_.value(QStringLiteral("bt_pause"))->setAccessibleName(caption);
+        buttons_.value(QStringLiteral("bt_pause"))->setAccessibleDescription(caption);
     });
 
     zm_pop_tools_ = new QMenu(this);
@@ -222,6 +223,10 @@ constexpr std::pair<const char*, const char*> ControlHints[] = {
     {"cb_audio", "audio"},
     {"cb_subtitle", "subtitle"}};
 
+// Painted controls named by a caption beside them.
+constexpr std::pair<const char*, const char*> ElementLabels[] = {{"profiles", "formatlabel"},
+                                                                 {"convertpos", "progresslabel"}};
+
 constexpr const char* MenuTitles[] = {"file",     "dvdfile",  "settings",
                                       "purchase", "register", "help"};
 
@@ -245,6 +250,9 @@ void Tfm_main::describeControls() {
             e->setDescription(text.isEmpty() && e->takesFocus() ? e->accessibleName() : text);
         }
     }
+    for (const auto& [element, label] : ElementLabels)
+        if (SkinElement* e = main->element(QLatin1String(element)))
+            e->setLabel(main->element(QLatin1String(label)));
     for (const char* title : MenuTitles)
         if (SkinElement* e = main->element(QLatin1String(title)))
             e->setRole(ElementRole::MenuButton);
@@ -259,7 +267,9 @@ void Tfm_main::describeControls() {
         button->setAccessibleDescription(text.isEmpty() ? button->toolTip() : text);
     }
     // Its design hint says "Stop conversion"; it pauses and continues.
-    buttons_.value(QStringLiteral("bt_pause"))->setAccessibleName(batch_->pauseCaption());
+    ImageButton* pause = buttons_.value(QStringLiteral("bt_pause"));
+    pause->setAccessibleName(batch_->pauseCaption());
+    pause->setAccessibleDescription(batch_->pauseCaption());
     for (const auto& [control, label] : ControlLabels)
         if (const SkinElement* e = main->element(QLatin1String(label)))
             controls_.value(QLatin1String(control))->setAccessibleName(e->text());

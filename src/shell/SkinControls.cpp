@@ -51,6 +51,9 @@ public:
         const SkinElement& e = control()->element();
         switch (t) {
         case QAccessible::Name:
+            // A combo box is called by its choice, as Qt's are here; its caption labels it.
+            if (e.role() == ElementRole::ComboBox && !e.valueText().isEmpty())
+                return e.valueText();
             return e.accessibleName();
         case QAccessible::Description:
             return e.description();
@@ -62,6 +65,15 @@ public:
         default:
             return QAccessibleWidget::text(t);
         }
+    }
+    QList<QPair<QAccessibleInterface*, QAccessible::Relation>>
+    relations(QAccessible::Relation match) const override {
+        auto found = QAccessibleWidget::relations(match);
+        const SkinElement& e = control()->element();
+        QWidget* caption = e.label() ? control()->canvas().control(e.label()) : nullptr;
+        if ((match & QAccessible::Label) && caption)
+            found.append({QAccessible::queryAccessibleInterface(caption), QAccessible::Label});
+        return found;
     }
     void* interface_cast(QAccessible::InterfaceType t) override {
         if (t == QAccessible::ValueInterface && hasNumber(control()->element().role()))

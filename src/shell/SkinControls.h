@@ -19,6 +19,7 @@ public:
     SkinControl(SkinCanvas& canvas, SkinElement& element);
 
     SkinElement& element() const { return element_; }
+    SkinCanvas& canvas() const { return canvas_; }
     // Follows the element's place, state and texts; a covered element is out of reach.
     void sync(bool covered);
     // The focus came from the keyboard, so its mark is drawn.

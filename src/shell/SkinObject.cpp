@@ -129,6 +129,12 @@ void SkinElement::setValueText(const QString& value) {
     form_.elementChanged(*this);
 }
 
+void SkinElement::setLabel(SkinElement* caption) {
+    label_ = caption;
+    name_ = caption ? caption->text() : QString();
+    form_.elementChanged(*this);
+}
+
 void SkinElement::setProgressWidth(int fullWidth) {
     progressWidth_ = fullWidth;
     role_ = ElementRole::Progress;

@@ -84,6 +84,9 @@ public:
     void setDescription(const QString& description);
     QString valueText() const { return valueText_; }
     void setValueText(const QString& value);
+    // The caption that labels the element, which takes its text as the name.
+    SkinElement* label() const { return label_; }
+    void setLabel(SkinElement* caption);
     // A progress marker: its share of this full width, in percent.
     void setProgressWidth(int fullWidth);
     int progressPercent() const;
@@ -102,6 +105,7 @@ private:
     QString name_;
     QString description_;
     QString valueText_;
+    SkinElement* label_ = nullptr;
     int progressWidth_ = 0;
 };
 

@@ -321,14 +321,22 @@ TEST_F(EndToEndTest, EveryControlIsReachedInReadingOrderAndWorkedFromTheKeyboard
     press(Qt::Key_Return);
     ASSERT_TRUE(fake.waitForPlay());
     EXPECT_EQ(main.previewItem(), 1);
+    // The seek bar moves with the keys and the preview follows.
+    ASSERT_TRUE(tabTo("play_bar"));
+    press(Qt::Key_End);
+    EXPECT_EQ(main.elements().play_bar->position(), SliderFacet::MaxPosition);
+    EXPECT_TRUE(fake.calls().last().startsWith("Seek ")) << fake.calls().last().toStdString();
     main.button("bt_playstop")->click();
 
-    // The menus open from their titles and show their keys.
+    // The menus open from their titles, also with Alt and the title's letter, and show their keys.
     ASSERT_TRUE(tabTo("file", true));
     press(Qt::Key_Return);
     QMenu* file = main.menu("zm_popup_file");
     EXPECT_TRUE(file->isVisible());
     file->close();
+    QTest::keyClick(&main, Qt::Key_H, Qt::AltModifier);
+    EXPECT_TRUE(main.menu("zm_pop_help")->isVisible());
+    main.menu("zm_pop_help")->close();
     EXPECT_EQ(file->findChild<QAction*>("AddFiles2")->shortcut(), QKeySequence(QKeySequence::Open));
     EXPECT_EQ(main.menu("zm_pop_help")->actions().first()->shortcut(),
               QKeySequence(QKeySequence::HelpContents));
@@ -342,6 +350,19 @@ TEST_F(EndToEndTest, EveryControlIsReachedInReadingOrderAndWorkedFromTheKeyboard
     EXPECT_TRUE(tabTo("begin"));
     press(Qt::Key_Escape);
     EXPECT_FALSE(cutter.isVisible());
+
+    // About's link is reached with Tab and opened with Return.
+    Tfm_about& about = program->about();
+    about.setProduct(main.programName(), false, "https://example.com/web");
+    QTimer::singleShot(0, &about, [&] {
+        QApplication::setActiveWindow(&about);
+        EXPECT_TRUE(tabTo("lb_web"));
+        press(Qt::Key_Return);
+        about.accept();
+    });
+    about.showFrom(&main);
+    EXPECT_TRUE(shell.urls.contains("https://example.com/web"))
+        << shell.urls.join(' ').toStdString();
 }
 
 namespace {
@@ -386,8 +407,10 @@ TEST_F(EndToEndTest, ScreenReadersHearNamesDescriptionsValuesAndChanges) {
     ASSERT_NE(painted(main, "profiles"), nullptr);
     QAccessibleInterface* format = reader(painted(main, "profiles"));
     EXPECT_EQ(format->role(), QAccessible::ComboBox);
-    EXPECT_EQ(format->text(QAccessible::Name), "Format");
     EXPECT_EQ(format->text(QAccessible::Value), profileName(main.selectedProfile()));
+    const auto labels = format->relations(QAccessible::Label);
+    ASSERT_EQ(labels.size(), 1);
+    EXPECT_EQ(labels.first().first->text(QAccessible::Name), "Format");
     EXPECT_EQ(format->text(QAccessible::Description), textLine(3));
     EXPECT_EQ(reader(painted(main, "mainclose"))->text(QAccessible::Name), "Close");
     EXPECT_EQ(reader(main.button("bt_dvdopen"))->text(QAccessible::Name), "Add File");
