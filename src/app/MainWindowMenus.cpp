@@ -250,9 +250,12 @@ void Tfm_main::describeControls() {
             e->setDescription(text.isEmpty() && e->takesFocus() ? e->accessibleName() : text);
         }
     }
-    for (const auto& [element, label] : ElementLabels)
-        if (SkinElement* e = main->element(QLatin1String(element)))
-            e->setLabel(main->element(QLatin1String(label)));
+    for (const auto& [element, label] : ElementLabels) {
+        SkinElement* e = main->element(QLatin1String(element));
+        SkinElement* caption = main->element(QLatin1String(label));
+        if (e && caption)
+            e->setLabel(caption);
+    }
     for (const char* title : MenuTitles)
         if (SkinElement* e = main->element(QLatin1String(title)))
             e->setRole(ElementRole::MenuButton);
