@@ -290,6 +290,24 @@ TEST_F(EndToEndTest, EveryControlIsReachedInReadingOrderAndWorkedFromTheKeyboard
     press(Qt::Key_Space);
     press(Qt::Key_Tab);
     EXPECT_TRUE(focused().startsWith("img_")) << focused().toStdString();
+    // Into an opener's sub-panel and back, then round a page to its foot, which turns it.
+    ASSERT_TRUE(tabTo("img_gvideo1"));
+    press(Qt::Key_Right);
+    EXPECT_EQ(focused(), "btim_1");
+    press(Qt::Key_Down);
+    EXPECT_TRUE(main.control("pl_avi")->isVisible());
+    press(Qt::Key_Right);
+    EXPECT_EQ(focused(), "btim_102");
+    press(Qt::Key_Left);
+    EXPECT_EQ(focused(), "btim_2");
+    press(Qt::Key_Up);
+    press(Qt::Key_Up);
+    EXPECT_EQ(focused(), "btim_next");
+    press(Qt::Key_Return);
+    EXPECT_TRUE(main.control("pl_video2")->isVisible());
+    EXPECT_EQ(focused(), "btim_8");
+    press(Qt::Key_Left);
+    EXPECT_EQ(focused(), "img_gvideo1");
     press(Qt::Key_Escape);
     EXPECT_FALSE(main.control("pl_main")->isVisible());
     EXPECT_FALSE(main.skin()->skinObject(&main)->element("di")->isVisible());
@@ -408,6 +426,8 @@ TEST_F(EndToEndTest, ScreenReadersHearNamesDescriptionsValuesAndChanges) {
     QAccessibleInterface* format = reader(painted(main, "profiles"));
     EXPECT_EQ(format->role(), QAccessible::ComboBox);
     EXPECT_EQ(format->text(QAccessible::Value), profileName(main.selectedProfile()));
+    for (const char* title : {"file", "settings", "purchase", "register", "help"})
+        EXPECT_EQ(reader(painted(main, title))->role(), QAccessible::ButtonMenu) << title;
     const auto labels = format->relations(QAccessible::Label);
     ASSERT_EQ(labels.size(), 1);
     EXPECT_EQ(labels.first().first->text(QAccessible::Name), "Format");
@@ -426,6 +446,12 @@ TEST_F(EndToEndTest, ScreenReadersHearNamesDescriptionsValuesAndChanges) {
 
     // The picker's buttons are named; its decoration is blank space.
     main.openPicker();
+    for (int n = 1; n <= 14; ++n) {
+        const QWidget* button = main.picker()->button(n);
+        if (button->isVisible() && button->focusPolicy() != Qt::NoFocus) {
+            EXPECT_FALSE(reader(main.picker()->button(n))->text(QAccessible::Name).isEmpty()) << n;
+        }
+    }
     QAccessibleInterface* mp4 = reader(main.picker()->button(1));
     EXPECT_EQ(mp4->role(), QAccessible::Button);
     EXPECT_EQ(mp4->text(QAccessible::Name), profileName(1));
