@@ -2,9 +2,11 @@
 
 #include "app/Edition.h"
 #include "shell/Dialogs.h"
+#include "shell/SkinControls.h"
 
 #include <QEvent>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -24,14 +26,17 @@ Tfm_about::Tfm_about(ShellActions& shell, QWidget* parent) : QDialog(parent), sh
     web_ = new QLabel(QStringLiteral("Visit our web"), this);
     web_->setObjectName(QStringLiteral("lb_web"));
     web_->setCursor(Qt::PointingHandCursor);
+    // A link the keyboard reaches as well: it lights up when focused and opens with Return.
+    web_->setFocusPolicy(Qt::StrongFocus);
+    web_->setAccessibleDescription(QStringLiteral("Opens the product's web page."));
     web_->installEventFilter(this);
     setLinkColour(Qt::blue);
 
     auto* contact = new QPushButton(QStringLiteral("Contact us "), this);
-    auto* close = new QPushButton(QStringLiteral("Close"), this);
-    close->setDefault(true);
+    close_ = new QPushButton(QStringLiteral("Close"), this);
+    close_->setDefault(true);
     connect(contact, &QPushButton::clicked, this, [this] { shell_.openUrl(contactPage_); });
-    connect(close, &QPushButton::clicked, this, &QDialog::accept);
+    connect(close_, &QPushButton::clicked, this, &QDialog::accept);
 
     auto* text = new QVBoxLayout;
     text->setSpacing(4);
@@ -47,7 +52,7 @@ Tfm_about::Tfm_about(ShellActions& shell, QWidget* parent) : QDialog(parent), sh
     buttons->setSpacing(8);
     buttons->addStretch();
     buttons->addWidget(contact);
-    buttons->addWidget(close);
+    buttons->addWidget(close_);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(24, 22, 20, 16);
     layout->setSpacing(20);
@@ -70,6 +75,8 @@ void Tfm_about::showFrom(QWidget* mainWindow) {
     logo_->setPixmap(logo.pixmap(QSize(LogoSize, LogoSize), devicePixelRatioF()));
     logo_->setVisible(!logo.isNull());
     move(mainWindow->x() + 160, mainWindow->y() + 100);
+    // Return closes the window, as its default button says, until the user moves on.
+    close_->setFocus();
     exec();
 }
 
@@ -80,12 +87,38 @@ void Tfm_about::setLinkColour(const QColor& colour) {
 
 bool Tfm_about::eventFilter(QObject* watched, QEvent* event) {
     if (watched == web_) {
-        if (event->type() == QEvent::Enter)
+        switch (event->type()) {
+        case QEvent::Enter:
             setLinkColour(Qt::red);
-        else if (event->type() == QEvent::Leave)
-            setLinkColour(Qt::blue);
-        else if (event->type() == QEvent::MouseButtonRelease)
+            break;
+        case QEvent::FocusIn:
+            linkFocused_ = focusMarkShown(static_cast<QFocusEvent*>(event)->reason(), false);
+            setLinkColour(linkFocused_ || web_->underMouse() ? Qt::red : Qt::blue);
+            break;
+        case QEvent::FocusOut:
+            linkFocused_ = false;
+            setLinkColour(web_->underMouse() ? Qt::red : Qt::blue);
+            break;
+        case QEvent::Leave:
+            setLinkColour(linkFocused_ ? Qt::red : Qt::blue);
+            break;
+        case QEvent::MouseButtonRelease:
             shell_.openUrl(webPage_);
+            break;
+        case QEvent::KeyPress:
+            switch (static_cast<QKeyEvent*>(event)->key()) {
+            case Qt::Key_Return:
+            case Qt::Key_Enter:
+            case Qt::Key_Space:
+                shell_.openUrl(webPage_);
+                return true;
+            default:
+                break;
+            }
+            break;
+        default:
+            break;
+        }
     }
     return QDialog::eventFilter(watched, event);
 }

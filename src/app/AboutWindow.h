@@ -3,6 +3,7 @@
 #include <QDialog>
 
 class QLabel;
+class QPushButton;
 
 namespace vc {
 
@@ -34,6 +35,8 @@ private:
     QLabel* title_;
     QLabel* maker_;
     QLabel* web_;
+    QPushButton* close_;
+    bool linkFocused_ = false;
     QString webPage_;
     QString contactPage_;
 };

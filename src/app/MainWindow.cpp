@@ -18,9 +18,11 @@
 #include "shell/Dialogs.h"
 #include "shell/ElidingComboBox.h"
 #include "shell/ImageButton.h"
+#include "shell/ReadingOrder.h"
 #include "shell/SettingsWindows.h"
 #include "shell/SkinLayout.h"
 #include "shell/TSkin.h"
+#include "shell/WindowFocusReturn.h"
 
 #include <QAction>
 #include <QApplication>
@@ -89,6 +91,7 @@ Tfm_main::Tfm_main(ProgramInfo program, Dialogs& dialogs, ShellActions& shell,
     createPreview(library);
     createMenus();
     createShortcuts();
+    new WindowFocusReturn(this);
 
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
@@ -101,6 +104,8 @@ Tfm_main::Tfm_main(ProgramInfo program, Dialogs& dialogs, ShellActions& shell,
     connect(skin_, &TSkin::OnMouseMove, this,
             [this](ISkinObject* source, int, int) { onSkinMouseMove(source); });
     connect(skin_, &TSkin::OnClick, this, [this](ISkinObject* source) { onSkinClick(source); });
+    // The keyboard's focus shows the hint the pointer would.
+    connect(skin_, &TSkin::OnFocus, this, [this](ISkinObject* source) { onSkinMouseMove(source); });
     // Any press on the skin closes the picker first, even while converting.
     connect(skin_, &TSkin::OnMouseDown, this, [this] { closePicker(); });
 }
@@ -249,6 +254,10 @@ bool Tfm_main::firstShowing() {
     picker_ = new ProfilePicker(parts, this);
     picker_->logic().setProgramFileName(program_.fileName);
     connect(picker_, &ProfilePicker::profileClicked, this, &Tfm_main::selectProfile);
+    picker_->setFocusReturn([this] {
+        if (QWidget* opener = elementControl(QStringLiteral("profiles")))
+            opener->setFocus(Qt::ShortcutFocusReason);
+    });
     picker_->logic().close();
     startupLog_ << QStringLiteral("picker closed");
 
@@ -283,6 +292,24 @@ bool Tfm_main::firstShowing() {
     startupLog_ << QStringLiteral("commands");
 
     aboutItem_->setText(QStringLiteral("About ") + programName());
+    bindEditionKeys();
+    describeControls();
+    QList<const QWidget*> pickerParts{picker_->backPanel(),
+                                      controls_.value(QStringLiteral("pl_main"))};
+    for (const QString& name : SkinLayout::categoryPanelNames())
+        pickerParts << controls_.value(name);
+    // The skin's cards and bars group the controls as the eye reads them.
+    const auto layoutOf = [this](QWidget* window) {
+        QList<QRect> boxes;
+        if (const SkinForm* form = skin_->skinObject(window))
+            for (const auto& e : form->elements())
+                if (e->isVisible())
+                    boxes << e->rect();
+        return boxes;
+    };
+    setReadingTabOrder(this, layoutOf(this), pickerParts);
+    if (windows_.cutter)
+        setReadingTabOrder(windows_.cutter, layoutOf(windows_.cutter));
     buttons_.value(QStringLiteral("bt_dvdopen"))->setFocus();
     controls_.value(QStringLiteral("pl_play"))->show();
     startupLog_ << QStringLiteral("ready");
@@ -500,6 +527,10 @@ void Tfm_main::createSourceList() {
             poster_->show(sources_->records().info(row).path);
         else if (poster_)
             poster_->clear();
+    };
+    hooks.play = [this] {
+        if (buttons_.value(QStringLiteral("bt_play"))->isEnabled())
+            player_->bt_playClick();
     };
     sources_ = new SourceList(lv_, *probe_, dialogs_, language_, hooks, this);
 

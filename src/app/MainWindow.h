@@ -153,6 +153,8 @@ public:
     QMenu* menu(const QString& name) const;
     // Opens a popup menu at the main window's position plus an offset.
     void popupMenu(QMenu* menu, QPoint offset);
+    // The widget that takes the focus for a skin element of the main window, or null.
+    QWidget* elementControl(const QString& name) const;
 
 signals:
     // The first showing has run to its end.
@@ -164,6 +166,8 @@ protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    bool focusNextPrevChild(bool next) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void createControls();
@@ -177,6 +181,10 @@ private:
     void trayActivated(int reason);
     void createMenus();
     void createShortcuts();
+    // Keys of the menus that depend on the edition, known at the first showing.
+    void bindEditionKeys();
+    // Names and descriptions for screen readers, and the Tab order.
+    void describeControls();
     void showProfile(int profile);
     void createSourceList();
     void createBatch();

@@ -3,14 +3,18 @@
 
 #include "convert/BatchControl.h"
 #include "media/SourceList.h"
+#include "preview/CutterWindow.h"
 #include "preview/PreviewPlayer.h"
+#include "profiles/ProfilePicker.h"
 #include "shell/HoverHints.h"
 #include "shell/ImageButton.h"
 #include "shell/TSkin.h"
 
+#include <QKeyEvent>
 #include <QMenu>
 #include <QShortcut>
 #include <QTreeWidget>
+#include <utility>
 
 namespace vc {
 
@@ -25,11 +29,13 @@ void Tfm_main::createMenus() {
         ->setObjectName(QStringLiteral("Properties1"));
     zm_popup_file_->addAction(QStringLiteral("Run Background"), this,
                               &Tfm_main::RunBackground1Click);
-    zm_popup_file_->addAction(QStringLiteral("Exit"), this, &QWidget::close);
+    zm_popup_file_->addAction(QStringLiteral("Exit"), this, &QWidget::close)
+        ->setObjectName(QStringLiteral("Exit1"));
 
     zm_pop_help_ = new QMenu(this);
     zm_pop_help_->setObjectName(QStringLiteral("zm_pop_help"));
-    zm_pop_help_->addAction(QStringLiteral("Help"), this, &Tfm_main::openSupportPage);
+    zm_pop_help_->addAction(QStringLiteral("Help"), this, &Tfm_main::openSupportPage)
+        ->setObjectName(QStringLiteral("Help1"));
     zm_pop_help_->addAction(QStringLiteral("Feedback and Support"), this,
                             &Tfm_main::openMakerContactPage);
     aboutItem_ =
@@ -52,7 +58,8 @@ void Tfm_main::createMenus() {
 
     pop_help_ = new QMenu(this);
     pop_help_->setObjectName(QStringLiteral("pop_help"));
-    pop_help_->addAction(QStringLiteral("Help"), this, &Tfm_main::openWebPage);
+    pop_help_->addAction(QStringLiteral("Help"), this, &Tfm_main::openWebPage)
+        ->setObjectName(QStringLiteral("Help2"));
     pop_help_->addAction(QStringLiteral("Our Website"), this, &Tfm_main::openWebPage);
     pop_help_->addAction(QStringLiteral("Support"), this, &Tfm_main::openSupportPage);
     pop_help_->addAction(QStringLiteral("Contact us"), this, &Tfm_main::openSupportPage);
@@ -69,6 +76,8 @@ void Tfm_main::createMenus() {
     connect(batch_, &BatchControl::pauseCaptionChanged, this, [this](const QString& caption) {
         if (QAction* pause = zm_pop_actions_->findChild<QAction*>(QStringLiteral("Pause1")))
             pause->setText(caption);
+        buttons_.value(QStringLiteral("bt_pause"))->setAccessibleName(caption);
+        buttons_.value(QStringLiteral("bt_pause"))->setAccessibleDescription(caption);
     });
 
     zm_pop_tools_ = new QMenu(this);
@@ -94,31 +103,187 @@ void Tfm_main::createMenus() {
     pop_dvd_->addAction(QStringLiteral("Stop"), batch_, &BatchControl::Bt_ConvertstopClick)
         ->setObjectName(QStringLiteral("Stop1"));
     pop_dvd_->addSeparator();
-    pop_dvd_->addAction(QStringLiteral("Exit"), this, &QWidget::close);
+    pop_dvd_->addAction(QStringLiteral("Exit"), this, &QWidget::close)
+        ->setObjectName(QStringLiteral("Exit2"));
 }
+
+namespace {
+
+struct EntryKey {
+    const char* menu;
+    const char* entry;
+    QKeySequence key;
+};
+
+// The usual keys of the menus' entries, shown beside them. Standard keys come from the
+// platform, so the table is made once the application is.
+QList<EntryKey> entryKeys() {
+    return {
+        {"zm_popup_file", "AddFiles2", QKeySequence::Open},
+        {"zm_popup_file", "AddFolder2", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O)},
+        {"zm_popup_file", "Properties1", QKeySequence(Qt::ALT | Qt::Key_Return)},
+        {"zm_popup_file", "Exit1", QKeySequence(Qt::CTRL | Qt::Key_Q)},
+        {"zm_pop_edit", "Remove1", QKeySequence::Delete},
+        {"zm_pop_edit", "Rename1", QKeySequence(Qt::Key_F2)},
+        {"zm_pop_edit", "SelectAll1", QKeySequence::SelectAll},
+        {"zm_pop_edit", "UnselectAll1", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_A)},
+        {"zm_pop_actions", "Convert2", QKeySequence(Qt::Key_F5)},
+        {"zm_pop_actions", "Pause1", QKeySequence(Qt::Key_Pause)},
+        {"zm_pop_actions", "Stop2", QKeySequence(Qt::SHIFT | Qt::Key_F5)},
+        {"zm_pop_tools", "Settings1", QKeySequence(Qt::CTRL | Qt::Key_Comma)},
+        {"zm_pop_help", "Help1", QKeySequence::HelpContents},
+        {"pop_help", "Help2", QKeySequence::HelpContents},
+        {"pop_dvd", "SelectAll2", QKeySequence::SelectAll},
+        {"pop_dvd", "UnselectAll2", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_A)},
+        {"pop_dvd", "Convert1", QKeySequence(Qt::Key_F5)},
+        {"pop_dvd", "Stop1", QKeySequence(Qt::SHIFT | Qt::Key_F5)},
+        {"pop_dvd", "Exit2", QKeySequence(Qt::CTRL | Qt::Key_Q)},
+    };
+}
+
+// The menu titles of the skin with the letter that opens each.
+constexpr std::pair<const char*, Qt::Key> MenuKeys[] = {
+    {"file", Qt::Key_F},     {"dvdfile", Qt::Key_D},  {"settings", Qt::Key_E},
+    {"purchase", Qt::Key_C}, {"register", Qt::Key_T}, {"help", Qt::Key_H}};
+
+} // namespace
 
 void Tfm_main::createShortcuts() {
     // Keys reach the commands through their menu entries, so they are refused exactly when
-    // the entries are disabled. Text fields keep their own use of these keys.
-    const auto viaMenu = [this](const QKeySequence& key, QMenu* m, const char* entry) {
-        QAction* action = m->findChild<QAction*>(QLatin1String(entry));
-        connect(new QShortcut(key, this), &QShortcut::activated, this, [action] {
-            if (action->isEnabled())
-                action->trigger();
-        });
-    };
-    viaMenu(QKeySequence::Delete, zm_pop_edit_, "Remove1");
-    viaMenu(QKeySequence(Qt::Key_F2), zm_pop_edit_, "Rename1");
-    viaMenu(QKeySequence::SelectAll, zm_pop_edit_, "SelectAll1");
-    viaMenu(QKeySequence::Open, zm_popup_file_, "AddFiles2");
-    connect(new QShortcut(QKeySequence(Qt::Key_Space), this), &QShortcut::activated, this, [this] {
+    // the entries are disabled. Text fields keep their own use of these keys. An entry of a
+    // menu the window does not show (pop_dvd, the other help menu) only shows its key.
+    for (const EntryKey& k : entryKeys()) {
+        QAction* action = menu(QLatin1String(k.menu))->findChild<QAction*>(QLatin1String(k.entry));
+        action->setShortcut(k.key);
+        action->setShortcutVisibleInContextMenu(true);
+        if (QLatin1String(k.menu).startsWith(QLatin1String("zm_")) &&
+            QLatin1String(k.menu) != QLatin1String("zm_pop_help"))
+            addAction(action);
+    }
+    for (const auto& [element, letter] : MenuKeys) {
+        const QString name = QLatin1String(element);
+        connect(new QShortcut(QKeySequence(Qt::ALT | letter), this), &QShortcut::activated, this,
+                [this, name] {
+                    SkinForm* form = skin_->skinObject(this);
+                    SkinElement* title = form ? form->element(name) : nullptr;
+                    if (title && title->isVisible() && title->isEnabled())
+                        onSkinClick(title);
+                });
+    }
+    connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this,
+            &Tfm_main::closePicker);
+}
+
+void Tfm_main::bindEditionKeys() {
+    QMenu* help = editionFlag() ? pop_help_ : zm_pop_help_;
+    addAction(help->findChild<QAction*>(editionFlag() ? QStringLiteral("Help2")
+                                                      : QStringLiteral("Help1")));
+}
+
+void Tfm_main::keyPressEvent(QKeyEvent* event) {
+    // Space plays and pauses the preview when the focused control has no use for it; buttons,
+    // boxes, the list and text fields keep it.
+    if (event->key() == Qt::Key_Space && event->modifiers() == Qt::NoModifier) {
         if (playing())
             player_->pauseToggle();
         else if (buttons_.value(QStringLiteral("bt_play"))->isEnabled())
             player_->bt_playClick();
-    });
-    connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this,
-            &Tfm_main::closePicker);
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+bool Tfm_main::focusNextPrevChild(bool next) {
+    // The open picker keeps Tab to itself, as a popup does.
+    if (picker_ && picker_->isOpen() && picker_->focusNext(next))
+        return true;
+    return QWidget::focusNextPrevChild(next);
+}
+
+namespace {
+
+// The ordinary controls that sit on the skin, with the element whose caption names each.
+constexpr std::pair<const char*, const char*> ControlLabels[] = {
+    {"lv", "listlabel"},
+    {"ed_output", "outputlabel"},
+    {"cb_size", "video_size"},
+    {"cb_videobitrate", "video_quality"},
+    {"cb_audiobitrate", "audio_quality"},
+    {"cb_channel", "channels"},
+    {"cb_audio", "audio"},
+    {"cb_subtitle", "subtitle"}};
+
+// The element whose hint describes an ordinary control.
+constexpr std::pair<const char*, const char*> ControlHints[] = {
+    {"ed_output", "browse"},
+    {"cb_size", "video_size"},
+    {"cb_videobitrate", "video_quality"},
+    {"cb_audiobitrate", "audio_quality"},
+    {"cb_channel", "channels"},
+    {"cb_audio", "audio"},
+    {"cb_subtitle", "subtitle"}};
+
+// Painted controls named by a caption beside them.
+constexpr std::pair<const char*, const char*> ElementLabels[] = {{"profiles", "formatlabel"},
+                                                                 {"convertpos", "progresslabel"}};
+
+constexpr const char* MenuTitles[] = {"file",     "dvdfile",  "settings",
+                                      "purchase", "register", "help"};
+
+} // namespace
+
+void Tfm_main::describeControls() {
+    // A hint of the text table, read without showing it; the general hint describes nothing.
+    const auto hint = [this](const QString& element) {
+        const int id = hintIdFor(element);
+        return id == LanguageTable::GeneralHint ? QString()
+                                                : language_.text(id).value_or(QString());
+    };
+    SkinForm* main = skin_->skinObject(this);
+    for (SkinForm* form : {main, skin_->skinObject(windows_.cutter)}) {
+        if (!form)
+            continue;
+        for (const auto& e : form->elements()) {
+            if (const QString name = spokenName(e->name()); !name.isEmpty())
+                e->setAccessibleName(name);
+            const QString text = hint(e->name());
+            e->setDescription(text.isEmpty() && e->takesFocus() ? e->accessibleName() : text);
+        }
+    }
+    for (const auto& [element, label] : ElementLabels) {
+        SkinElement* e = main->element(QLatin1String(element));
+        SkinElement* caption = main->element(QLatin1String(label));
+        if (e && caption)
+            e->setLabel(caption);
+    }
+    for (const char* title : MenuTitles)
+        if (SkinElement* e = main->element(QLatin1String(title)))
+            e->setRole(ElementRole::MenuButton);
+    if (SkinElement* profiles = main->element(QStringLiteral("profiles")))
+        profiles->setRole(ElementRole::ComboBox);
+
+    const QColor accent = main->accentColor();
+    for (ImageButton* button : std::as_const(buttons_)) {
+        button->setFocusColor(accent);
+        button->setAccessibleName(button->toolTip());
+        const QString text = hint(hintElementOf(button->objectName()));
+        button->setAccessibleDescription(text.isEmpty() ? button->toolTip() : text);
+    }
+    // Its design hint says "Stop conversion"; it pauses and continues.
+    ImageButton* pause = buttons_.value(QStringLiteral("bt_pause"));
+    pause->setAccessibleName(batch_->pauseCaption());
+    pause->setAccessibleDescription(batch_->pauseCaption());
+    for (const auto& [control, label] : ControlLabels)
+        if (const SkinElement* e = main->element(QLatin1String(label)))
+            controls_.value(QLatin1String(control))->setAccessibleName(e->text());
+    for (const auto& [control, element] : ControlHints)
+        controls_.value(QLatin1String(control))
+            ->setAccessibleDescription(hint(QLatin1String(element)));
+}
+
+QWidget* Tfm_main::elementControl(const QString& name) const {
+    SkinForm* form = skin_->skinObject(const_cast<Tfm_main*>(this));
+    return form ? skin_->control(form->element(name)) : nullptr;
 }
 
 QMenu* Tfm_main::menu(const QString& name) const {

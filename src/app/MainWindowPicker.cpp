@@ -7,6 +7,7 @@
 #include "profiles/ProfileSelector.h"
 #include "shell/Dialogs.h"
 #include "shell/SkinObject.h"
+#include "shell/TSkin.h"
 
 #include <QDir>
 #include <QLabel>
@@ -22,7 +23,12 @@ void Tfm_main::openPicker() {
             dialogs_.warning(this, Caption, *text);
         return;
     }
+    // Opened from the keyboard, the picker takes the focus; opened by the pointer, it leaves it.
+    const QWidget* opener = elementControl(QStringLiteral("profiles"));
+    const bool fromKeys = opener && opener->hasFocus();
     picker_->logic().open(selectedProfile_, playing());
+    if (fromKeys && picker_->isOpen())
+        picker_->focusIn();
 }
 
 void Tfm_main::closePicker() {
@@ -45,6 +51,10 @@ void Tfm_main::showProfile(int profile) {
     if (!name.isEmpty() && elements_.profilestext) {
         elements_.profilestext->setText(name);
         elements_.profilestext->redraw();
+        // The format box tells screen readers its choice, as a combo box does.
+        if (SkinForm* form = skin_->skinObject(this))
+            if (SkinElement* box = form->element(QStringLiteral("profiles")))
+                box->setValueText(name);
     }
     const int k = category();
     if (!vc::category(k))

@@ -49,6 +49,7 @@ SourceList::SourceList(QTreeWidget* lv, MediaProbe& probe, Dialogs& dialogs,
     lv_->setAcceptDrops(true);
     lv_->viewport()->setAcceptDrops(true);
     viewport_->installEventFilter(this);
+    lv_->installEventFilter(this);
     connect(lv_, &QTreeWidget::itemClicked, this, [this] { rowClick(); });
 
     edt_tit_ = new QLineEdit(lv_->viewport());
@@ -380,6 +381,49 @@ void SourceList::commitRename() {
         lv_->topLevelItem(renameRow_)->setText(TitleColumn, text);
 }
 
+bool SourceList::listKey(QKeyEvent* event) {
+    if (event->modifiers() & ~Qt::KeypadModifier)
+        return false;
+    QTreeWidgetItem* item = lv_->currentItem();
+    switch (event->key()) {
+    case Qt::Key_Space:
+        // Whichever cell has the focus, Space ticks the row.
+        if (item && (item->flags() & Qt::ItemIsUserCheckable) && event->type() == QEvent::KeyPress)
+            item->setCheckState(TitleColumn, item->checkState(TitleColumn) == Qt::Checked
+                                                 ? Qt::Unchecked
+                                                 : Qt::Checked);
+        return true;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        // The rename field hands its Return on to the list.
+        if (!item || edt_tit_->isVisible() || event->type() != QEvent::KeyPress)
+            return false;
+        lv_->setCurrentItem(item);
+        rowClick();
+        if (hooks_.play)
+            hooks_.play();
+        return true;
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown:
+    case Qt::Key_Home:
+    case Qt::Key_End:
+        // A row chosen with the keys is shown as a clicked one is.
+        if (event->type() == QEvent::KeyRelease)
+            rowClick();
+        return false;
+    default:
+        return false;
+    }
+}
+
+void SourceList::cancelRename() {
+    renameRow_ = -1;
+    edt_tit_->hide();
+    lv_->setFocus(Qt::OtherFocusReason);
+}
+
 void SourceList::tickAll(bool ticked) {
     for (int i = 0; i < lv_->topLevelItemCount(); ++i) {
         QTreeWidgetItem* item = lv_->topLevelItem(i);
@@ -423,6 +467,17 @@ void SourceList::refreshEstimates() {
 
 bool SourceList::eventFilter(QObject* watched, QEvent* event) {
     if (watched == edt_tit_) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const bool escape =
+            (event->type() == QEvent::ShortcutOverride || event->type() == QEvent::KeyPress) &&
+            key->key() == Qt::Key_Escape;
+        if (escape) {
+            // Escape keeps the old name; the window's own Escape waits until the field is gone.
+            event->accept();
+            if (event->type() == QEvent::KeyPress)
+                cancelRename();
+            return true;
+        }
         if (event->type() == QEvent::FocusOut)
             commitRename();
         else if (event->type() == QEvent::KeyRelease &&
@@ -431,6 +486,9 @@ bool SourceList::eventFilter(QObject* watched, QEvent* event) {
             commitRename();
         return false;
     }
+    if (watched == lv_ &&
+        (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease))
+        return listKey(static_cast<QKeyEvent*>(event));
     if (watched == viewport_) {
         switch (event->type()) {
         case QEvent::DragEnter:

@@ -5,6 +5,7 @@
 #include <QObject>
 #include <functional>
 
+class QKeyEvent;
 class QLineEdit;
 class QTreeWidget;
 class QTreeWidgetItem;
@@ -32,6 +33,8 @@ public:
         std::function<void()> refreshCommands;
         // A row became the one shown (-1: none is left): its duration goes to the time display.
         std::function<void(int row)> rowShown;
+        // Return on a row: it is the one selected and shown; play it.
+        std::function<void()> play;
     };
 
     enum Column { TitleColumn, SizeColumn, TimeColumn, OutputColumn, StatusColumn };
@@ -100,6 +103,8 @@ private:
     void selectFirstWhenNoneSelected();
     void afterRemoval();
     void commitRename();
+    void cancelRename();
+    bool listKey(QKeyEvent* event);
     void refresh();
 
     QTreeWidget* lv_;

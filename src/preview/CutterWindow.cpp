@@ -5,6 +5,7 @@
 
 #include <QCloseEvent>
 #include <QHeaderView>
+#include <QShortcut>
 #include <QTreeWidget>
 #include <algorithm>
 
@@ -42,6 +43,11 @@ Tfm_dvdcutter::Tfm_dvdcutter(QWidget* parent)
     lv_->setSelectionMode(QAbstractItemView::ExtendedSelection);
     lv_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     connect(lv_, &QTreeWidget::itemClicked, this, [this] { rowClick(); });
+    // A row chosen with the keys is shown as a clicked one is.
+    connect(lv_, &QTreeWidget::currentItemChanged, this, [this] { rowClick(); });
+    // Escape closes the window as its close element does.
+    connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this,
+            &QWidget::close);
 
     pl_play_->setObjectName(QStringLiteral("pl_play"));
     pl_play_->setGeometry(137, 48, 344, 180);

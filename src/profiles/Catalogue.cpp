@@ -171,20 +171,20 @@ constexpr std::array<ProfileEntry, ProfileCount + 1> Entries = {{
 }};
 
 constexpr std::array<Category, CategoryCount> Categories = {{
-    {1, "img_gvideo1", {"pl_video1", "pl_video2"}, 1, 14},
-    {2, "img_audio1", {"pl_audio1", "pl_audio2"}, 15, 26},
-    {3, "img_ipod", {"pl_ipod", nullptr}, 27, 33},
-    {4, "img_iphone", {"pl_iphone", nullptr}, 34, 40},
-    {5, "img_gphone", {"pl_gphone", nullptr}, 41, 45},
-    {6, "img_appletv", {"pl_appletv", nullptr}, 46, 52},
-    {7, "img_psp", {"pl_psp", nullptr}, 53, 59},
-    {8, "img_xbox", {"pl_xbox", nullptr}, 60, 67},
-    {9, "img_phone", {"pl_phone", nullptr}, 68, 74},
-    {10, "img_win", {"pl_win", nullptr}, 75, 82},
-    {11, "img_pmp", {"pl_pmp", nullptr}, 83, 90},
-    {12, "img_hd", {"pl_hd", nullptr}, 91, 98},
-    {13, "img_animation", {"pl_animation", nullptr}, 99, 101},
-    {14, "img_modern", {"pl_modern", nullptr}, 133, 139},
+    {1, "img_gvideo1", {"pl_video1", "pl_video2"}, 1, 14, "General Video"},
+    {2, "img_audio1", {"pl_audio1", "pl_audio2"}, 15, 26, "Audio"},
+    {3, "img_ipod", {"pl_ipod", nullptr}, 27, 33, "iPod"},
+    {4, "img_iphone", {"pl_iphone", nullptr}, 34, 40, "iPhone"},
+    {5, "img_gphone", {"pl_gphone", nullptr}, 41, 45, "GPhone"},
+    {6, "img_appletv", {"pl_appletv", nullptr}, 46, 52, "Apple TV"},
+    {7, "img_psp", {"pl_psp", nullptr}, 53, 59, "PSP / PS3"},
+    {8, "img_xbox", {"pl_xbox", nullptr}, 60, 67, "Xbox 360"},
+    {9, "img_phone", {"pl_phone", nullptr}, 68, 74, "Mobile Phone"},
+    {10, "img_win", {"pl_win", nullptr}, 75, 82, "Windows Mobile"},
+    {11, "img_pmp", {"pl_pmp", nullptr}, 83, 90, "Media Players"},
+    {12, "img_hd", {"pl_hd", nullptr}, 91, 98, "HD Video"},
+    {13, "img_animation", {"pl_animation", nullptr}, 99, 101, "Animation"},
+    {14, "img_modern", {"pl_modern", nullptr}, 133, 139, "Modern Formats"},
 }};
 
 constexpr std::array<const char*, 4> SubPanels = {"pl_avi", "pl_mpeg", "pl_mp4", "pl_mkv"};

@@ -33,6 +33,7 @@ struct Category {
     std::array<const char*, 2> pages; // second page nullptr for one-panel categories
     int first;                        // profile numbers on the category's own panels
     int last;
+    const char* title; // what its strip image says
 };
 
 // What an opener's picture says: the formats of the sub-panel it opens. An opener's display
@@ -41,6 +42,10 @@ struct OpenerCaption {
     const char* title;  // "MKV Movie"; its first word is the format every profile there has
     const char* detail; // the choices inside
 };
+
+// What the controls at the foot of a two-page panel say.
+inline constexpr char NextPageCaption[] = "More formats";
+inline constexpr char PreviousPageCaption[] = "Previous formats";
 
 // Numbers outside 1..ProfileCount give nullptr.
 const ProfileEntry* profileEntry(int number);

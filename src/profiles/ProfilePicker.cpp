@@ -4,10 +4,14 @@
 #include "common/SkinFacets.h"
 #include "profiles/Catalogue.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QDir>
 #include <QFile>
 #include <QFrame>
+#include <QKeyEvent>
 #include <QMouseEvent>
+#include <algorithm>
 
 namespace vc {
 
@@ -60,13 +64,55 @@ struct PageControls {
     const char* label;
     const char* arrow;
     PickerLogic::Arrow direction;
+    const char* caption;
+    const char* target; // the page it turns to
 };
 
 constexpr PageControls Pages[] = {
-    {"pl_video1", "btim_next", "Image94", PickerLogic::Arrow::VideoNext},
-    {"pl_video2", "btim_pre", "Image93", PickerLogic::Arrow::VideoPrevious},
-    {"pl_audio1", "Image1", "Image2", PickerLogic::Arrow::AudioNext},
-    {"pl_audio2", "Image4", "Image5", PickerLogic::Arrow::AudioPrevious}};
+    {"pl_video1", "btim_next", "Image94", PickerLogic::Arrow::VideoNext, NextPageCaption,
+     "pl_video2"},
+    {"pl_video2", "btim_pre", "Image93", PickerLogic::Arrow::VideoPrevious, PreviousPageCaption,
+     "pl_video1"},
+    {"pl_audio1", "Image1", "Image2", PickerLogic::Arrow::AudioNext, NextPageCaption, "pl_audio2"},
+    {"pl_audio2", "Image4", "Image5", PickerLogic::Arrow::AudioPrevious, PreviousPageCaption,
+     "pl_audio1"}};
+
+// A control of the picker is a button to screen readers; its decoration is blank space.
+class PickerImageAccessible final : public QAccessibleWidget {
+public:
+    explicit PickerImageAccessible(PickerImage* image) : QAccessibleWidget(image) {}
+
+    QAccessible::Role role() const override {
+        return image()->isButton() ? QAccessible::Button : QAccessible::Whitespace;
+    }
+    QStringList actionNames() const override {
+        QStringList names = QAccessibleWidget::actionNames();
+        if (image()->isButton())
+            names.prepend(pressAction());
+        return names;
+    }
+    void doAction(const QString& action) override {
+        if (action == pressAction() && image()->isButton())
+            emit image()->clicked();
+        else
+            QAccessibleWidget::doAction(action);
+    }
+
+private:
+    PickerImage* image() const { return static_cast<PickerImage*>(widget()); }
+};
+
+QAccessibleInterface* pickerAccessibilityFactory(const QString&, QObject* object) {
+    if (auto* image = qobject_cast<PickerImage*>(object))
+        return new PickerImageAccessible(image);
+    return nullptr;
+}
+
+void makeButton(PickerImage* image, const QString& name, const QString& description = {}) {
+    image->setFocusPolicy(Qt::TabFocus);
+    image->setAccessibleName(name);
+    image->setAccessibleDescription(description);
+}
 
 constexpr int StripTop = 341;
 constexpr int StandaloneTops[] = {-1, 52, 100, 148, 196, 244, 292};
@@ -104,6 +150,12 @@ void PickerImage::enterEvent(QEnterEvent* event) {
     QLabel::enterEvent(event);
 }
 
+void PickerImage::focusInEvent(QFocusEvent* event) {
+    // The keyboard walks the picker as the pointer does.
+    emit entered();
+    QLabel::focusInEvent(event);
+}
+
 void PickerImage::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
         emit clicked();
@@ -112,6 +164,11 @@ void PickerImage::mouseReleaseEvent(QMouseEvent* event) {
 
 ProfilePicker::ProfilePicker(const Parts& parts, QObject* parent)
     : QObject(parent), parts_(parts), logic_(*this) {
+    static const bool accessible = [] {
+        QAccessible::installFactory(pickerAccessibilityFactory);
+        return true;
+    }();
+    (void)accessible;
     back_ = new QWidget(parts_.window);
     back_->setObjectName(QStringLiteral("pl_back"));
     back_->hide();
@@ -119,7 +176,10 @@ ProfilePicker::ProfilePicker(const Parts& parts, QObject* parent)
                                     QStringLiteral("images/sub/general/Image13.bmp"),
                                     QStringLiteral("images/sub/general/Image13.bmp"));
     back_->resize(filler->size());
-    connect(filler, &PickerImage::entered, this, [this] { logic_.hoverButton(109); });
+    connect(filler, &PickerImage::entered, this, [this] {
+        if (!closing_)
+            logic_.hoverButton(109);
+    });
 
     buildStrip();
     for (const PanelButtons& p : panelButtons())
@@ -136,16 +196,23 @@ ProfilePicker::ProfilePicker(const Parts& parts, QObject* parent)
                                    "images/sub/move/" + arrow + ".bmp");
         l->move(0, StripTop);
         a->move(panel->width() - a->width(), StripTop);
+        // The arrow only repeats its label to the keyboard.
+        makeButton(l, QLatin1String(page.caption));
+        l->installEventFilter(this);
         const PickerLogic::Arrow direction = page.direction;
+        const QString target = QLatin1String(page.target);
         for (PickerImage* control : {l, a}) {
             connect(control, &PickerImage::entered, this, [l, a] {
                 l->setHover(true);
                 a->setHover(true);
             });
-            connect(control, &PickerImage::clicked, this, [this, direction, l, a] {
+            connect(control, &PickerImage::clicked, this, [this, direction, l, a, target] {
+                const bool keyboard = l->hasFocus();
                 l->setHover(false);
                 a->setHover(false);
                 logic_.arrow(direction);
+                if (keyboard)
+                    focusFirst(parts_.panels.value(target));
             });
         }
     }
@@ -175,7 +242,12 @@ void ProfilePicker::buildStrip() {
         image->move(0, top);
         top += image->height();
         strip_.insert(k, image);
-        connect(image, &PickerImage::entered, this, [this, k] { logic_.hoverCategory(k); });
+        makeButton(image, QString::fromUtf8(c->title));
+        image->installEventFilter(this);
+        connect(image, &PickerImage::entered, this, [this, k] {
+            if (!closing_)
+                logic_.hoverCategory(k);
+        });
     }
     PickerImage* bottom =
         makeImage(QStringLiteral("img_bottom"), strip, "images/main/general/img_bottom.bmp",
@@ -198,7 +270,18 @@ void ProfilePicker::buildPanel(const QString& panel, const QList<int>& numbers) 
         image->move(0, top);
         top += image->height();
         buttons_.insert(n, image);
-        connect(image, &PickerImage::entered, this, [this, n] { logic_.hoverButton(n); });
+        const ProfileEntry* entry = profileEntry(n);
+        if (const OpenerCaption* opener = openerCaption(n)) {
+            makeButton(image, QString::fromUtf8(opener->title), QString::fromUtf8(opener->detail));
+            image->installEventFilter(this);
+        } else if (entry && entry->role == ButtonRole::Selects) {
+            makeButton(image, profileName(n));
+            image->installEventFilter(this);
+        }
+        connect(image, &PickerImage::entered, this, [this, n] {
+            if (!closing_)
+                logic_.hoverButton(n);
+        });
         connect(image, &PickerImage::clicked, this, [this, n] {
             if (const int chosen = logic_.click(n))
                 emit profileClicked(chosen);
@@ -207,6 +290,7 @@ void ProfilePicker::buildPanel(const QString& panel, const QList<int>& numbers) 
 }
 
 void ProfilePicker::setPanelVisible(const QString& panel, bool visible) {
+    closing_ = closing_ && !visible;
     if (QFrame* frame = parts_.panels.value(panel)) {
         frame->setVisible(visible);
         if (visible)
@@ -220,6 +304,7 @@ bool ProfilePicker::isPanelVisible(const QString& panel) const {
 }
 
 void ProfilePicker::showSubPanel(const QString& panel) {
+    closing_ = false;
     QFrame* frame = parts_.panels.value(panel);
     const QFrame* first = parts_.panels.value(QStringLiteral("pl_video1"));
     if (!frame || !first)
@@ -230,6 +315,7 @@ void ProfilePicker::showSubPanel(const QString& panel) {
 }
 
 void ProfilePicker::showStandalone(const QString& panel, int left, bool restack) {
+    closing_ = false;
     QFrame* frame = parts_.panels.value(panel);
     if (!frame)
         return;
@@ -250,6 +336,7 @@ void ProfilePicker::showStandalone(const QString& panel, int left, bool restack)
 }
 
 void ProfilePicker::showBackdrop(const QString& atPanel) {
+    closing_ = false;
     const QFrame* frame = parts_.panels.value(atPanel);
     if (!frame)
         return;
@@ -269,12 +356,20 @@ void ProfilePicker::showBackdrop(const QString& atPanel) {
 }
 
 void ProfilePicker::hideBackdrop() {
+    // The picker closes from here on. Its parts hide one by one, and each that goes uncovers
+    // another under the pointer or hands it the focus; none of them is hovered any more.
+    closing_ = true;
+    if (containsFocus() && returnFocus_)
+        returnFocus_();
+    if (containsFocus())
+        parts_.window->focusWidget()->clearFocus();
     if (parts_.di)
         parts_.di->setVisible(false);
     back_->hide();
 }
 
 void ProfilePicker::setStripVisible(bool visible) {
+    closing_ = closing_ && !visible;
     parts_.strip->setVisible(visible);
     if (visible)
         parts_.strip->raise();
@@ -301,6 +396,148 @@ void ProfilePicker::setPreviewVisible(bool visible) {
 
 int ProfilePicker::stripLeft() const {
     return parts_.strip->x();
+}
+
+bool ProfilePicker::isOpen() const {
+    if (parts_.strip->isVisible())
+        return true;
+    return std::any_of(parts_.panels.cbegin(), parts_.panels.cend(),
+                       [](const QFrame* panel) { return panel->isVisible(); });
+}
+
+bool ProfilePicker::containsFocus() const {
+    const QWidget* focus = parts_.window ? parts_.window->focusWidget() : nullptr;
+    if (!focus || !focus->hasFocus())
+        return false;
+    for (const QWidget* w = focus; w; w = w->parentWidget())
+        if (w == parts_.strip || w == back_ ||
+            std::find(parts_.panels.cbegin(), parts_.panels.cend(), w) != parts_.panels.cend())
+            return true;
+    return false;
+}
+
+QList<PickerImage*> ProfilePicker::column(const QWidget* frame) const {
+    QList<PickerImage*> items;
+    if (!frame || !frame->isVisible())
+        return items;
+    for (PickerImage* image : frame->findChildren<PickerImage*>(Qt::FindDirectChildrenOnly))
+        if (image->isButton() && !image->isHidden())
+            items << image;
+    std::stable_sort(items.begin(), items.end(),
+                     [](const PickerImage* a, const PickerImage* b) { return a->y() < b->y(); });
+    return items;
+}
+
+const QWidget* ProfilePicker::shownPage() const {
+    for (const PanelButtons& p : panelButtons()) {
+        const QFrame* panel = parts_.panels.value(QLatin1String(p.panel));
+        if (panel && panel->isVisible() && !inSubPanel(p.numbers.first()))
+            return panel;
+    }
+    return nullptr;
+}
+
+// The strip, then the page shown, then a sub-panel opened from it: the order they are read in.
+QList<PickerImage*> ProfilePicker::chain() const {
+    QList<PickerImage*> items = column(parts_.strip);
+    for (const PanelButtons& p : panelButtons())
+        if (!inSubPanel(p.numbers.first()))
+            items << column(parts_.panels.value(QLatin1String(p.panel)));
+    for (const PanelButtons& p : panelButtons())
+        if (inSubPanel(p.numbers.first()))
+            items << column(parts_.panels.value(QLatin1String(p.panel)));
+    return items;
+}
+
+bool ProfilePicker::focusFirst(const QWidget* frame) {
+    const QList<PickerImage*> items = column(frame);
+    if (items.isEmpty())
+        return false;
+    items.first()->setFocus(Qt::OtherFocusReason);
+    return true;
+}
+
+void ProfilePicker::focusIn() {
+    PickerImage* category = strip_.value(logic_.highlightedCategory());
+    if (category && category->isVisible())
+        category->setFocus(Qt::OtherFocusReason);
+    else if (!focusFirst(shownPage()) && !chain().isEmpty())
+        chain().first()->setFocus(Qt::OtherFocusReason);
+}
+
+bool ProfilePicker::focusNext(bool forward) {
+    const QList<PickerImage*> items = chain();
+    if (items.isEmpty())
+        return false;
+    const auto at = items.indexOf(qobject_cast<PickerImage*>(parts_.window->focusWidget()));
+    if (at < 0) {
+        // The focused control is hiding (its page turned, its sub-panel closed): the focus
+        // goes to the page now shown rather than back to the start of the strip.
+        if (!focusFirst(shownPage()))
+            items.first()->setFocus(Qt::OtherFocusReason);
+        return true;
+    }
+    const auto count = items.size();
+    items[(at + (forward ? 1 : count - 1)) % count]->setFocus(forward ? Qt::TabFocusReason
+                                                                      : Qt::BacktabFocusReason);
+    return true;
+}
+
+bool ProfilePicker::key(PickerImage* image, int key) {
+    const int category = strip_.key(image);
+    const int number = buttons_.key(image);
+    const int opener = PickerLogic::subPanelOf(number).isEmpty() ? 0 : number;
+    const auto enter = [&] {
+        if (category)
+            return focusFirst(shownPage());
+        if (opener)
+            return focusFirst(parts_.panels.value(PickerLogic::subPanelOf(opener)));
+        return false;
+    };
+    switch (key) {
+    case Qt::Key_Up:
+    case Qt::Key_Down: {
+        const QList<PickerImage*> items = column(image->parentWidget());
+        const auto at = items.indexOf(image);
+        if (at < 0)
+            return false;
+        const auto step = key == Qt::Key_Down ? 1 : items.size() - 1;
+        items[(at + step) % items.size()]->setFocus(Qt::OtherFocusReason);
+        return true;
+    }
+    case Qt::Key_Right:
+        return enter();
+    case Qt::Key_Left:
+        if (const int from = PickerLogic::openerOf(number); from && buttons_.value(from)) {
+            buttons_.value(from)->setFocus(Qt::OtherFocusReason);
+            return true;
+        }
+        if (!category && strip_.value(logic_.highlightedCategory()) &&
+            strip_.value(logic_.highlightedCategory())->isVisible()) {
+            strip_.value(logic_.highlightedCategory())->setFocus(Qt::OtherFocusReason);
+            return true;
+        }
+        return false;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Space:
+        if (!enter() && !category && !opener)
+            emit image->clicked();
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool ProfilePicker::eventFilter(QObject* watched, QEvent* event) {
+    auto* image = qobject_cast<PickerImage*>(watched);
+    if (image && event->type() == QEvent::KeyPress) {
+        const auto* press = static_cast<QKeyEvent*>(event);
+        if ((press->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier &&
+            key(image, press->key()))
+            return true;
+    }
+    return QObject::eventFilter(watched, event);
 }
 
 } // namespace vc

@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QObject>
 #include <QPixmap>
+#include <functional>
 
 class QFrame;
 
@@ -13,7 +14,8 @@ namespace vc {
 
 class ShapeFacet;
 
-// An image control of the picker: a bitmap that swaps to its hover bitmap.
+// An image control of the picker: a bitmap that swaps to its hover bitmap. One that takes the
+// focus is a button to the keyboard and to screen readers, the rest are decoration.
 class PickerImage : public QLabel {
     Q_OBJECT
 public:
@@ -22,13 +24,16 @@ public:
     bool load(const QString& normal, const QString& hover);
     void setHover(bool hover);
     bool isHover() const { return hover_; }
+    bool isButton() const { return focusPolicy() != Qt::NoFocus; }
 
 signals:
+    // The pointer or the keyboard focus came to it.
     void entered();
     void clicked();
 
 protected:
     void enterEvent(QEnterEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
@@ -63,6 +68,17 @@ public:
     // The bitmaps that could not be read while building, relative to the program folder.
     const QStringList& missingBitmaps() const { return missing_; }
 
+    // The keyboard: the arrows walk the strip, the panels and the sub-panels, Return and Space
+    // choose, Tab walks every control shown. The focus comes in at the highlighted category
+    // and leaves through `returnFocus` as the picker closes.
+    bool isOpen() const;
+    bool containsFocus() const;
+    void focusIn();
+    bool focusNext(bool forward);
+    void setFocusReturn(std::function<void()> returnFocus) {
+        returnFocus_ = std::move(returnFocus);
+    }
+
     // PickerSurface
     void setPanelVisible(const QString& panel, bool visible) override;
     bool isPanelVisible(const QString& panel) const override;
@@ -81,7 +97,16 @@ signals:
     // A selecting button was clicked; the picker has closed.
     void profileClicked(int number);
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
+    QList<PickerImage*> column(const QWidget* frame) const;
+    QList<PickerImage*> chain() const;
+    const QWidget* shownPage() const;
+    bool focusFirst(const QWidget* frame);
+    bool key(PickerImage* image, int key);
+
     void buildStrip();
     void buildPanel(const QString& panel, const QList<int>& numbers);
     PickerImage* makeImage(const QString& name, QWidget* parent, const QString& normal,
@@ -94,6 +119,8 @@ private:
     QHash<QString, PickerImage*> images_;
     QWidget* back_ = nullptr;
     QStringList missing_;
+    std::function<void()> returnFocus_;
+    bool closing_ = false;
 };
 
 } // namespace vc

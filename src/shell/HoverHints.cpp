@@ -18,4 +18,22 @@ int hintIdFor(const QString& elementName) {
     return ids.value(elementName, LanguageTable::GeneralHint);
 }
 
+QString spokenName(const QString& elementName) {
+    static const QHash<QString, QString> names{
+        {"minimize", "Minimize"},   {"mainclose", "Close"},        {"cutclose", "Close"},
+        {"profiles", "Format"},     {"play_bar", "Position"},      {"cut_play_bar", "Position"},
+        {"hou", "Back 30 seconds"}, {"qian", "Forward 30 seconds"}};
+    return names.value(elementName);
+}
+
+QString hintElementOf(const QString& buttonName) {
+    static const QHash<QString, QString> elements{
+        {"bt_dvdopen", "dvdopen"},   {"bt_ifo", "ifoopen"},
+        {"bt_remove", "remove"},     {"bt_clear", "clear"},
+        {"bt_chapte", "chapter"},    {"bt_play", "play"},
+        {"bt_playstop", "stopplay"}, {"bt_cut", "cutter"},
+        {"bt_start", "converter"},   {"Bt_Convertstop", "stopconverter"}};
+    return elements.value(buttonName);
+}
+
 } // namespace vc

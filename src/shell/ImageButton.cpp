@@ -1,8 +1,10 @@
 #include "shell/ImageButton.h"
 
 #include "common/Bitmaps.h"
+#include "shell/SkinControls.h"
 
 #include <QFile>
+#include <QKeyEvent>
 #include <QPainter>
 
 namespace vc {
@@ -37,15 +39,54 @@ QSize ImageButton::sizeHint() const {
     return normal_.isNull() ? QSize(24, 24) : normal_.deviceIndependentSize().toSize();
 }
 
+void ImageButton::setFocusColor(const QColor& color) {
+    focusColor_ = color;
+    update();
+}
+
+namespace {
+
+bool isPressKey(const QKeyEvent* event) {
+    return (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier &&
+           (event->key() == Qt::Key_Space || event->key() == Qt::Key_Return ||
+            event->key() == Qt::Key_Enter);
+}
+
+} // namespace
+
+bool ImageButton::event(QEvent* event) {
+    // Before the window's shortcuts: a focused button keeps Space and Return for itself.
+    if (event->type() == QEvent::ShortcutOverride && isPressKey(static_cast<QKeyEvent*>(event))) {
+        event->accept();
+        return true;
+    }
+    return QAbstractButton::event(event);
+}
+
+void ImageButton::keyPressEvent(QKeyEvent* event) {
+    // Space is the base class's own; Return presses as well, as on a dialog's buttons.
+    if (isPressKey(event) && event->key() != Qt::Key_Space) {
+        click();
+        return;
+    }
+    QAbstractButton::keyPressEvent(event);
+}
+
+void ImageButton::focusInEvent(QFocusEvent* event) {
+    focusShown_ = focusMarkShown(event->reason(), focusShown_);
+    QAbstractButton::focusInEvent(event);
+}
+
 void ImageButton::paintEvent(QPaintEvent*) {
     QPainter p(this);
-    const QPixmap& face = !isEnabled() ? disabled_ : (under_ || isDown()) ? hover_ : normal_;
+    // The focused button looks as if pointed at, and carries the focus mark besides.
+    const bool lit = under_ || isDown() || showsFocus();
+    const QPixmap& face = !isEnabled() ? disabled_ : lit ? hover_ : normal_;
     if (!face.isNull())
         p.drawPixmap(rect(), face);
-    if (hasFocus() && isEnabled()) {
-        p.setPen(QPen(palette().highlight().color(), 1, Qt::DotLine));
-        p.drawRect(rect().adjusted(1, 1, -2, -2));
-    }
+    if (showsFocus() && isEnabled())
+        paintFocusMark(p, rect(), 6,
+                       focusColor_.isValid() ? focusColor_ : palette().highlight().color());
 }
 
 void ImageButton::enterEvent(QEnterEvent* event) {

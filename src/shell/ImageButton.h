@@ -17,7 +17,14 @@ public:
 
     QSize sizeHint() const override;
 
+    // The colour of the keyboard focus mark, the skin's accent.
+    void setFocusColor(const QColor& color);
+    bool showsFocus() const { return hasFocus() && focusShown_; }
+
 protected:
+    bool event(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void enterEvent(QEnterEvent* event) override;
     void leaveEvent(QEvent* event) override;
@@ -26,7 +33,9 @@ private:
     QPixmap normal_;
     QPixmap hover_;
     QPixmap disabled_;
+    QColor focusColor_;
     bool under_ = false;
+    bool focusShown_ = false;
 };
 
 } // namespace vc

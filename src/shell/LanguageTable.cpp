@@ -10,17 +10,13 @@ namespace vc {
 LanguageTable::LanguageTable(QString path, Dialogs& dialogs)
     : path_(std::move(path)), dialogs_(dialogs) {}
 
-std::optional<QString> LanguageTable::lookup(int id, Use use) {
-    if (converting_ && converting_() && id != ConversionRunning)
-        return QString();
+namespace {
 
-    QFile file(path_);
+std::optional<QString> readLine(const QString& path, int id, QString* error = nullptr) {
+    QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        if (use == Use::Command || !hoverFailureShown_) {
-            hoverFailureShown_ = hoverFailureShown_ || use == Use::Hover;
-            dialogs_.warning(nullptr, QStringLiteral("Video Converter"),
-                             path_ + QStringLiteral(": ") + file.errorString());
-        }
+        if (error)
+            *error = file.errorString();
         return std::nullopt;
     }
     QString text;
@@ -32,12 +28,34 @@ std::optional<QString> LanguageTable::lookup(int id, Use use) {
             bytes.chop(1);
         text = QString::fromUtf8(bytes);
     }
+    return text;
+}
 
+} // namespace
+
+std::optional<QString> LanguageTable::text(int id) const {
+    return readLine(path_, id);
+}
+
+std::optional<QString> LanguageTable::lookup(int id, Use use) {
+    if (converting_ && converting_() && id != ConversionRunning)
+        return QString();
+
+    QString error;
+    const std::optional<QString> found = readLine(path_, id, &error);
+    if (!found) {
+        if (use == Use::Command || !hoverFailureShown_) {
+            hoverFailureShown_ = hoverFailureShown_ || use == Use::Hover;
+            dialogs_.warning(nullptr, QStringLiteral("Video Converter"),
+                             path_ + QStringLiteral(": ") + error);
+        }
+        return std::nullopt;
+    }
     if (hint_ && id <= GeneralHint) {
-        hint_->setText(id == GeneralHint ? text + u' ' + programName_ + u'.' : text);
+        hint_->setText(id == GeneralHint ? *found + u' ' + programName_ + u'.' : *found);
         hint_->redraw();
     }
-    return text;
+    return found;
 }
 
 } // namespace vc

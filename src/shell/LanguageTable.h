@@ -30,6 +30,8 @@ public:
     // and the hint line is left to the progress report. No value when the file cannot be
     // read: a command is told so every time, hovers only the first time.
     std::optional<QString> lookup(int id, Use use = Use::Command);
+    // The same text, and nothing else: no hint line, no message when the file cannot be read.
+    std::optional<QString> text(int id) const;
 
 private:
     QString path_;

@@ -1,6 +1,7 @@
 #include "shell/SkinCanvas.h"
 
 #include "common/Bitmaps.h"
+#include "shell/SkinControls.h"
 #include "shell/TSkin.h"
 
 #include <QEvent>
@@ -42,26 +43,136 @@ SkinCanvas::SkinCanvas(TSkin& engine, QWidget* window) : QWidget(window), engine
     setGeometry(window->rect());
     lower();
     window->installEventFilter(this);
+    for (QObject* child : window->children())
+        watch(child);
+    installSkinAccessibility();
     show();
 }
 
-SkinCanvas::~SkinCanvas() = default;
+// The stand-ins go before the elements they read.
+SkinCanvas::~SkinCanvas() {
+    qDeleteAll(controls_);
+}
 
 void SkinCanvas::setForm(std::unique_ptr<SkinForm> form) {
     hover_ = nullptr;
     pressed_ = nullptr;
     pressing_ = sliding_ = moving_ = false;
+    qDeleteAll(controls_);
+    controls_.clear();
     form_ = std::move(form);
     form_->setCanvas(this);
+    form_->setChangeHandler([this](SkinElement& element) { syncControl(element); });
+    syncControls();
     setCursor(Qt::ArrowCursor);
     lower();
     update();
 }
 
+void SkinCanvas::watch(QObject* child) {
+    if (child != this && child->isWidgetType())
+        child->installEventFilter(this);
+}
+
 bool SkinCanvas::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == parentWidget() && event->type() == QEvent::Resize)
-        setGeometry(parentWidget()->rect());
+    if (watched == parentWidget()) {
+        if (event->type() == QEvent::Resize)
+            setGeometry(parentWidget()->rect());
+        else if (event->type() == QEvent::ChildAdded)
+            watch(static_cast<QChildEvent*>(event)->child());
+    } else {
+        // An ordinary control of the window that comes or goes may cover elements.
+        switch (event->type()) {
+        case QEvent::ShowToParent:
+        case QEvent::HideToParent:
+        case QEvent::Move:
+        case QEvent::Resize:
+            if (watched->parent() == parentWidget())
+                syncControls();
+            break;
+        default:
+            break;
+        }
+    }
     return QWidget::eventFilter(watched, event);
+}
+
+bool SkinCanvas::covered(const QRect& area) const {
+    for (const QObject* child : parentWidget()->children()) {
+        if (child == this || !child->isWidgetType())
+            continue;
+        const auto* w = static_cast<const QWidget*>(child);
+        if (!w->isHidden() && !w->isWindow() && w->geometry().contains(area))
+            return true;
+    }
+    return false;
+}
+
+void SkinCanvas::syncControl(SkinElement& element) {
+    SkinControl* control = controls_.value(&element);
+    if (!control) {
+        if (element.role() == ElementRole::None)
+            return;
+        control = new SkinControl(*this, element);
+        controls_.insert(&element, control);
+    }
+    control->sync(covered(element.rect()));
+}
+
+void SkinCanvas::syncControls() {
+    if (!form_ || !parentWidget())
+        return;
+    for (const auto& element : form_->elements())
+        syncControl(*element);
+}
+
+void SkinCanvas::press(SkinElement& element) {
+    if (!form_ || !engine_ || !element.isVisible() || !element.isEnabled())
+        return;
+    const QPoint at = element.rect().center();
+    const ElementAction action = element.def().action;
+    const QPointer<SkinCanvas> alive(this);
+    const QPointer<QWidget> win(window());
+    emit engine_->OnMouseDown(&element, Qt::LeftButton, at.x(), at.y());
+    if (!alive || !engine_)
+        return;
+    emit engine_->OnMouseUp(&element, Qt::LeftButton, at.x(), at.y());
+    if (!alive || !engine_)
+        return;
+    emit engine_->OnClick(&element);
+    if (!win)
+        return;
+    if (action == ElementAction::Close)
+        win->close();
+    else if (action == ElementAction::Minimize)
+        win->showMinimized();
+}
+
+void SkinCanvas::slide(SkinElement& element, int position) {
+    if (!form_ || !engine_ || !element.isVisible() || !element.isEnabled() ||
+        element.kind() != ElementKind::Slider)
+        return;
+    const QPoint at = element.thumbRect().center();
+    const QPointer<SkinCanvas> alive(this);
+    emit engine_->OnMouseDown(&element, Qt::LeftButton, at.x(), at.y());
+    if (!alive || !engine_)
+        return;
+    if (position != element.position()) {
+        element.setPosition(position);
+        emit engine_->OnScrollTrack(&element, element.position());
+        if (!alive || !engine_)
+            return;
+    }
+    const QPoint to = element.thumbRect().center();
+    emit engine_->OnMouseUp(&element, Qt::LeftButton, to.x(), to.y());
+}
+
+void SkinCanvas::focusChanged(SkinControl& control) {
+    SkinElement& element = control.element();
+    const int margin = element.kind() == ElementKind::Slider ? element.def().look.thumbSize : 2;
+    update(element.rect().marginsAdded(QMargins(margin, margin, margin, margin)));
+    if (control.hasFocus() && engine_)
+        emit engine_->OnFocus(&element);
 }
 
 ISkinObject* SkinCanvas::target(SkinElement* element) const {
@@ -223,8 +334,11 @@ void SkinCanvas::paintElement(QPainter& p, const SkinElement& e) const {
     if (r.width() <= 0 || r.height() <= 0)
         return;
     const bool disabled = !e.isEnabled();
-    const bool hovered = !disabled && hover_ == &e;
-    const bool pressed = hovered && pressing_ && pressed_ == &e;
+    const SkinControl* control = controls_.value(&e);
+    const bool focused = !disabled && control && control->showsFocus();
+    // The focused control looks as if pointed at, and carries the focus mark besides.
+    const bool hovered = !disabled && (hover_ == &e || focused);
+    const bool pressed = !disabled && hover_ == &e && pressing_ && pressed_ == &e;
 
     QColor fill = look.color;
     QString image = look.image;
@@ -270,6 +384,9 @@ void SkinCanvas::paintElement(QPainter& p, const SkinElement& e) const {
             p.drawRoundedRect(track, h / 2.0, h / 2.0);
         }
         const QRect thumb = e.thumbRect();
+        if (focused)
+            paintFocusMark(p, QRectF(thumb).adjusted(-3, -3, 3, 3), thumb.width() / 2.0 + 3,
+                           form_->accentColor());
         const QString thumbImage =
             hovered ? firstSet(look.thumbHoverImage, look.thumbImage) : look.thumbImage;
         if (!thumbImage.isEmpty()) {
@@ -287,6 +404,9 @@ void SkinCanvas::paintElement(QPainter& p, const SkinElement& e) const {
     }
     if (e.kind() == ElementKind::Shape)
         return;
+    if (focused)
+        paintFocusMark(p, r, std::max(look.radius, 3),
+                       firstSet(look.hoverBorder, form_->accentColor()));
 
     const QPixmap iconPixmap = pixmap(icon, devicePixelRatioF());
     const QString text = e.text();

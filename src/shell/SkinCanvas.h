@@ -2,6 +2,7 @@
 
 #include "shell/SkinObject.h"
 
+#include <QHash>
 #include <QPoint>
 #include <QPointer>
 #include <QWidget>
@@ -9,6 +10,7 @@
 
 namespace vc {
 
+class SkinControl;
 class TSkin;
 
 // Lies under every other child of a skinned window, paints its form and turns mouse input
@@ -22,6 +24,14 @@ public:
 
     void setForm(std::unique_ptr<SkinForm> form);
     SkinForm* form() const { return form_.get(); }
+
+    // The widget standing in for an element before the keyboard and screen readers, or null.
+    SkinControl* control(const SkinElement* element) const { return controls_.value(element); }
+    // A press from the keyboard: reported as a click at the element's centre would be.
+    void press(SkinElement& element);
+    // A slider moved from the keyboard: reported as a press, a drag there and a release.
+    void slide(SkinElement& element, int position);
+    void focusChanged(SkinControl& control);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -37,6 +47,10 @@ private:
     void setHover(SkinElement* element);
     void paintElement(QPainter& p, const SkinElement& e) const;
     void dragThumb(int x);
+    void watch(QObject* child);
+    bool covered(const QRect& area) const;
+    void syncControl(SkinElement& element);
+    void syncControls();
 
     QPointer<TSkin> engine_;
     std::unique_ptr<SkinForm> form_;
@@ -50,6 +64,7 @@ private:
     bool moving_ = false;
     QPoint moveStartGlobal_;
     QPoint moveStartWindow_;
+    QHash<const SkinElement*, SkinControl*> controls_;
 };
 
 } // namespace vc

@@ -1,5 +1,6 @@
 #include "shell/SkinObject.h"
 
+#include <QPalette>
 #include <algorithm>
 
 namespace vc {
@@ -75,11 +76,83 @@ int SkinElement::positionAt(int x) const {
     return static_cast<int>((offset * MaxPosition + travel / 2) / travel);
 }
 
+ElementRole SkinElement::role() const {
+    if (role_)
+        return *role_;
+    switch (def_.kind) {
+    case ElementKind::Slider:
+        return ElementRole::Slider;
+    case ElementKind::Text:
+        return ElementRole::Label;
+    case ElementKind::Shape:
+        return ElementRole::None;
+    case ElementKind::Area:
+        break;
+    }
+    const bool acts = def_.action == ElementAction::Close || def_.action == ElementAction::Minimize;
+    return def_.mouse && (def_.handCursor || acts) ? ElementRole::Button : ElementRole::Label;
+}
+
+void SkinElement::setRole(ElementRole role) {
+    role_ = role;
+    form_.elementChanged(*this);
+}
+
+bool SkinElement::takesFocus() const {
+    switch (role()) {
+    case ElementRole::Button:
+    case ElementRole::MenuButton:
+    case ElementRole::ComboBox:
+    case ElementRole::Slider:
+        return true;
+    default:
+        return false;
+    }
+}
+
+QString SkinElement::accessibleName() const {
+    return name_.isEmpty() ? text_ : name_;
+}
+
+void SkinElement::setAccessibleName(const QString& name) {
+    name_ = name;
+    form_.elementChanged(*this);
+}
+
+void SkinElement::setDescription(const QString& description) {
+    description_ = description;
+    form_.elementChanged(*this);
+}
+
+void SkinElement::setValueText(const QString& value) {
+    valueText_ = value;
+    form_.elementChanged(*this);
+}
+
+void SkinElement::setLabel(SkinElement* caption) {
+    label_ = caption;
+    name_ = caption ? caption->text() : QString();
+    form_.elementChanged(*this);
+}
+
+void SkinElement::setProgressWidth(int fullWidth) {
+    progressWidth_ = fullWidth;
+    role_ = ElementRole::Progress;
+    form_.elementChanged(*this);
+}
+
+int SkinElement::progressPercent() const {
+    if (progressWidth_ <= 0)
+        return 0;
+    return std::clamp((rect_.width() * 100 + progressWidth_ / 2) / progressWidth_, 0, 100);
+}
+
 void SkinElement::changed(const QRect& before) {
     // A slider's thumb may stick out of its rectangle.
     const int margin = def_.kind == ElementKind::Slider ? def_.look.thumbSize : 1;
     const QMargins grow(margin, margin, margin, margin);
     form_.repaint(before.marginsAdded(grow).united(rect_.marginsAdded(grow)));
+    form_.elementChanged(*this);
 }
 
 SkinForm::SkinForm(const FormDef& def, QWidget* window) : def_(def), window_(window) {
@@ -108,6 +181,18 @@ SkinElement* SkinForm::elementAt(const QPoint& p) const {
 void SkinForm::repaint(const QRect& area) {
     if (canvas_)
         canvas_->update(area);
+}
+
+void SkinForm::elementChanged(SkinElement& element) {
+    if (changeHandler_)
+        changeHandler_(element);
+}
+
+QColor SkinForm::accentColor() const {
+    for (const ElementDef& e : def_.elements)
+        if (e.look.hoverBorder.isValid())
+            return e.look.hoverBorder;
+    return QPalette().color(QPalette::Highlight);
 }
 
 } // namespace vc

@@ -6,12 +6,18 @@
 
 #include <QPointer>
 #include <QWidget>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace vc {
 
 class SkinForm;
+
+// What an element is to the keyboard and to assistive technology. Buttons and sliders take the
+// focus; the rest are only read.
+enum class ElementRole { None, Button, MenuButton, ComboBox, Label, Status, Slider, Progress };
 
 // Anything the skin reports events for: a form attached to a window, or one of its elements.
 class ISkinObject {
@@ -65,6 +71,26 @@ public:
     QRect thumbRect() const;
     int positionAt(int x) const;
 
+    // By default an area with a hand pointer (or a close or minimise action) is a button, a
+    // slider a slider, and text lines and other areas labels; shapes are decoration.
+    ElementRole role() const;
+    void setRole(ElementRole role);
+    bool takesFocus() const;
+    // What a screen reader says: the name (the caption unless one is set), a description, and
+    // for a combo box the choice shown.
+    QString accessibleName() const;
+    void setAccessibleName(const QString& name);
+    QString description() const { return description_; }
+    void setDescription(const QString& description);
+    QString valueText() const { return valueText_; }
+    void setValueText(const QString& value);
+    // The caption that labels the element, which takes its text as the name.
+    SkinElement* label() const { return label_; }
+    void setLabel(SkinElement* caption);
+    // A progress marker: its share of this full width, in percent.
+    void setProgressWidth(int fullWidth);
+    int progressPercent() const;
+
 private:
     void changed(const QRect& before);
 
@@ -75,6 +101,12 @@ private:
     bool visible_;
     bool enabled_ = true;
     int position_;
+    std::optional<ElementRole> role_;
+    QString name_;
+    QString description_;
+    QString valueText_;
+    SkinElement* label_ = nullptr;
+    int progressWidth_ = 0;
 };
 
 // A form of the skin as attached to one window; it owns the window's elements.
@@ -96,12 +128,22 @@ public:
     // Where repaints go; set by the engine.
     void setCanvas(QWidget* canvas) { canvas_ = canvas; }
     void repaint(const QRect& area);
+    // Told about every change of an element, after its repaint.
+    void setChangeHandler(std::function<void(SkinElement&)> handler) {
+        changeHandler_ = std::move(handler);
+    }
+    void elementChanged(SkinElement& element);
+
+    // The colour of the keyboard focus mark: the first hover border of the form's elements,
+    // the colour that shows a control is being pointed at.
+    QColor accentColor() const;
 
 private:
     FormDef def_;
     QPointer<QWidget> window_;
     QPointer<QWidget> canvas_;
     std::vector<std::unique_ptr<SkinElement>> elements_;
+    std::function<void(SkinElement&)> changeHandler_;
 };
 
 } // namespace vc

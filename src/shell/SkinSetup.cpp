@@ -72,6 +72,9 @@ SkinSetup setUpSkin(TSkin& skin, QWidget* mainWindow, QWidget* cutterWindow,
         el.convertinfo = nullptr;
     el.playposBar = ProgressMarker(el.playpos, PlayposWidth);
     el.convertposBar = ProgressMarker(el.convertpos, ConvertposWidth);
+    // Screen readers hear the hint line as the status line and the marker as the progress bar.
+    el.hint->setRole(ElementRole::Status);
+    el.convertpos->setProgressWidth(ConvertposWidth);
     el.convertposBar.show(0);
     el.playposBar.show(0);
     el.hint->setText(QString());

@@ -1,6 +1,7 @@
 #include "shell/TSkin.h"
 
 #include "shell/SkinCanvas.h"
+#include "shell/SkinControls.h"
 #include "shell/SkinStyle.h"
 
 #include <QApplication>
@@ -88,6 +89,13 @@ bool TSkin::attachForm(QWidget* window, const QString& formName) {
 SkinForm* TSkin::skinObject(QWidget* window) const {
     auto* surface = static_cast<SkinCanvas*>(canvas(window));
     return surface ? surface->form() : nullptr;
+}
+
+QWidget* TSkin::control(const SkinElement* element) const {
+    if (!element)
+        return nullptr;
+    auto* surface = static_cast<SkinCanvas*>(canvas(element->form().window()));
+    return surface ? static_cast<QWidget*>(surface->control(element)) : nullptr;
 }
 
 QWidget* TSkin::canvas(QWidget* window) const {

@@ -31,6 +31,9 @@ public:
     SkinForm* skinObject(QWidget* window) const;
     // The widget that paints the form and receives its mouse events, or null.
     QWidget* canvas(QWidget* window) const;
+    // The widget that stands in for an element before the keyboard and screen readers: it
+    // takes the focus for a button or slider. Null for an element that is only decoration.
+    QWidget* control(const SkinElement* element) const;
 
     QString errorString() const { return error_; }
     QString skinPath() const { return skin_ ? skin_->path : QString(); }
@@ -45,6 +48,9 @@ signals:
     void OnMouseMove(vc::ISkinObject* source, int x, int y);
     // A slider's thumb was dragged to a new position.
     void OnScrollTrack(vc::ISkinObject* source, int newPos);
+    // An element took the keyboard focus. Return and Space on a button are reported as a
+    // press, release and click at its centre; the arrow keys on a slider as a drag.
+    void OnFocus(vc::ISkinObject* source);
 
 private:
     friend class SkinCanvas;

@@ -5,12 +5,16 @@
 #include "FakePreviewLibrary.h"
 #include "convert/BatchControl.h"
 #include "media/SourceList.h"
+#include "preview/CutterWindow.h"
 #include "preview/PreviewPlayer.h"
 #include "profiles/Catalogue.h"
 #include "profiles/ProfilePicker.h"
 #include "shell/ImageButton.h"
+#include "shell/SkinObject.h"
 #include "shell/TSkin.h"
 
+#include <QAccessible>
+#include <QApplication>
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QLineEdit>
@@ -215,4 +219,266 @@ TEST_F(EndToEndTest, SkinElementsThatCouldSilentlyMisroute) {
     // Names are compared exactly: an element named "Converter" is not "converter".
     click(main, "Converter");
     EXPECT_FALSE(main.converting());
+}
+
+namespace {
+
+QString focused() {
+    const QWidget* w = QApplication::focusWidget();
+    return w ? w->objectName() : QString();
+}
+
+void press(Qt::Key key, Qt::KeyboardModifiers modifiers = {}) {
+    QTest::keyClick(QApplication::focusWidget(), key, modifiers);
+}
+
+// What stands for a painted element before the keyboard and screen readers.
+QWidget* painted(Tfm_main& main, const char* element) {
+    return main.skin()->canvas(&main)->findChild<QWidget*>(QLatin1String(element));
+}
+
+// Tabs (or Shift+Tabs) until the control of that name has the focus; false after a round.
+bool tabTo(const QString& name, bool back = false) {
+    for (int i = 0; i < 80 && focused() != name; ++i)
+        press(Qt::Key_Tab, back ? Qt::ShiftModifier : Qt::NoModifier);
+    return focused() == name;
+}
+
+} // namespace
+
+TEST_F(EndToEndTest, EveryControlIsReachedInReadingOrderAndWorkedFromTheKeyboard) {
+    Tfm_main& main = open();
+    // The ring marks a focus the keyboard moved, so the first look stays as it was.
+    const QColor accent(0x3D, 0x63, 0xF5);
+    QWidget* addFile = main.button("bt_dvdopen");
+    const QPoint top = addFile->geometry().topLeft() + QPoint(addFile->width() / 2, 1);
+    ASSERT_EQ(focused(), "bt_dvdopen");
+    EXPECT_NE(main.grab().toImage().pixelColor(top), accent);
+    press(Qt::Key_Tab);
+    press(Qt::Key_Tab, Qt::ShiftModifier);
+    EXPECT_EQ(main.grab().toImage().pixelColor(top), accent);
+
+    // Tab walks the painted and the ordinary controls as they are read, and back again.
+    main.button("bt_web")->setFocus(Qt::TabFocusReason);
+    QStringList walk;
+    for (int i = 0; i < 24; ++i) {
+        press(Qt::Key_Tab);
+        walk << focused();
+    }
+    const QStringList order{"mainclose", "file",      "settings",   "purchase",   "register",
+                            "help",      "openfiles", "openfolder", "bt_dvdopen", "bt_ifo",
+                            "profiles",  "ed_output", "browse",     "open",       "cb_size"};
+    qsizetype at = -1;
+    for (const QString& name : order) {
+        const qsizetype next = walk.indexOf(name, at + 1);
+        EXPECT_GT(next, at) << name.toStdString() << " in " << walk.join(' ').toStdString();
+        at = std::max(at, next);
+    }
+    ASSERT_TRUE(tabTo("browse", true));
+    press(Qt::Key_Tab, Qt::ShiftModifier);
+    EXPECT_EQ(focused(), "ed_output");
+
+    // The focus mark is drawn in the skin's accent on the focused painted control.
+    SkinElement* profiles = main.skin()->skinObject(&main)->element("profiles");
+    const QPoint edge = profiles->rect().topLeft() + QPoint(profiles->rect().width() / 2, 1);
+    const QColor before = main.grab().toImage().pixelColor(edge);
+    ASSERT_TRUE(tabTo("profiles", true));
+    EXPECT_EQ(main.grab().toImage().pixelColor(edge), accent);
+    EXPECT_NE(before, accent);
+
+    // The picker: Return opens it, the arrows walk it, Return chooses, and the focus comes back.
+    press(Qt::Key_Return);
+    ASSERT_TRUE(main.control("pl_main")->isVisible());
+    press(Qt::Key_Down); // the audio category
+    press(Qt::Key_Right);
+    press(Qt::Key_Down);
+    EXPECT_EQ(focused(), "btim_16");
+    press(Qt::Key_Return);
+    EXPECT_EQ(main.selectedProfile(), 16);
+    EXPECT_FALSE(main.control("pl_main")->isVisible());
+    EXPECT_EQ(focused(), "profiles");
+    press(Qt::Key_Space);
+    press(Qt::Key_Tab);
+    EXPECT_TRUE(focused().startsWith("img_")) << focused().toStdString();
+    // Into an opener's sub-panel and back, then round a page to its foot, which turns it.
+    ASSERT_TRUE(tabTo("img_gvideo1"));
+    press(Qt::Key_Right);
+    EXPECT_EQ(focused(), "btim_1");
+    press(Qt::Key_Down);
+    EXPECT_TRUE(main.control("pl_avi")->isVisible());
+    press(Qt::Key_Right);
+    EXPECT_EQ(focused(), "btim_102");
+    press(Qt::Key_Left);
+    EXPECT_EQ(focused(), "btim_2");
+    press(Qt::Key_Up);
+    press(Qt::Key_Up);
+    EXPECT_EQ(focused(), "btim_next");
+    press(Qt::Key_Return);
+    EXPECT_TRUE(main.control("pl_video2")->isVisible());
+    EXPECT_EQ(focused(), "btim_8");
+    press(Qt::Key_Left);
+    EXPECT_EQ(focused(), "img_gvideo1");
+    press(Qt::Key_Escape);
+    EXPECT_FALSE(main.control("pl_main")->isVisible());
+    EXPECT_FALSE(main.skin()->skinObject(&main)->element("di")->isVisible());
+    EXPECT_EQ(focused(), "profiles");
+
+    // A focused button takes Return and Space for itself: the preview does not start.
+    dialogs.files = {{QDir(clips).filePath("a.mpg")}, {QDir(clips).filePath("c.mpg")}};
+    ASSERT_TRUE(tabTo("openfiles", true));
+    press(Qt::Key_Return);
+    ASSERT_EQ(main.sources()->rows(), 1);
+    main.button("bt_dvdopen")->setFocus(Qt::TabFocusReason);
+    press(Qt::Key_Space);
+    ASSERT_EQ(main.sources()->rows(), 2);
+    EXPECT_FALSE(main.playing());
+
+    // The list: Space ticks the focused row, Return plays it; Escape leaves a rename alone.
+    main.lv()->setFocus(Qt::TabFocusReason);
+    main.lv()->setCurrentItem(main.lv()->topLevelItem(1), SourceList::SizeColumn);
+    press(Qt::Key_Space);
+    EXPECT_EQ(main.lv()->topLevelItem(1)->checkState(0), Qt::Unchecked);
+    press(Qt::Key_F2);
+    ASSERT_TRUE(main.sources()->edt_tit()->isVisible());
+    QTest::keyClicks(main.sources()->edt_tit(), "new name");
+    press(Qt::Key_Escape);
+    EXPECT_FALSE(main.sources()->edt_tit()->isVisible());
+    main.ed_output()->setFocus();
+    EXPECT_EQ(main.lv()->topLevelItem(1)->text(0), "c");
+    main.lv()->setFocus(Qt::TabFocusReason);
+    press(Qt::Key_Return);
+    ASSERT_TRUE(fake.waitForPlay());
+    EXPECT_EQ(main.previewItem(), 1);
+    // The seek bar moves with the keys and the preview follows.
+    ASSERT_TRUE(tabTo("play_bar"));
+    press(Qt::Key_End);
+    EXPECT_EQ(main.elements().play_bar->position(), SliderFacet::MaxPosition);
+    EXPECT_TRUE(fake.calls().last().startsWith("Seek ")) << fake.calls().last().toStdString();
+    main.button("bt_playstop")->click();
+
+    // The menus open from their titles, also with Alt and the title's letter, and show their keys.
+    ASSERT_TRUE(tabTo("file", true));
+    press(Qt::Key_Return);
+    QMenu* file = main.menu("zm_popup_file");
+    EXPECT_TRUE(file->isVisible());
+    file->close();
+    QTest::keyClick(&main, Qt::Key_H, Qt::AltModifier);
+    EXPECT_TRUE(main.menu("zm_pop_help")->isVisible());
+    main.menu("zm_pop_help")->close();
+    EXPECT_EQ(file->findChild<QAction*>("AddFiles2")->shortcut(), QKeySequence(QKeySequence::Open));
+    EXPECT_EQ(main.menu("zm_pop_help")->actions().first()->shortcut(),
+              QKeySequence(QKeySequence::HelpContents));
+
+    // The cutter: its controls are walked, and Escape closes it.
+    main.bt_cutClick();
+    Tfm_dvdcutter& cutter = program->cutter();
+    ASSERT_TRUE(cutter.isVisible());
+    QApplication::setActiveWindow(&cutter);
+    EXPECT_TRUE(tabTo("cutclose"));
+    EXPECT_TRUE(tabTo("begin"));
+    press(Qt::Key_Escape);
+    EXPECT_FALSE(cutter.isVisible());
+
+    // About's link is reached with Tab and opened with Return.
+    Tfm_about& about = program->about();
+    about.setProduct(main.programName(), false, "https://example.com/web");
+    QTimer::singleShot(0, &about, [&] {
+        QApplication::setActiveWindow(&about);
+        EXPECT_TRUE(tabTo("lb_web"));
+        press(Qt::Key_Return);
+        about.accept();
+    });
+    about.showFrom(&main);
+    EXPECT_TRUE(shell.urls.contains("https://example.com/web"))
+        << shell.urls.join(' ').toStdString();
+}
+
+namespace {
+
+void collect(QAccessibleInterface* node, QList<QAccessibleInterface*>& out) {
+    for (int i = 0; node && i < node->childCount(); ++i) {
+        QAccessibleInterface* child = node->child(i);
+        if (!child || child->role() == QAccessible::Table || child->role() == QAccessible::Tree)
+            continue;
+        out << child;
+        collect(child, out);
+    }
+}
+
+QAccessibleInterface* reader(QObject* object) {
+    return QAccessible::queryAccessibleInterface(object);
+}
+
+} // namespace
+
+TEST_F(EndToEndTest, ScreenReadersHearNamesDescriptionsValuesAndChanges) {
+    Tfm_main& main = open();
+    dialogs.files = {{QDir(clips).filePath("a.mpg")}};
+    main.sources()->addFiles();
+
+    // Every control shown, painted or not, has a name and a description.
+    QList<QAccessibleInterface*> all;
+    collect(reader(&main), all);
+    int controls = 0;
+    for (QAccessibleInterface* node : all) {
+        const QAccessible::Role role = node->role();
+        if (node->state().invisible ||
+            (role != QAccessible::Button && role != QAccessible::ButtonMenu &&
+             role != QAccessible::ComboBox && role != QAccessible::Slider))
+            continue;
+        ++controls;
+        const QString who = node->object() ? node->object()->objectName() : QString();
+        EXPECT_FALSE(node->text(QAccessible::Name).isEmpty()) << who.toStdString();
+        EXPECT_FALSE(node->text(QAccessible::Description).isEmpty()) << who.toStdString();
+    }
+    EXPECT_GE(controls, 20);
+    ASSERT_NE(painted(main, "profiles"), nullptr);
+    QAccessibleInterface* format = reader(painted(main, "profiles"));
+    EXPECT_EQ(format->role(), QAccessible::ComboBox);
+    EXPECT_EQ(format->text(QAccessible::Value), profileName(main.selectedProfile()));
+    for (const char* title : {"file", "settings", "purchase", "register", "help"})
+        EXPECT_EQ(reader(painted(main, title))->role(), QAccessible::ButtonMenu) << title;
+    const auto labels = format->relations(QAccessible::Label);
+    ASSERT_EQ(labels.size(), 1);
+    EXPECT_EQ(labels.first().first->text(QAccessible::Name), "Format");
+    EXPECT_EQ(format->text(QAccessible::Description), textLine(3));
+    EXPECT_EQ(reader(painted(main, "mainclose"))->text(QAccessible::Name), "Close");
+    EXPECT_EQ(reader(main.button("bt_dvdopen"))->text(QAccessible::Name), "Add File");
+    EXPECT_EQ(reader(main.button("bt_dvdopen"))->text(QAccessible::Description), textLine(1));
+    auto* size = static_cast<QComboBox*>(main.control("cb_size"));
+    EXPECT_EQ(reader(size)->text(QAccessible::Value), size->currentText());
+    EXPECT_EQ(reader(size)->text(QAccessible::Description), textLine(6));
+    EXPECT_EQ(reader(main.ed_output())->text(QAccessible::Name), "Output");
+    QAccessibleInterface* list = reader(main.lv());
+    EXPECT_EQ(list->text(QAccessible::Name), "Source files");
+    ASSERT_NE(list->tableInterface(), nullptr);
+    EXPECT_EQ(list->tableInterface()->cellAt(0, 0)->text(QAccessible::Name), "a");
+
+    // The picker's buttons are named; its decoration is blank space.
+    main.openPicker();
+    for (int n = 1; n <= 14; ++n) {
+        const QWidget* button = main.picker()->button(n);
+        if (button->isVisible() && button->focusPolicy() != Qt::NoFocus) {
+            EXPECT_FALSE(reader(main.picker()->button(n))->text(QAccessible::Name).isEmpty()) << n;
+        }
+    }
+    QAccessibleInterface* mp4 = reader(main.picker()->button(1));
+    EXPECT_EQ(mp4->role(), QAccessible::Button);
+    EXPECT_EQ(mp4->text(QAccessible::Name), profileName(1));
+    EXPECT_EQ(reader(main.picker()->image("Image13"))->role(), QAccessible::Whitespace);
+    EXPECT_EQ(reader(main.picker()->stripImage(2))->text(QAccessible::Name), "Audio");
+    main.closePicker();
+
+    // What changes is read anew: the hint line, the progress, the format shown.
+    QAccessibleInterface* hint = reader(painted(main, "hint"));
+    EXPECT_EQ(hint->role(), QAccessible::StatusBar);
+    main.language().lookup(19, LanguageTable::Use::Hover);
+    EXPECT_EQ(hint->text(QAccessible::Name), textLine(19));
+    QAccessibleInterface* progress = reader(painted(main, "convertpos"));
+    EXPECT_EQ(progress->role(), QAccessible::ProgressBar);
+    ProgressMarker marker = main.elements().convertposBar;
+    marker.show(5000);
+    EXPECT_EQ(progress->valueInterface()->currentValue().toInt(), 50);
+    main.selectProfile(8);
+    EXPECT_EQ(format->text(QAccessible::Value), profileName(8));
 }

@@ -227,26 +227,18 @@ bool drawButtons(Writer& out, const QString& skinIni) {
 
 struct Category {
     const char* file;
-    const char* title;
     const char* mark; // letters on the category icon
     QColor tone;
 };
 
 const Category Categories[] = {
-    {"video1", "General Video", "V", QColor(0x3D, 0x63, 0xF5)},
-    {"audio1", "Audio", "A", QColor(0x8B, 0x5C, 0xF6)},
-    {"ipod", "iPod", "iP", QColor(0x64, 0x74, 0x8B)},
-    {"iphone", "iPhone", "iP", QColor(0x0E, 0xA5, 0xE9)},
-    {"gphone", "GPhone", "G", QColor(0x16, 0xA3, 0x4A)},
-    {"appletv", "Apple TV", "TV", QColor(0x33, 0x41, 0x55)},
-    {"psp", "PSP / PS3", "P", QColor(0x25, 0x63, 0xEB)},
-    {"xbox", "Xbox 360", "X", QColor(0x15, 0x80, 0x3D)},
-    {"phone", "Mobile Phone", "3G", QColor(0xEA, 0x58, 0x0C)},
-    {"win", "Windows Mobile", "W", QColor(0x02, 0x84, 0xC7)},
-    {"pmp", "Media Players", "M", QColor(0xDB, 0x27, 0x77)},
-    {"hd", "HD Video", "HD", QColor(0xCA, 0x8A, 0x04)},
-    {"animation", "Animation", "F", QColor(0xDC, 0x26, 0x26)},
-    {"modern", "Modern Formats", "4K", QColor(0xC0, 0x26, 0xD3)},
+    {"video1", "V", QColor(0x3D, 0x63, 0xF5)},    {"audio1", "A", QColor(0x8B, 0x5C, 0xF6)},
+    {"ipod", "iP", QColor(0x64, 0x74, 0x8B)},     {"iphone", "iP", QColor(0x0E, 0xA5, 0xE9)},
+    {"gphone", "G", QColor(0x16, 0xA3, 0x4A)},    {"appletv", "TV", QColor(0x33, 0x41, 0x55)},
+    {"psp", "P", QColor(0x25, 0x63, 0xEB)},       {"xbox", "X", QColor(0x15, 0x80, 0x3D)},
+    {"phone", "3G", QColor(0xEA, 0x58, 0x0C)},    {"win", "W", QColor(0x02, 0x84, 0xC7)},
+    {"pmp", "M", QColor(0xDB, 0x27, 0x77)},       {"hd", "HD", QColor(0xCA, 0x8A, 0x04)},
+    {"animation", "F", QColor(0xDC, 0x26, 0x26)}, {"modern", "4K", QColor(0xC0, 0x26, 0xD3)},
 };
 static_assert(std::size(Categories) == vc::CategoryCount);
 
@@ -272,8 +264,10 @@ QImage drawStripImage(const Category& c, int height, bool hover) {
     p.drawImage(QPoint(10, (height - 16) / 2), drawCategoryIcon(c));
     p.setFont(font(12, hover ? 600 : 500));
     p.setPen(hover ? colour::AccentText : colour::Text);
+    // The program names the category the same way to screen readers.
+    const int index = int(&c - Categories) + 1;
     p.drawText(QRect(34, 0, 105, height), Qt::AlignLeft | Qt::AlignVCenter,
-               QString::fromLatin1(c.title));
+               QString::fromLatin1(vc::category(index)->title));
     if (hover)
         vc::tools::drawGlyph(p, Glyph::ChevronRight, QRectF(134, (height - 12) / 2.0, 12, 12),
                              colour::Accent);
@@ -403,10 +397,10 @@ void drawPageControls(Writer& out) {
         const char* text;
         bool forward;
     };
-    const Page pages[] = {{"btim_next", "Image94", "More formats", true},
-                          {"btim_pre", "Image93", "Previous formats", false},
-                          {"Image1", "Image2", "More formats", true},
-                          {"Image4", "Image5", "Previous formats", false}};
+    const Page pages[] = {{"btim_next", "Image94", vc::NextPageCaption, true},
+                          {"btim_pre", "Image93", vc::PreviousPageCaption, false},
+                          {"Image1", "Image2", vc::NextPageCaption, true},
+                          {"Image4", "Image5", vc::PreviousPageCaption, false}};
     for (const Page& page : pages) {
         for (const bool hover : {false, true}) {
             const QString folder = hover ? QStringLiteral("move") : QStringLiteral("general");
