@@ -36,6 +36,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QPointer>
 #include <QScreen>
 #include <QSignalBlocker>
 #include <QStyle>
@@ -92,6 +93,10 @@ Tfm_main::Tfm_main(ProgramInfo program, Dialogs& dialogs, ShellActions& shell,
     createMenus();
     createShortcuts();
     new WindowFocusReturn(this);
+    shell_.unopened = [window = QPointer<Tfm_main>(this)](const QString& message) {
+        if (window)
+            window->dialogs_.warning(window, Caption, message);
+    };
 
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
@@ -533,6 +538,8 @@ void Tfm_main::createSourceList() {
             player_->bt_playClick();
     };
     sources_ = new SourceList(lv_, *probe_, dialogs_, language_, hooks, this);
+    // An empty list is hidden behind its invitation: the first drop must land anywhere.
+    sources_->takeDropsOn(this);
 
     const auto wire = [this](const char* name, void (SourceList::*command)()) {
         connect(buttons_.value(QLatin1String(name)), &QAbstractButton::clicked, sources_, command);

@@ -230,6 +230,7 @@ private:
     std::unique_ptr<PreviewLibrary> ownLibrary_;
     std::unique_ptr<PreviewPlayer> player_;
     PosterFrame* poster_ = nullptr;
+    bool snapshotRun_ = false; // the runner's current run saves a still
     ProductLinks links_;
 
     // Run state.

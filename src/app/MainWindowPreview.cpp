@@ -14,9 +14,11 @@
 #include "shell/ImageButton.h"
 #include "shell/TSkin.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QTreeWidget>
+#include <utility>
 
 namespace vc {
 
@@ -74,10 +76,36 @@ void Tfm_main::createPreview(PreviewLibrary* library) {
     h.setCurrentItem = [this](int row) {
         batch_->setCurrentItem(row);
     };
+    h.showPanel = [this](QWidget* panel, bool visible) {
+        // A playback that ends hands the panel back to the selected row's first frame.
+        const int row = selectedRow();
+        if (!visible && poster_ && panel == controls_.value(QStringLiteral("pl_play")) &&
+            row >= 0 && row < sources_->rows()) {
+            poster_->show(sources_->records().info(row).path);
+            visible = true;
+        }
+        if (panel)
+            panel->setVisible(visible);
+    };
     player_ = std::make_unique<PreviewPlayer>(*library, h);
     player_->setMainPanel(controls_.value(QStringLiteral("pl_play")));
     poster_ = new PosterFrame(controls_.value(QStringLiteral("pl_play")), program_.toolPath,
                               program_.folder, this);
+    // After the batch's own handling of the end, which would put a progress line there.
+    connect(runner_, &ConvertRunner::ended, this, [this](const RunEnd& end) {
+        if (!std::exchange(snapshotRun_, false))
+            return;
+        const QString saved = end.output.isEmpty() ? job_.outfile : end.output;
+        if (!runFailed(end, job_)) {
+            runner_->ShowHint(
+                QStringLiteral("Snapshot saved as %1").arg(QDir::toNativeSeparators(saved)));
+            return;
+        }
+        const QString reason = batch_->words().last();
+        runner_->ShowHint(reason.isEmpty()
+                              ? QStringLiteral("The snapshot could not be saved.")
+                              : QStringLiteral("The snapshot could not be saved: %1").arg(reason));
+    });
 
     const auto wire = [this](const char* name, void (PreviewPlayer::*command)()) {
         connect(buttons_.value(QLatin1String(name)), &QAbstractButton::clicked, player_.get(),
@@ -200,6 +228,7 @@ void Tfm_main::bt_imagesClick() {
     fillSnapshotJob(job_, in, lookOnDisk);
     // Past the last row: the run writes no status and its end launches nothing.
     batch_->setCurrentItem(sources_->rows());
+    snapshotRun_ = true;
     runner_->Launch(job_);
 }
 

@@ -11,6 +11,9 @@
 #include <QIcon>
 #include <clocale>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <utility>
 
 namespace {
 
@@ -25,6 +28,36 @@ int runBatch(int argc, char** argv, const QStringList& arguments) {
                                                             QCoreApplication::applicationDirPath());
     QCoreApplication::setApplicationName(info.name);
     return vc::cli::runBatchMode({info.folder, info.fileName, info.name, info.toolPath}, arguments);
+}
+
+// Qt ends the program with an abort and a hint to reinstall it when no display can be reached;
+// a user is better served by one line that says so and names batch mode, which needs none.
+QtMessageHandler qtHandler = nullptr; // nullptr restores Qt's own
+QList<std::pair<QtMsgType, QString>> heldMessages;
+const char* programName = "VideoConverter";
+
+void holdUntilTheDisplayIsReached(QtMsgType type, const QMessageLogContext&, const QString& text) {
+    if (type != QtFatalMsg) {
+        heldMessages.append({type, text});
+        return;
+    }
+    const QByteArray display = qgetenv("DISPLAY");
+    std::fprintf(stderr,
+                 "%s: no display to open the window on (DISPLAY=%s); to convert without one, use "
+                 "%s --convert [options] FILE-OR-FOLDER (see --help).\n",
+                 programName, display.isEmpty() ? "unset" : display.constData(), programName);
+    std::fflush(stderr);
+    std::_Exit(1);
+}
+
+void windowCameUp() {
+    qInstallMessageHandler(qtHandler);
+    // Whatever Qt said while connecting still matters once it worked (a fallback, a plugin).
+    for (const auto& [type, text] : std::exchange(heldMessages, {})) {
+        if (type == QtDebugMsg || type == QtInfoMsg)
+            continue;
+        qWarning("%s", qPrintable(text));
+    }
 }
 
 } // namespace
@@ -44,7 +77,13 @@ int main(int argc, char** argv) {
     // Qt sees none of the arguments: they are all files, which it must not take for its own
     // options.
     int qtArgc = 1;
+    if (const char* slash = std::strrchr(argv[0], '/'))
+        programName = slash + 1;
+    else
+        programName = argv[0];
+    qtHandler = qInstallMessageHandler(holdUntilTheDisplayIsReached);
     QApplication app(qtArgc, argv);
+    windowCameUp();
     // Numbers handed to the converter tool and the preview library are always "C" formatted.
     std::setlocale(LC_NUMERIC, "C");
     const vc::ProgramInfo info = vc::ProgramInfo::fromArgv0(QString::fromLocal8Bit(argv[0]),

@@ -67,6 +67,8 @@ void BatchControl::bt_startClick() {
         return;
     const int first = nextTicked(0);
     if (first < 0) {
+        // Rows that are merely selected look chosen; say what chooses them.
+        runner_.ShowHint(QStringLiteral("Tick the files to convert in the first column."));
         hooks_.inform(QStringLiteral("Please select one file."));
         return;
     }

@@ -489,36 +489,43 @@ bool SourceList::eventFilter(QObject* watched, QEvent* event) {
     if (watched == lv_ &&
         (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease))
         return listKey(static_cast<QKeyEvent*>(event));
-    if (watched == viewport_) {
-        switch (event->type()) {
-        case QEvent::DragEnter:
-        case QEvent::DragMove: {
-            auto* drag = static_cast<QDropEvent*>(event);
-            if (drag->mimeData()->hasUrls()) {
-                drag->acceptProposedAction();
-                return true;
-            }
-            break;
-        }
-        case QEvent::Drop: {
-            auto* drop = static_cast<QDropEvent*>(event);
-            QStringList paths;
-            for (const QUrl& url : drop->mimeData()->urls())
-                if (url.isLocalFile())
-                    paths << pathOfFileUrl(url);
-            drop->acceptProposedAction();
-            addDropped(paths);
-            return true;
-        }
-        case QEvent::MouseMove:
-            if (static_cast<QMouseEvent*>(event)->buttons() & Qt::LeftButton)
-                refresh();
-            break;
-        default:
-            break;
-        }
-    }
+    if ((watched == viewport_ || (dropTarget_ && watched == dropTarget_)) && takeDrop(event))
+        return true;
+    if (watched == viewport_ && event->type() == QEvent::MouseMove &&
+        (static_cast<QMouseEvent*>(event)->buttons() & Qt::LeftButton))
+        refresh();
     return QObject::eventFilter(watched, event);
+}
+
+void SourceList::takeDropsOn(QWidget* widget) {
+    dropTarget_ = widget;
+    widget->setAcceptDrops(true);
+    widget->installEventFilter(this);
+}
+
+bool SourceList::takeDrop(QEvent* event) {
+    switch (event->type()) {
+    case QEvent::DragEnter:
+    case QEvent::DragMove: {
+        auto* drag = static_cast<QDropEvent*>(event);
+        if (!drag->mimeData()->hasUrls())
+            return false;
+        drag->acceptProposedAction();
+        return true;
+    }
+    case QEvent::Drop: {
+        auto* drop = static_cast<QDropEvent*>(event);
+        QStringList paths;
+        for (const QUrl& url : drop->mimeData()->urls())
+            if (url.isLocalFile())
+                paths << pathOfFileUrl(url);
+        drop->acceptProposedAction();
+        addDropped(paths);
+        return true;
+    }
+    default:
+        return false;
+    }
 }
 
 } // namespace vc

@@ -59,6 +59,8 @@ public:
     void rowClick();
     // Files and folders dropped on the list.
     void addDropped(const QStringList& paths);
+    // Drops anywhere on this widget (the window) are added too, even while the list is hidden.
+    void takeDropsOn(QWidget* widget);
 
     // One file, probed and appended; false when the tool cannot describe it.
     bool addOneFile(const QString& path);
@@ -105,11 +107,13 @@ private:
     void commitRename();
     void cancelRename();
     bool listKey(QKeyEvent* event);
+    bool takeDrop(QEvent* event);
     void refresh();
 
     QTreeWidget* lv_;
     // Filtered events still arrive while lv_ is being destroyed and is no longer a tree widget.
     QWidget* viewport_;
+    QWidget* dropTarget_ = nullptr;
     MediaProbe& probe_;
     Dialogs& dialogs_;
     LanguageTable& language_;

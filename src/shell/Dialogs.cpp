@@ -3,7 +3,6 @@
 #include "common/FileNames.h"
 #include "shell/DesktopNotifications.h"
 
-#include <QDesktopServices>
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QGridLayout>
@@ -12,6 +11,7 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QStyle>
 #include <QTreeView>
 #include <QUrl>
@@ -162,14 +162,60 @@ bool isOpenableAddress(const QString& address) {
            !url.host().isEmpty();
 }
 
+namespace {
+
+// The desktop's opener, run ourselves: Qt's own start of it counts as success even when the
+// opener then finds no program for the target, and the user would wait for nothing.
+bool openWithDesktop(const QString& target, const QString& message,
+                     const std::function<void(const QString&)>& unopened) {
+    const auto tell = [unopened, message] {
+        if (unopened)
+            unopened(message);
+    };
+    const QString opener = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
+    if (opener.isEmpty()) {
+        tell();
+        return false;
+    }
+    // Not parented: an opener that waits for the browser may outlive the window.
+    auto* process = new QProcess;
+    process->setProcessChannelMode(QProcess::ForwardedChannels);
+    QObject::connect(process, &QProcess::finished, process,
+                     [process, tell](int code, QProcess::ExitStatus status) {
+                         if (status != QProcess::NormalExit || code != 0)
+                             tell();
+                         process->deleteLater();
+                     });
+    QObject::connect(process, &QProcess::errorOccurred, process,
+                     [process, tell](QProcess::ProcessError error) {
+                         if (error != QProcess::FailedToStart)
+                             return;
+                         tell();
+                         process->deleteLater();
+                     });
+    process->start(opener, {target});
+    return true;
+}
+
+} // namespace
+
 bool QtShellActions::openFolder(const QString& path) {
-    return QDesktopServices::openUrl(fileUrlOf(path));
+    return openWithDesktop(
+        fileUrlOf(path).toString(QUrl::FullyEncoded),
+        QStringLiteral("No file manager was found to show %1.").arg(QDir::toNativeSeparators(path)),
+        unopened);
 }
 
 bool QtShellActions::openUrl(const QString& address) {
     if (!isOpenableAddress(address))
         return false;
-    return QDesktopServices::openUrl(QUrl(address.trimmed(), QUrl::StrictMode));
+    const QString url = QUrl(address.trimmed(), QUrl::StrictMode).toString(QUrl::FullyEncoded);
+    const bool mail = url.startsWith(QLatin1String("mailto:"), Qt::CaseInsensitive);
+    return openWithDesktop(url,
+                           (mail ? QStringLiteral("No mail program was found to write to %1.")
+                                 : QStringLiteral("No web browser was found to open %1."))
+                               .arg(address.trimmed()),
+                           unopened);
 }
 
 bool QtShellActions::powerOff() {

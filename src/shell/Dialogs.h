@@ -69,6 +69,9 @@ public:
     virtual bool openFolder(const QString& path) = 0;
     // Only http, https and mailto addresses are opened; anything else is refused.
     virtual bool openUrl(const QString& address) = 0;
+    // Told, with a sentence for the user, when no program was there to open a folder or page;
+    // the desktop may say so only after openFolder or openUrl has returned.
+    std::function<void(const QString& message)> unopened;
     virtual bool powerOff() = 0;
     // A desktop notification; clicked runs when the user clicks it. False when the desktop
     // has no notification service.

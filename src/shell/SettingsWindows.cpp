@@ -75,6 +75,7 @@ Tfm_dir::Tfm_dir(QWidget* parent) : QDialog(parent) {
     tree_ = new QTreeView(this);
     tree_->setObjectName(QStringLiteral("ShellTreeView1"));
     tree_->setModel(model_);
+    tree_->setAccessibleName(QStringLiteral("Folders"));
     tree_->setRootIndex(model_->index(QDir::homePath()));
     for (int column = 1; column < model_->columnCount(); ++column)
         tree_->hideColumn(column);
@@ -85,6 +86,7 @@ Tfm_dir::Tfm_dir(QWidget* parent) : QDialog(parent) {
     field_ = new QLineEdit(this);
     field_->setObjectName(QStringLiteral("ed_dir"));
     field_->setReadOnly(true);
+    field_->setAccessibleName(QStringLiteral("Chosen folder"));
     connect(tree_->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex& index) {
                 if (index.isValid())
@@ -150,8 +152,15 @@ void Tfm_dir::bt_okClick() {
 }
 
 void Tfm_dir::bt_cancelClick() {
-    result_.clear();
     reject();
+}
+
+// Every way out but Ok leaves no result: a result kept from an earlier showing would be taken
+// as this one's choice.
+void Tfm_dir::done(int result) {
+    if (result != Accepted)
+        result_.clear();
+    QDialog::done(result);
 }
 
 } // namespace vc

@@ -29,15 +29,15 @@ private:
     QButtonGroup* group_;
 };
 
-// "Output Directory": a folder tree from the file system's root. The result stays between
-// showings, so closing from the title bar leaves the previous choice in force.
+// "Output Directory": a folder tree from the file system's root.
 class Tfm_dir : public QDialog {
     Q_OBJECT
 public:
     explicit Tfm_dir(QWidget* parent = nullptr);
     ~Tfm_dir() override;
 
-    // The chosen folder, without a trailing separator (the root stays "/"); empty after Cancel.
+    // The chosen folder, without a trailing separator (the root stays "/"); empty after Cancel,
+    // Escape or the title bar's close.
     QString result() const { return result_; }
     // Selects and reveals a folder in the tree.
     void setCurrentFolder(const QString& folder);
@@ -47,6 +47,8 @@ public:
     // What "Ok" and "Cancel" do; public so that tests can press them.
     void bt_okClick();
     void bt_cancelClick();
+
+    void done(int result) override;
 
 protected:
     void changeEvent(QEvent* event) override;

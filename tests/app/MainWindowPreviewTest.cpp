@@ -90,6 +90,7 @@ TEST_F(MainWindowPreviewTest, PlaysARowAndSavesStillsWithoutTouchingItsStatus) {
     ASSERT_TRUE(waitFor([&] {
         return QFileInfo(still).size() > 0 && !main.findChild<ConvertRunner*>()->active();
     }));
+    EXPECT_EQ(main.elements().hint->text(), "Snapshot saved as " + still);
     main.button("bt_images")->click();
     ASSERT_TRUE(waitFor([&] { return QFileInfo::exists(QDir(out).filePath("clip a_1.bmp")); }));
     QImage frame(still);
@@ -110,6 +111,11 @@ TEST_F(MainWindowPreviewTest, PlaysARowAndSavesStillsWithoutTouchingItsStatus) {
     EXPECT_EQ(main.lv()->topLevelItem(0)->text(SourceList::StatusColumn), "Stop");
     EXPECT_TRUE(fake.calls().contains("DestroyPreviewWindow"));
     EXPECT_EQ(elementText(main, &main, "play_time"), "00:00:00");
+    // The row's first frame is back in the panel.
+    EXPECT_TRUE(waitFor([&] {
+        return main.poster()->label()->isVisible() &&
+               main.poster()->shownPath() == main.sources()->records().info(0).path;
+    }));
 }
 
 TEST_F(MainWindowPreviewTest, ACutRangeIsWhatGetsConverted) {

@@ -14,12 +14,14 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDirIterator>
+#include <QDragEnterEvent>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMap>
 #include <QMenu>
+#include <QMimeData>
 #include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -388,6 +390,24 @@ TEST_F(MainWindowTest, AddedFilesShowTheirEstimateAndProperties) {
     });
     main.button("bt_chapte")->click();
     EXPECT_TRUE(shown);
+}
+
+TEST_F(MainWindowTest, FilesDroppedAnywhereOnTheEmptyWindowAreAdded) {
+    Tfm_main& main = start();
+    ASSERT_FALSE(main.lv()->isVisible());
+    const QString clip = test::makeClip(config.path(), "dropped.mpg", {}, 1.0);
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(clip)});
+    // Where the hidden list is not: over the preview's corner.
+    const QPointF at(main.width() - 20, main.height() - 20);
+    QDragEnterEvent enter(at.toPoint(), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&main, &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&main, &drop);
+    ASSERT_EQ(main.sources()->rows(), 1);
+    EXPECT_EQ(main.lv()->topLevelItem(0)->text(0), "dropped");
+    EXPECT_TRUE(main.lv()->isVisible());
 }
 
 TEST_F(MainWindowTest, ConvertsTheTickedRowsIntoTheOutputFolder) {

@@ -177,6 +177,18 @@ TEST_F(BatchModeTest, HelpAndVersionNeedNoWindowInEitherMode) {
     EXPECT_FALSE(loaded.err.contains("libmpv"));
 }
 
+TEST_F(BatchModeTest, WithoutADisplayTheWindowSaysSoInOneLineAndExitsOne) {
+    for (const QString display : {"", ":97"}) {
+        if (!display.isEmpty())
+            extraEnvironment.insert("DISPLAY", display);
+        const Outcome r = run({"clip.avi"});
+        EXPECT_EQ(r.exitCode, 1) << r.err.toStdString();
+        EXPECT_EQ(r.err.count(u'\n'), 1) << r.err.toStdString();
+        EXPECT_TRUE(r.err.contains("no display") && r.err.contains("--convert"))
+            << r.err.toStdString();
+    }
+}
+
 TEST_F(BatchModeTest, ConvertsAFolderWithTheOptionsGiven) {
     QDir().mkpath(path("in/sub.avi")); // a folder named like a video is tried, and refused
     test::makeClip(path("in"), "one clip.mpg", {}, 2.0, "320x240");

@@ -160,8 +160,17 @@ TEST_F(BatchTest, RefusalsAndAMissingTool) {
     EXPECT_EQ(refused, QList<int>{27});
     playing = false;
     ticks = {false, false};
+    struct : TextFacet {
+        QString line;
+        QString text() const override { return line; }
+        void setText(const QString& t) override { line = t; }
+        void redraw() override {}
+    } hint;
+    runner.setDisplay(&hint, nullptr);
     batch->bt_startClick();
     EXPECT_EQ(informed, QStringList{"Please select one file."});
+    EXPECT_EQ(hint.line, "Tick the files to convert in the first column.");
+    runner.setDisplay(nullptr, nullptr);
     EXPECT_FALSE(batch->converting());
 
     ticks = {true, true};

@@ -10,6 +10,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QTreeView>
+#include <functional>
 #include <gtest/gtest.h>
 
 using namespace vc;
@@ -28,11 +29,18 @@ TEST(OutputDirectoryWindow, OkTakesTheSelectedFolderWithoutTrailingSeparator) {
     window.bt_okClick();
     EXPECT_EQ(window.result(), QDir::toNativeSeparators(dir.filePath("My Out")));
 
-    // The result stays for the next showing; Cancel clears it.
-    window.setCurrentFolder(dir.filePath("My Out/sub"));
-    EXPECT_EQ(window.result(), QDir::toNativeSeparators(dir.filePath("My Out")));
-    window.bt_cancelClick();
-    EXPECT_TRUE(window.result().isEmpty());
+    // Cancel, Escape and the title bar's close never hand back an earlier showing's choice.
+    const auto leave = [&](const std::function<void()>& how) {
+        window.setCurrentFolder(dir.filePath("My Out/sub"));
+        window.bt_okClick();
+        ASSERT_FALSE(window.result().isEmpty());
+        QTimer::singleShot(0, &window, how);
+        window.exec();
+        EXPECT_TRUE(window.result().isEmpty());
+    };
+    leave([&] { window.bt_cancelClick(); });
+    leave([&] { QTest::keyClick(&window, Qt::Key_Escape); });
+    leave([&] { window.close(); });
 }
 
 TEST(SettingsWindow, OkReturnsTheChosenActionAndCancelNothing) {
