@@ -365,8 +365,11 @@ void MpvPreviewLibrary::DestroyPreviewWindow() {
     }
     session.reset();
     frame_ = QImage();
-    if (surface_)
+    // Hidden, not blackened: what the panel shows between playbacks (the first frame) is seen.
+    if (surface_) {
         surface_->showFrame(QImage());
+        surface_->hide();
+    }
 }
 
 void MpvPreviewLibrary::onRenderUpdate(void* library) {

@@ -110,6 +110,9 @@ protected:
 
     void SetUp() override {
         panel_.resize(200, 150);
+        // Black as the window's panel is, so what shows through between playbacks is no picture.
+        panel_.setStyleSheet(QStringLiteral("background: black;"));
+        panel_.setAttribute(Qt::WA_StyledBackground);
         panel_.show();
         library_.SetEventFuntion(positions_.callback());
     }
@@ -155,6 +158,9 @@ TEST_F(MpvPreviewLibraryTest, PlaysToTheEndDrawingLetterboxedFrames) {
 
     library_.DestroyPreviewWindow();
     EXPECT_FALSE(hasPicture(panel_));
+    // Nothing of the playback stays over what the panel shows between playbacks.
+    for (const QWidget* child : panel_.findChildren<QWidget*>())
+        EXPECT_FALSE(child->isVisible());
     library_.DestroyPreviewWindow();
 }
 
