@@ -2,6 +2,7 @@
 
 #include "AudioFit.h"
 #include "Child.h"
+#include "DiscArguments.h"
 #include "Dvd.h"
 #include "FfmpegLog.h"
 #include "OutputFile.h"
