@@ -1,7 +1,6 @@
 #include "Dvd.h"
 
 #include "Child.h"
-#include "Text.h"
 #include "common/Languages.h"
 
 extern "C" {
@@ -14,10 +13,8 @@ extern "C" {
 
 #include <algorithm>
 #include <cerrno>
-#include <cinttypes>
 #include <cmath>
 #include <cstdarg>
-#include <cstdio>
 #include <cstring>
 #include <map>
 #include <sys/stat.h>
@@ -52,15 +49,6 @@ double seconds(const dvd_time_t& time) {
     const double rate = (time.frame_u & 0xc0) == 0x40 ? 25.0 : 30000.0 / 1001.0;
     return bcd(time.hour) * 3600.0 + bcd(time.minute) * 60.0 + bcd(time.second) +
            bcd(time.frame_u & 0x3f) / rate;
-}
-
-std::string clock(double value) {
-    const auto hundredths = static_cast<std::int64_t>(std::llround(value * 100));
-    const std::int64_t total = hundredths / 100;
-    char text[32];
-    std::snprintf(text, sizeof text, "%02" PRId64 ":%02" PRId64 ":%02" PRId64 ".%02" PRId64,
-                  total / 3600, total / 60 % 60, total % 60, hundredths % 100);
-    return text;
 }
 
 std::uint32_t rgb(std::uint32_t yCrCb) {
@@ -116,36 +104,6 @@ int audioStreamId(unsigned format, unsigned number) {
         return 0x88 + static_cast<int>(number);
     default:
         return 0x80 + static_cast<int>(number);
-    }
-}
-
-std::string channelText(int channels) {
-    switch (channels) {
-    case 1:
-        return "Mono";
-    case 2:
-        return "Stereo";
-    case 6:
-        return "5.1";
-    case 7:
-        return "6.1";
-    case 8:
-        return "7.1";
-    default:
-        return std::to_string(channels) + " channels";
-    }
-}
-
-std::string layoutName(int channels) {
-    switch (channels) {
-    case 1:
-        return "mono";
-    case 2:
-        return "stereo";
-    case 6:
-        return "5.1";
-    default:
-        return std::to_string(channels) + " channels";
     }
 }
 
@@ -470,78 +428,6 @@ bool DvdDisc::feed(const DvdTitle& title, const Position& from, int fd,
         }
     }
     return true;
-}
-
-namespace {
-
-void sayLine(const std::string& sentence) {
-    const std::string line = sentence + "\r\n";
-    writeAll(STDOUT_FILENO, line.data(), line.size());
-}
-
-} // namespace
-
-int runListTitles(const std::string& path) {
-    std::string error;
-    const std::unique_ptr<DvdDisc> disc = DvdDisc::open(path, error);
-    if (!disc) {
-        sayLine(error);
-        return 1;
-    }
-    Text text;
-    text.add("Disc: %s", disc->volume().c_str());
-    text.endLine();
-    for (const DvdTitle& title : disc->titles()) {
-        text.add("Title %d: %s, %dx%d", title.number, clock(title.seconds).c_str(), title.width,
-                 title.height);
-        text.endLine();
-        for (std::size_t a = 0; a < title.audio.size(); ++a) {
-            const DvdAudio& audio = title.audio[a];
-            text.add("    Audio %zu: %s, %s, %s", a + 1, audio.language.c_str(),
-                     audio.codec.c_str(), channelText(audio.channels).c_str());
-            text.endLine();
-        }
-        for (std::size_t s = 0; s < title.subtitles.size(); ++s) {
-            text.add("    Subtitle %zu: %s", s + 1, title.subtitles[s].language.c_str());
-            text.endLine();
-        }
-    }
-    writeAll(STDOUT_FILENO, text.str().data(), text.str().size());
-    return 0;
-}
-
-int runDvdProbe(const DvdAddress& address) {
-    std::string error;
-    const std::unique_ptr<DvdDisc> disc = DvdDisc::open(address.path, error);
-    const DvdTitle* title = disc ? disc->title(address.title) : nullptr;
-    if (!title) {
-        sayLine(disc ? "The disc has no title " + std::to_string(address.title) + "." : error);
-        return 1;
-    }
-    const double length = std::max(title->seconds, 0.01);
-    const auto total =
-        static_cast<std::int64_t>(static_cast<double>(title->sectors) * Block * 8 / length / 1000);
-    Text text;
-    text.add("Input #0, mpeg:");
-    text.endLine();
-    text.add("  Duration: %s, start: 0.000000, bitrate: %" PRId64 " kb/s",
-             clock(title->seconds).c_str(), total);
-    text.endLine();
-    int index = 0;
-    text.add("    Stream #0.%d: Video: %s, yuv420p, %dx%d, %.2f tb(r)", index++,
-             title->videoCodec.c_str(), title->width, title->height, title->frameRate);
-    text.endLine();
-    for (const DvdAudio& audio : title->audio) {
-        text.add("    Stream #0.%d: Audio: %s, %d Hz, %s", index++, audio.ffmpegCodec.c_str(),
-                 audio.sampleRate, layoutName(audio.channels).c_str());
-        text.endLine();
-    }
-    for (std::size_t s = 0; s < title->subtitles.size(); ++s) {
-        text.add("    Stream #0.%d: Subtitle: dvd_subtitle", index++);
-        text.endLine();
-    }
-    writeAll(STDOUT_FILENO, text.str().data(), text.str().size());
-    return 0;
 }
 
 } // namespace vc::tool

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "DiscArguments.h"
-
 #include <array>
 #include <atomic>
 #include <cstdint>
@@ -83,11 +81,5 @@ private:
     std::string volume_;
     std::vector<DvdTitle> titles_;
 };
-
-// "--list-titles PATH": the disc's titles with their lengths and streams.
-int runListTitles(const std::string& path);
-
-// The probe's description of a title, in the dialect of a file's.
-int runDvdProbe(const DvdAddress& address);
 
 } // namespace vc::tool
