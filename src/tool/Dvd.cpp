@@ -1,14 +1,12 @@
 #include "Dvd.h"
 
-#include "Child.h"
+#include "DiscReader.h"
 #include "common/Languages.h"
 
 extern "C" {
 #include <dvdread/dvd_reader.h>
 #include <dvdread/ifo_read.h>
 #include <dvdread/ifo_types.h>
-#include <dvdread/nav_read.h>
-#include <dvdread/nav_types.h>
 }
 
 #include <algorithm>
@@ -16,7 +14,6 @@ extern "C" {
 #include <cmath>
 #include <cstdarg>
 #include <cstring>
-#include <map>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -28,7 +25,6 @@ constexpr char Encrypted[] = "This disc is encrypted and cannot be read.";
 constexpr char NotADisc[] = "No DVD-Video disc was found here.";
 constexpr char Damaged[] = "The disc's title information is damaged and cannot be read.";
 constexpr char MissingVideo[] = "The disc's video files are missing or incomplete.";
-constexpr int Block = DVD_VIDEO_LB_LEN;
 
 std::string languageCode(unsigned type, std::uint16_t code) {
     if (type != 1 || code == 0 || code == 0xffff)
@@ -39,16 +35,6 @@ std::string languageCode(unsigned type, std::uint16_t code) {
             return {};
     }
     return text;
-}
-
-int bcd(std::uint8_t value) {
-    return (value >> 4) * 10 + (value & 0x0f);
-}
-
-double seconds(const dvd_time_t& time) {
-    const double rate = (time.frame_u & 0xc0) == 0x40 ? 25.0 : 30000.0 / 1001.0;
-    return bcd(time.hour) * 3600.0 + bcd(time.minute) * 60.0 + bcd(time.second) +
-           bcd(time.frame_u & 0x3f) / rate;
 }
 
 std::uint32_t rgb(std::uint32_t yCrCb) {
@@ -147,29 +133,6 @@ bool scrambled(const unsigned char* pack) {
     return media && (pack[pes + 6] & 0x30) != 0;
 }
 
-} // namespace
-
-struct DvdDisc::Reader {
-    dvd_reader_t* dvd = nullptr;
-    std::map<int, ifo_handle_t*> sets;
-    std::map<int, dvd_file_t*> vobs;
-
-    ~Reader() {
-        for (auto& [number, file] : vobs) {
-            if (file)
-                DVDCloseFile(file);
-        }
-        for (auto& [number, ifo] : sets) {
-            if (ifo)
-                ifoClose(ifo);
-        }
-        if (dvd)
-            DVDClose(dvd);
-    }
-};
-
-namespace {
-
 // An IFO file that differs from its backup copy has been damaged; the library would quietly
 // fall back to the copy, which may describe another disc.
 bool intact(dvd_reader_t* dvd, int titleSet) {
@@ -258,14 +221,14 @@ std::unique_ptr<DvdDisc> DvdDisc::open(const std::string& path, std::string& err
         DvdTitle title;
         title.number = i + 1;
         title.titleSet = setNumber;
-        title.seconds = seconds(pgc->playback_time);
+        title.seconds = playbackSeconds(pgc->playback_time);
         for (int c = 0; c < pgc->nr_of_cells; ++c) {
             const cell_playback_t& cell = pgc->cell_playback[c];
             // Of an angle block only the first angle plays.
             if (cell.block_type == 1 && cell.block_mode != 1)
                 continue;
             title.cells.push_back(
-                {cell.first_sector, cell.last_sector, seconds(cell.playback_time)});
+                {cell.first_sector, cell.last_sector, playbackSeconds(cell.playback_time)});
             title.sectors += cell.last_sector - cell.first_sector + 1;
         }
         if (vts->vts_vobu_admap) {
@@ -362,72 +325,6 @@ const DvdTitle* DvdDisc::title(int number) const {
             return &title;
     }
     return nullptr;
-}
-
-DvdDisc::Position DvdDisc::seek(const DvdTitle& title, double at) {
-    Position position;
-    double cellStart = 0;
-    std::size_t cell = 0;
-    while (cell + 1 < title.cells.size() && cellStart + title.cells[cell].seconds <= at) {
-        cellStart += title.cells[cell].seconds;
-        ++cell;
-    }
-    const DvdCell& chosen = title.cells[cell];
-    position = {cell, chosen.firstSector, cellStart};
-    dvd_file_t* vob = reader_->vobs[title.titleSet];
-    if (!vob || at <= cellStart)
-        return position;
-
-    // The cell's VOBUs in order; each navigation pack says how far into the cell it starts.
-    const auto begin =
-        std::lower_bound(title.vobuStarts.begin(), title.vobuStarts.end(), chosen.firstSector);
-    const auto end = std::upper_bound(begin, title.vobuStarts.end(), chosen.lastSector);
-    std::size_t low = 0;
-    std::size_t high = static_cast<std::size_t>(end - begin);
-    unsigned char pack[Block];
-    while (high - low > 1) {
-        const std::size_t middle = (low + high) / 2;
-        const std::uint32_t sector = *(begin + static_cast<std::ptrdiff_t>(middle));
-        if (DVDReadBlocks(vob, static_cast<int>(sector), 1, pack) != 1)
-            break;
-        dsi_t dsi;
-        navRead_DSI(&dsi, pack + DSI_START_BYTE);
-        const double elapsed = seconds(dsi.dsi_gi.c_eltm);
-        if (cellStart + elapsed <= at) {
-            low = middle;
-            position.sector = sector;
-            position.seconds = cellStart + elapsed;
-        } else {
-            high = middle;
-        }
-    }
-    return position;
-}
-
-bool DvdDisc::feed(const DvdTitle& title, const Position& from, int fd,
-                   const std::atomic<bool>& stop) {
-    dvd_file_t* vob = reader_->vobs[title.titleSet];
-    if (!vob)
-        return false;
-    constexpr std::size_t Chunk = 256;
-    std::vector<unsigned char> buffer(Chunk * Block);
-    for (std::size_t c = from.cell; c < title.cells.size(); ++c) {
-        std::uint32_t sector = c == from.cell ? from.sector : title.cells[c].firstSector;
-        while (sector <= title.cells[c].lastSector) {
-            if (stop)
-                return true;
-            const std::size_t count =
-                std::min<std::size_t>(Chunk, title.cells[c].lastSector - sector + 1);
-            const ssize_t read = DVDReadBlocks(vob, static_cast<int>(sector), count, buffer.data());
-            if (read <= 0)
-                return false;
-            if (!writeAll(fd, reinterpret_cast<const char*>(buffer.data()),
-                          static_cast<std::size_t>(read) * Block))
-                return true; // the reader has all it wants
-            sector += static_cast<std::uint32_t>(read);
-        }
-    }
-    return true;
 }
 
 } // namespace vc::tool

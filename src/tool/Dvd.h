@@ -61,6 +61,8 @@ public:
     const std::vector<DvdTitle>& titles() const { return titles_; }
     const DvdTitle* title(int number) const;
 
+    // The title feeder (TitleFeeder.cpp) hands a title's blocks to ffmpeg.
+
     // Where a title's playback reaches `seconds`: the cell and the sector of the last VOBU
     // starting at or before it, and the time that VOBU starts at.
     struct Position {
