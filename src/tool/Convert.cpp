@@ -3,7 +3,7 @@
 #include "AudioFit.h"
 #include "Child.h"
 #include "DiscArguments.h"
-#include "Dvd.h"
+#include "DiscIndex.h"
 #include "FfmpegLog.h"
 #include "OutputFile.h"
 #include "SourceFit.h"

@@ -1,6 +1,6 @@
 #include "DiscArguments.h"
 
-#include "Dvd.h"
+#include "DiscIndex.h"
 #include "SourceFit.h"
 #include "common/Languages.h"
 

@@ -3,7 +3,7 @@
 // What the disc's index and the title feeder share: the open library handles behind a
 // DvdDisc and the disc's time and block units.
 
-#include "Dvd.h"
+#include "DiscIndex.h"
 
 extern "C" {
 #include <dvdread/dvd_reader.h>

@@ -1,7 +1,7 @@
 #include "TitleListing.h"
 
 #include "Child.h"
-#include "Dvd.h"
+#include "DiscIndex.h"
 #include "Text.h"
 
 extern "C" {

@@ -1,4 +1,4 @@
-#include "Dvd.h"
+#include "DiscIndex.h"
 
 #include "DiscReader.h"
 #include "common/Languages.h"
