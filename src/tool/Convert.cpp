@@ -2,7 +2,8 @@
 
 #include "AudioFit.h"
 #include "Child.h"
-#include "Dvd.h"
+#include "DiscArguments.h"
+#include "DiscIndex.h"
 #include "FfmpegLog.h"
 #include "OutputFile.h"
 #include "SourceFit.h"

@@ -2,8 +2,9 @@
 
 #include "Arguments.h"
 #include "Child.h"
-#include "Dvd.h"
+#include "DiscArguments.h"
 #include "Text.h"
+#include "TitleListing.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>

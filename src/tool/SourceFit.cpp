@@ -1,6 +1,6 @@
 #include "SourceFit.h"
 
-#include "Dvd.h"
+#include "DiscArguments.h"
 
 #include <algorithm>
 #include <cctype>

@@ -1,6 +1,6 @@
 #include "Verdict.h"
 
-#include "Dvd.h"
+#include "DiscArguments.h"
 #include "OutputFile.h"
 
 #include <algorithm>

@@ -3,8 +3,8 @@
 #include "Arguments.h"
 #include "Child.h"
 #include "Convert.h"
-#include "Dvd.h"
 #include "SourceFit.h"
+#include "TitleListing.h"
 
 #include <string>
 #include <unistd.h>

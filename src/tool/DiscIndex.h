@@ -1,7 +1,5 @@
 #pragma once
 
-#include "Arguments.h"
-
 #include <array>
 #include <atomic>
 #include <cstdint>
@@ -11,19 +9,6 @@
 #include <vector>
 
 namespace vc::tool {
-
-// A title of a disc as the program names it: "dvd://TITLE/PATH", PATH absolute, naming the
-// folder that holds VIDEO_TS, VIDEO_TS itself, an image or a device.
-struct DvdAddress {
-    int title = 0;
-    std::string path;
-};
-std::optional<DvdAddress> dvdAddress(const std::string& input);
-
-// Tool options that choose a title's streams: the audio and subtitle numbers as listed (from
-// 1); no subtitle means none is burned in.
-inline constexpr char DvdAudioOption[] = "-dvd-audio";
-inline constexpr char DvdSubtitleOption[] = "-dvd-subtitle";
 
 struct DvdAudio {
     int streamId = 0; // the MPEG stream id ffmpeg's demuxer gives it
@@ -76,6 +61,8 @@ public:
     const std::vector<DvdTitle>& titles() const { return titles_; }
     const DvdTitle* title(int number) const;
 
+    // The title feeder (TitleFeeder.cpp) hands a title's blocks to ffmpeg.
+
     // Where a title's playback reaches `seconds`: the cell and the sector of the last VOBU
     // starting at or before it, and the time that VOBU starts at.
     struct Position {
@@ -96,19 +83,5 @@ private:
     std::string volume_;
     std::vector<DvdTitle> titles_;
 };
-
-// "--list-titles PATH": the disc's titles with their lengths and streams.
-int runListTitles(const std::string& path);
-
-// The probe's description of a title, in the dialect of a file's.
-int runDvdProbe(const DvdAddress& address);
-
-// The ffmpeg arguments of a conversion whose input is a title fed on standard input from
-// `skipped` seconds on: the call's "-ss" lessened by what the feed skipped, the chosen audio
-// mapped and a chosen subtitle burned in with the disc's palette.
-Args dvdFfmpegArgs(const ConvertCall& call, const DvdTitle& title, double skipped, int progressFd);
-
-// The start the call asks for, in seconds (0 without "-ss").
-double callStart(const ConvertCall& call);
 
 } // namespace vc::tool
