@@ -3,6 +3,7 @@
 #include "common/FileNames.h"
 #include "shell/DesktopNotifications.h"
 
+#include <QDesktopServices>
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QGridLayout>
@@ -166,7 +167,7 @@ namespace {
 
 // The desktop's opener, run ourselves: Qt's own start of it counts as success even when the
 // opener then finds no program for the target, and the user would wait for nothing.
-bool openWithDesktop(const QString& target, const QString& message,
+bool openWithDesktop(const QUrl& target, const QString& message,
                      const std::function<void(const QString&)>& unopened) {
     const auto tell = [unopened, message] {
         if (unopened)
@@ -174,6 +175,9 @@ bool openWithDesktop(const QString& target, const QString& message,
     };
     const QString opener = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
     if (opener.isEmpty()) {
+        // Qt knows a few desktops' openers and browsers by name; it says whether one started.
+        if (QDesktopServices::openUrl(target))
+            return true;
         tell();
         return false;
     }
@@ -193,7 +197,7 @@ bool openWithDesktop(const QString& target, const QString& message,
                          tell();
                          process->deleteLater();
                      });
-    process->start(opener, {target});
+    process->start(opener, {target.toString(QUrl::FullyEncoded)});
     return true;
 }
 
@@ -201,7 +205,7 @@ bool openWithDesktop(const QString& target, const QString& message,
 
 bool QtShellActions::openFolder(const QString& path) {
     return openWithDesktop(
-        fileUrlOf(path).toString(QUrl::FullyEncoded),
+        fileUrlOf(path),
         QStringLiteral("No file manager was found to show %1.").arg(QDir::toNativeSeparators(path)),
         unopened);
 }
@@ -209,8 +213,8 @@ bool QtShellActions::openFolder(const QString& path) {
 bool QtShellActions::openUrl(const QString& address) {
     if (!isOpenableAddress(address))
         return false;
-    const QString url = QUrl(address.trimmed(), QUrl::StrictMode).toString(QUrl::FullyEncoded);
-    const bool mail = url.startsWith(QLatin1String("mailto:"), Qt::CaseInsensitive);
+    const QUrl url(address.trimmed(), QUrl::StrictMode);
+    const bool mail = url.scheme().compare(QLatin1String("mailto"), Qt::CaseInsensitive) == 0;
     return openWithDesktop(url,
                            (mail ? QStringLiteral("No mail program was found to write to %1.")
                                  : QStringLiteral("No web browser was found to open %1."))
