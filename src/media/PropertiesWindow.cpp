@@ -71,6 +71,13 @@ Tfm_info::Tfm_info(QWidget* parent) : QDialog(parent) {
     ed_sample_ = addField(audio, form, "Sample Rate:", "ed_sample");
     ed_channels_ = addField(audio, form, "Channels:", "ed_channels");
 
+    failure_ = new QLabel(this);
+    failure_->setObjectName(QStringLiteral("lb_failure"));
+    failure_->setWordWrap(true);
+    failure_->setTextFormat(Qt::PlainText);
+    failure_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    layout->addWidget(failure_);
+
     ok_ = new QPushButton(QStringLiteral("OK"), this);
     ok_->setObjectName(QStringLiteral("bt_ok"));
     ok_->setDefault(true);
@@ -108,11 +115,14 @@ void Tfm_info::fill() {
     ed_audiobit_->setText(texts.audiobit);
     ed_sample_->setText(texts.sample);
     ed_channels_->setText(texts.channels);
+    failure_->setText(QStringLiteral("Conversion failed: ") + info_.failure);
+    failure_->setVisible(!info_.failure.isEmpty());
     // Long texts show their beginning, not their end.
     for (QLineEdit* edit : findChildren<QLineEdit*>())
         edit->setCursorPosition(0);
     // The three groups' fields line up, in the font the window now has.
-    const QList<QLabel*> captions = findChildren<QLabel*>();
+    QList<QLabel*> captions = findChildren<QLabel*>();
+    captions.removeOne(failure_);
     int width = 0;
     for (QLabel* caption : captions)
         width = std::max(width, caption->sizeHint().width());
