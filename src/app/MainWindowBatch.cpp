@@ -52,8 +52,10 @@ void Tfm_main::createBatch() {
     };
     hooks.setStatus = [this](int row, const QString& status) {
         sources_->setStatus(row, status);
-        if (batchProgress_ && batchRows_.contains(row))
+        if (batchProgress_ && batchRows_.contains(row)) {
             batchProgress_->follow(int(batchRows_.indexOf(row)), status);
+            showBatchProgress();
+        }
     };
     hooks.batchStarted = [this](const QList<int>& rows) {
         std::vector<double> lengths;
