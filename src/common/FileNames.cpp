@@ -157,14 +157,8 @@ QString makeWritableFolder(const QString& path) {
     if (path.isEmpty())
         return QString::fromLocal8Bit(std::strerror(ENOENT));
     const QByteArray bytes = nameBytes(absoluteFilePath(path));
-    int madeError = 0;
-    const auto make = [&madeError](const QByteArray& folder) {
-        if (::mkdir(folder.constData(), 0777) != 0 && errno != EEXIST)
-            madeError = errno;
-    };
-    for (qsizetype slash = bytes.indexOf('/', 1); slash > 0; slash = bytes.indexOf('/', slash + 1))
-        make(bytes.left(slash));
-    make(bytes);
+    // Only the last level: a mistyped parent is told, not made.
+    const int madeError = ::mkdir(bytes.constData(), 0777) != 0 && errno != EEXIST ? errno : 0;
     if (!isFolderPath(path))
         return QString::fromLocal8Bit(std::strerror(madeError != 0 ? madeError : ENOTDIR));
     // A file with no name where the file system has them, so nothing is ever seen there; a

@@ -127,7 +127,8 @@ void BatchControl::onEnded(const RunEnd& end) {
         hooks_.refreshCommands();
         return;
     }
-    if (!end.started && !startFailureShown_) {
+    // A front end that keeps each row's reason tells them all at the end instead.
+    if (!end.started && !startFailureShown_ && !hooks_.setFailure) {
         startFailureShown_ = true; // once per batch, not once per row
         hooks_.inform(end.error);
     }
