@@ -15,6 +15,8 @@ namespace vc {
 namespace {
 
 const QString kRateUnit = QStringLiteral(" Kb/s");
+constexpr int Width = 556;
+constexpr int Height = 484;
 
 QLineEdit* addField(QGroupBox* group, QFormLayout* form, const char* label, const char* name) {
     auto* edit = new QLineEdit(group);
@@ -87,7 +89,7 @@ Tfm_info::Tfm_info(QWidget* parent) : QDialog(parent) {
     buttons->addWidget(ok_);
     layout->addStretch();
     layout->addLayout(buttons);
-    setFixedSize(556, 484);
+    setFixedSize(Width, Height);
 }
 
 void Tfm_info::showInfo(const Toriginalinfo& info) {
@@ -117,6 +119,14 @@ void Tfm_info::fill() {
     ed_channels_->setText(texts.channels);
     failure_->setText(QStringLiteral("Conversion failed: ") + info_.failure);
     failure_->setVisible(!info_.failure.isEmpty());
+    // The reason adds its own lines below the groups; they keep their place and size.
+    int extra = 0;
+    if (!info_.failure.isEmpty()) {
+        const QMargins margins = layout()->contentsMargins();
+        extra = failure_->heightForWidth(Width - margins.left() - margins.right()) +
+                layout()->spacing();
+    }
+    setFixedSize(Width, Height + extra);
     // Long texts show their beginning, not their end.
     for (QLineEdit* edit : findChildren<QLineEdit*>())
         edit->setCursorPosition(0);
