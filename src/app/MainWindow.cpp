@@ -227,7 +227,8 @@ bool Tfm_main::firstShowing() {
     }
     elements_ = setup.elements;
     language_.setHint(elements_.hint);
-    runner_->setDisplay(elements_.hint, elements_.convertpos);
+    // The bar is the whole batch's, drawn with the text above it (showBatchProgress).
+    runner_->setDisplay(elements_.hint, nullptr);
     connectPreviewDisplay();
     const QString title =
         QDir(program_.folder)
@@ -521,6 +522,7 @@ void Tfm_main::createSourceList() {
         return windows_.dir->result();
     };
     hooks.rowShown = [this](int row) {
+        forgetGoneFailure();
         player_->setPreviewItem(row);
         if (elements_.alltime) {
             elements_.alltime->setText(row >= 0 ? sources_->records().info(row).duration

@@ -190,9 +190,14 @@ private:
     void createBatch();
     bool prepareJob(int row, intputrec& job);
     // The output field's text as the folder in force, created when missing; absolute when
-    // not empty.
-    QString takeOutputFolder();
-    void notifyBatchEnd();
+    // not empty. problem: the system's reason when it cannot be made or written.
+    QString takeOutputFolder(QString* problem = nullptr);
+    // Made and checked once, before the first row starts; false when it cannot be used.
+    bool prepareBatchFolder();
+    // A batch with failures names them; one that ended unwatched is told on the desktop.
+    void tellBatchEnd();
+    // The hint line says nothing about rows that are gone.
+    void forgetGoneFailure();
     void showBatchProgress();
     ConversionInputs conversionInputs(int row, const QString& folderText) const;
     void createPreview(PreviewLibrary* library);
@@ -227,6 +232,8 @@ private:
     QTimer* batchTimer_ = nullptr;
     intputrec job_;
     QString jobFolder_;
+    QString batchFolder_;
+    QString failureHint_; // a failed row's reason, as the hint line shows it
     std::unique_ptr<PreviewLibrary> ownLibrary_;
     std::unique_ptr<PreviewPlayer> player_;
     PosterFrame* poster_ = nullptr;

@@ -42,10 +42,20 @@ void Tfm_main::createBatch() {
     hooks.prepare = [this](int row, intputrec& job) {
         return prepareJob(row, job);
     };
+    hooks.setFailure = [this](int row, const QString& reason) {
+        sources_->setFailure(row, reason);
+        if (!reason.isEmpty())
+            failureHint_ = reason;
+    };
+    hooks.prepareBatch = [this] {
+        return prepareBatchFolder();
+    };
     hooks.setStatus = [this](int row, const QString& status) {
         sources_->setStatus(row, status);
-        if (batchProgress_ && batchRows_.contains(row))
+        if (batchProgress_ && batchRows_.contains(row)) {
             batchProgress_->follow(int(batchRows_.indexOf(row)), status);
+            showBatchProgress();
+        }
     };
     hooks.batchStarted = [this](const QList<int>& rows) {
         std::vector<double> lengths;
@@ -69,7 +79,7 @@ void Tfm_main::createBatch() {
         dialogs_.information(this, Caption, text);
     };
     hooks.batchFinished = [this] {
-        notifyBatchEnd();
+        tellBatchEnd();
         if (finishAction_ == 1)
             shell_.openFolder(jobFolder_);
         else if (finishAction_ == 2)
@@ -80,6 +90,8 @@ void Tfm_main::createBatch() {
     batchTimer_->setInterval(250);
     connect(batchTimer_, &QTimer::timeout, this, &Tfm_main::showBatchProgress);
     batch_ = new BatchControl(*runner_, job_, hooks, this);
+    // A pause stops the estimate's clock at once, not at the next redraw.
+    connect(batch_, &BatchControl::pauseCaptionChanged, this, &Tfm_main::showBatchProgress);
     connect(this, &Tfm_main::stopConversionRequested, batch_, &BatchControl::Bt_ConvertstopClick);
     const auto wire = [this](const char* name, void (BatchControl::*command)()) {
         connect(buttons_.value(QLatin1String(name)), &QAbstractButton::clicked, batch_, command);
@@ -89,39 +101,50 @@ void Tfm_main::createBatch() {
     wire("Bt_Convertstop", &BatchControl::Bt_ConvertstopClick);
 }
 
+// The bar and the text above it tell the same story: the whole batch. A row's own share is
+// in its status cell.
 void Tfm_main::showBatchProgress() {
     SkinElement* info = elements_.convertinfo;
     QString text;
+    std::int64_t value = 0;
     if (batchProgress_ && converting()) {
         const double seconds = batchClock_.elapsed() / 1000.0;
-        text = QStringLiteral("%1%").arg(batchProgress_->percent(), 0, 'f', 1);
-        if (const auto left = batchProgress_->secondsLeft(seconds))
-            text += QStringLiteral(" \u00b7 about %1 left").arg(secondsToClock(*left));
+        batchProgress_->setPaused(batch_->paused(), seconds);
+        text = batchProgress_->barText(seconds);
+        value = batchProgress_->barValue();
     } else {
         batchTimer_->stop();
         batchProgress_.reset();
     }
+    elements_.convertposBar.show(value);
     if (info && info->text() != text) {
         info->setText(text);
         info->redraw();
     }
 }
 
-void Tfm_main::notifyBatchEnd() {
-    // Someone at the window sees the statuses; someone elsewhere is told.
-    if (isActiveWindow())
-        return;
+void Tfm_main::tellBatchEnd() {
     int finished = 0;
-    int failed = 0;
-    for (int row = 0; row < sources_->rows(); ++row) {
-        if (!sources_->isTicked(row))
+    QStringList failures;
+    for (const int row : std::as_const(batchRows_)) {
+        if (row >= sources_->rows())
             continue;
         const QString status = lv_->topLevelItem(row)->text(SourceList::StatusColumn);
         finished += status == QLatin1String("Finish");
-        failed += status == QLatin1String("Failed");
+        if (status == QLatin1String("Failed"))
+            failures << sources_->title(row) + QStringLiteral(": ") +
+                            sources_->records().info(row).failure;
+    }
+    const QString text = batchEndText(finished, int(failures.size()));
+    // Someone at the window sees the statuses, but not why a row failed; a box waiting for
+    // them would keep the computer from shutting down as asked.
+    if (isActiveWindow()) {
+        if (!failures.isEmpty() && finishAction_ != 2)
+            dialogs_.informationList(this, Caption, text, failures);
+        return;
     }
     QPointer<Tfm_main> window(this);
-    shell_.notify(Caption, batchEndText(finished, failed), [window] {
+    shell_.notify(Caption, text, [window] {
         if (!window)
             return;
         if (window->isMinimized() || !window->isVisible())
@@ -131,7 +154,20 @@ void Tfm_main::notifyBatchEnd() {
     });
 }
 
-QString Tfm_main::takeOutputFolder() {
+void Tfm_main::forgetGoneFailure() {
+    if (failureHint_.isEmpty())
+        return;
+    for (int row = 0; row < sources_->rows(); ++row)
+        if (sources_->records().info(row).failure == failureHint_)
+            return;
+    if (elements_.hint && elements_.hint->text() == failureHint_) {
+        elements_.hint->setText({});
+        elements_.hint->redraw();
+    }
+    failureHint_.clear();
+}
+
+QString Tfm_main::takeOutputFolder(QString* problem) {
     QString folderText = ed_output_->text();
     // With the separator appended, an empty field would name the root folder; the default
     // folder is what a first start and batch mode give as well.
@@ -140,12 +176,25 @@ QString Tfm_main::takeOutputFolder() {
         ed_output_->setText(folderText);
     }
     outputFolder_ = folderText;
-    makeFolder(folderText);
     // The tool runs in the program folder: a relative folder must reach it as the one made
     // here, or its name checks and its writes would concern different files.
     const QString folder = folderText.startsWith(u'/') ? folderText : absoluteFilePath(folderText);
+    const QString reason = makeWritableFolder(folder);
+    if (problem)
+        *problem = reason;
     jobFolder_ = jobFolder(folder);
     return folder;
+}
+
+bool Tfm_main::prepareBatchFolder() {
+    QString problem;
+    batchFolder_ = takeOutputFolder(&problem);
+    if (problem.isEmpty())
+        return true;
+    dialogs_.warning(this, Caption,
+                     QStringLiteral("The output folder %1 cannot be used: %2.")
+                         .arg(QDir::toNativeSeparators(QDir::cleanPath(batchFolder_)), problem));
+    return false;
 }
 
 ConversionInputs Tfm_main::conversionInputs(int row, const QString& folderText) const {
@@ -162,8 +211,7 @@ bool Tfm_main::prepareJob(int row, intputrec& job) {
     // a mended file takes effect and a damaged one is named once more instead of converting.
     if (selector_->selected() == 0 && !selector_->select(selectedProfile_))
         return false;
-    const QString folderText = takeOutputFolder();
-    fillJob(job, conversionInputs(row, folderText), lookOnDisk);
+    fillJob(job, conversionInputs(row, batchFolder_), lookOnDisk);
     return true;
 }
 

@@ -2,9 +2,12 @@
 
 #include <QDir>
 #include <cerrno>
+#include <cstring>
 #include <dirent.h>
+#include <fcntl.h>
 #include <memory>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 namespace vc {
@@ -150,10 +153,34 @@ bool makeFolderPath(const QString& path) {
     return isFolderPath(path);
 }
 
-bool makeFolder(const QString& path) {
-    if (!path.isEmpty())
-        ::mkdir(nameBytes(path).constData(), 0777);
-    return isFolderPath(path);
+QString makeWritableFolder(const QString& path) {
+    if (path.isEmpty())
+        return QString::fromLocal8Bit(std::strerror(ENOENT));
+    const QByteArray bytes = nameBytes(absoluteFilePath(path));
+    // Only the last level: a mistyped parent is told, not made.
+    const int madeError = ::mkdir(bytes.constData(), 0777) != 0 && errno != EEXIST ? errno : 0;
+    if (!isFolderPath(path))
+        return QString::fromLocal8Bit(std::strerror(madeError != 0 ? madeError : ENOTDIR));
+    // A file with no name where the file system has them, so nothing is ever seen there; a
+    // byte written, as a full disk refuses data, not names.
+    int fd = ::open(bytes.constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+    QByteArray named;
+    if (fd < 0 && (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL)) {
+        named = bytes + "/.videoconverter-write-test-XXXXXX";
+        fd = ::mkostemp(named.data(), O_CLOEXEC);
+    }
+    int error = fd < 0 ? errno : 0;
+    if (fd >= 0) {
+        struct statvfs space {};
+        if (::write(fd, "", 1) != 1)
+            error = errno;
+        else if (::fstatvfs(fd, &space) == 0 && space.f_bavail == 0)
+            error = ENOSPC;
+        ::close(fd);
+        if (!named.isEmpty())
+            ::unlink(named.constData());
+    }
+    return error != 0 ? QString::fromLocal8Bit(std::strerror(error)) : QString();
 }
 
 QStringList folderEntryNames(const QString& folder) {

@@ -29,8 +29,10 @@ bool isSpecialFilePath(const QString& path);
 bool removeFilePath(const QString& path);
 // A folder with every missing parent; true when it is there afterwards.
 bool makeFolderPath(const QString& path);
-// Only the last level; true when it is there afterwards.
-bool makeFolder(const QString& path);
+// A folder, its last level made when missing, that takes a new file; empty when it does,
+// otherwise the system's reason ("Permission denied", "Not a directory", "No space left on
+// device").
+QString makeWritableFolder(const QString& path);
 // The names in a folder but "." and "..", in the order the file system gives them.
 QStringList folderEntryNames(const QString& folder);
 // Against the process's current folder, without resolving links; cleaned like QDir::cleanPath.

@@ -19,6 +19,18 @@ bool runFailed(const RunEnd& end, const intputrec& job) {
            pathFileSize(end.output.isEmpty() ? job.outfile : end.output) <= 0;
 }
 
+QString failureReason(const RunEnd& end, const RunWords& words) {
+    if (!words.last().isEmpty())
+        return words.last();
+    if (!end.started)
+        return end.error;
+    if (end.crashed)
+        return QStringLiteral("The converter tool crashed.");
+    if (end.exitCode != 0)
+        return QStringLiteral("The converter tool ended with status %1.").arg(end.exitCode);
+    return QStringLiteral("The converter tool wrote no output file.");
+}
+
 BatchControl::BatchControl(ConvertRunner& runner, intputrec& job, Hooks hooks, QObject* parent)
     : QObject(parent), runner_(runner), job_(job), hooks_(std::move(hooks)) {
     connect(&runner_, &ConvertRunner::ended, this, &BatchControl::onEnded);
@@ -47,6 +59,8 @@ int BatchControl::nextTicked(int from) const {
 void BatchControl::launch(int row) {
     current_ = row;
     words_.clear();
+    if (hooks_.setFailure)
+        hooks_.setFailure(row, {});
     if (!hooks_.prepare(row, job_)) {
         converting_ = false;
         hooks_.refreshCommands();
@@ -72,6 +86,8 @@ void BatchControl::bt_startClick() {
         hooks_.inform(QStringLiteral("Please select one file."));
         return;
     }
+    if (hooks_.prepareBatch && !hooks_.prepareBatch())
+        return;
     converting_ = true;
     startFailureShown_ = false;
     if (hooks_.batchStarted) {
@@ -113,7 +129,8 @@ void BatchControl::onEnded(const RunEnd& end) {
         hooks_.refreshCommands();
         return;
     }
-    if (!end.started && !startFailureShown_) {
+    // A front end that keeps each row's reason tells them all at the end instead.
+    if (!end.started && !startFailureShown_ && !hooks_.setFailure) {
         startFailureShown_ = true; // once per batch, not once per row
         hooks_.inform(end.error);
     }
@@ -121,8 +138,12 @@ void BatchControl::onEnded(const RunEnd& end) {
     if (!end.output.isEmpty())
         job_.outfile = end.output;
     hooks_.setStatus(current_, failed ? QStringLiteral("Failed") : QStringLiteral("Finish"));
-    if (failed && !words_.last().isEmpty())
-        runner_.ShowHint(words_.last());
+    if (failed) {
+        const QString reason = failureReason(end, words_);
+        if (hooks_.setFailure)
+            hooks_.setFailure(current_, reason);
+        runner_.ShowHint(reason);
+    }
     const int next = nextTicked(current_ + 1);
     if (next >= 0) {
         launch(next);

@@ -14,6 +14,8 @@ QString batchEndText(int finished, int failed);
 
 // Whether a run failed.
 bool runFailed(const RunEnd& end, const intputrec& job);
+// Why a failed run failed: the tool's last words, or how it ended when it said nothing.
+QString failureReason(const RunEnd& end, const RunWords& words);
 
 // Walks the ticked rows through the converter one after another, with pause, continue and
 // stop, and writes each row's status.
@@ -27,6 +29,11 @@ public:
         // Fills the job for a row; false when it cannot be converted now.
         std::function<bool(int row, intputrec& job)> prepare;
         std::function<void(int row, const QString& status)> setStatus;
+        // Why the row's run failed; empty when it starts again. Optional.
+        std::function<void(int row, const QString& reason)> setFailure;
+        // Readies what every row needs before the first starts; false (having said why) keeps
+        // the batch from starting. Optional.
+        std::function<bool()> prepareBatch;
         std::function<void()> refreshCommands;
         std::function<void(int textId)> refuse;
         std::function<void(const QString& text)> inform;
@@ -47,6 +54,7 @@ public:
     // The preview and the snapshot point it elsewhere while no batch runs.
     void setCurrentItem(int row) { current_ = row; }
     QString pauseCaption() const;
+    bool paused() const { return converting_ && runner_.active() && !runner_.running(); }
     // What the current or last run said, progress reports aside.
     const RunWords& words() const { return words_; }
 

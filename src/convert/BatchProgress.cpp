@@ -54,6 +54,19 @@ void BatchProgress::follow(int file, const QString& status) {
         setPercent(file, percent);
 }
 
+void BatchProgress::setPaused(bool paused, double clockSeconds) {
+    if (paused && !pausedAt_)
+        pausedAt_ = clockSeconds;
+    else if (!paused && pausedAt_) {
+        pausedSeconds_ += std::max(0.0, clockSeconds - *pausedAt_);
+        pausedAt_.reset();
+    }
+}
+
+double BatchProgress::convertingSeconds(double clockSeconds) const {
+    return (pausedAt_ ? std::min(clockSeconds, *pausedAt_) : clockSeconds) - pausedSeconds_;
+}
+
 double BatchProgress::percent() const {
     double total = 0, done = 0;
     for (const File& f : files_) {
@@ -64,7 +77,12 @@ double BatchProgress::percent() const {
     return total > 0 ? std::floor(1000.0 * done / total) / 10 : 0.0;
 }
 
-std::optional<std::int64_t> BatchProgress::secondsLeft(double elapsedSeconds) const {
+std::int64_t BatchProgress::barValue() const {
+    return std::llround(percent() * 100);
+}
+
+std::optional<std::int64_t> BatchProgress::secondsLeft(double clockSeconds) const {
+    const double elapsedSeconds = convertingSeconds(clockSeconds);
     double total = 0, done = 0, converted = 0;
     for (const File& f : files_) {
         total += f.weight;
@@ -78,7 +96,7 @@ std::optional<std::int64_t> BatchProgress::secondsLeft(double elapsedSeconds) co
     return static_cast<std::int64_t>(std::ceil((total - done) / rate));
 }
 
-QString BatchProgress::text(double elapsedSeconds) const {
+QString BatchProgress::text(double clockSeconds) const {
     int ended = 0;
     for (const File& f : files_)
         ended += f.ended ? 1 : 0;
@@ -86,10 +104,17 @@ QString BatchProgress::text(double elapsedSeconds) const {
                              .arg(ended)
                              .arg(files_.size())
                              .arg(percent(), 0, 'f', 1);
-    const auto left = secondsLeft(elapsedSeconds);
+    const auto left = secondsLeft(clockSeconds);
     if (!left)
         return line + QStringLiteral(", time left not known yet");
     return line + QStringLiteral(", about %1 left").arg(secondsToClock(*left));
+}
+
+QString BatchProgress::barText(double clockSeconds) const {
+    QString line = QStringLiteral("%1%").arg(percent(), 0, 'f', 1);
+    if (const auto left = secondsLeft(clockSeconds))
+        line += QStringLiteral(" \u00b7 about %1 left").arg(secondsToClock(*left));
+    return line;
 }
 
 } // namespace vc

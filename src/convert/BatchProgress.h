@@ -25,12 +25,21 @@ public:
     // A file's status text as the list shows it: a percentage, "Finish", "Failed" or "Stop".
     void follow(int file, const QString& status);
 
+    // Time stands still while paused: the estimate neither rises then nor counts the pause
+    // afterwards. Clock seconds are those the other calls take.
+    void setPaused(bool paused, double clockSeconds);
+    bool paused() const { return pausedAt_.has_value(); }
+
     // "Done 3 of 12, 41.2%, about 00:01:05 left".
-    QString text(double elapsedSeconds) const;
+    QString text(double clockSeconds) const;
+    // "41.2% · about 00:01:05 left", above the bar that shows the same share.
+    QString barText(double clockSeconds) const;
     // The share of the media behind us, 0..100, to a tenth.
     double percent() const;
+    // The same share as a bar's value, in hundredths of a percent.
+    std::int64_t barValue() const;
     // At the rate measured so far; none while there is nothing to measure it by.
-    std::optional<std::int64_t> secondsLeft(double elapsedSeconds) const;
+    std::optional<std::int64_t> secondsLeft(double clockSeconds) const;
 
 private:
     struct File {
@@ -38,7 +47,11 @@ private:
         double fraction = 0; // of the file converted
         bool ended = false;
     };
+    double convertingSeconds(double clockSeconds) const;
+
     std::vector<File> files_;
+    double pausedSeconds_ = 0;
+    std::optional<double> pausedAt_;
 };
 
 } // namespace vc

@@ -15,6 +15,8 @@ namespace vc {
 namespace {
 
 const QString kRateUnit = QStringLiteral(" Kb/s");
+constexpr int Width = 556;
+constexpr int Height = 484;
 
 QLineEdit* addField(QGroupBox* group, QFormLayout* form, const char* label, const char* name) {
     auto* edit = new QLineEdit(group);
@@ -71,6 +73,13 @@ Tfm_info::Tfm_info(QWidget* parent) : QDialog(parent) {
     ed_sample_ = addField(audio, form, "Sample Rate:", "ed_sample");
     ed_channels_ = addField(audio, form, "Channels:", "ed_channels");
 
+    failure_ = new QLabel(this);
+    failure_->setObjectName(QStringLiteral("lb_failure"));
+    failure_->setWordWrap(true);
+    failure_->setTextFormat(Qt::PlainText);
+    failure_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    layout->addWidget(failure_);
+
     ok_ = new QPushButton(QStringLiteral("OK"), this);
     ok_->setObjectName(QStringLiteral("bt_ok"));
     ok_->setDefault(true);
@@ -80,7 +89,7 @@ Tfm_info::Tfm_info(QWidget* parent) : QDialog(parent) {
     buttons->addWidget(ok_);
     layout->addStretch();
     layout->addLayout(buttons);
-    setFixedSize(556, 484);
+    setFixedSize(Width, Height);
 }
 
 void Tfm_info::showInfo(const Toriginalinfo& info) {
@@ -108,11 +117,22 @@ void Tfm_info::fill() {
     ed_audiobit_->setText(texts.audiobit);
     ed_sample_->setText(texts.sample);
     ed_channels_->setText(texts.channels);
+    failure_->setText(QStringLiteral("Conversion failed: ") + info_.failure);
+    failure_->setVisible(!info_.failure.isEmpty());
+    // The reason adds its own lines below the groups; they keep their place and size.
+    int extra = 0;
+    if (!info_.failure.isEmpty()) {
+        const QMargins margins = layout()->contentsMargins();
+        extra = failure_->heightForWidth(Width - margins.left() - margins.right()) +
+                layout()->spacing();
+    }
+    setFixedSize(Width, Height + extra);
     // Long texts show their beginning, not their end.
     for (QLineEdit* edit : findChildren<QLineEdit*>())
         edit->setCursorPosition(0);
     // The three groups' fields line up, in the font the window now has.
-    const QList<QLabel*> captions = findChildren<QLabel*>();
+    QList<QLabel*> captions = findChildren<QLabel*>();
+    captions.removeOne(failure_);
     int width = 0;
     for (QLabel* caption : captions)
         width = std::max(width, caption->sizeHint().width());

@@ -5,6 +5,7 @@
 #include <QDialog>
 #include <QString>
 
+class QLabel;
 class QLineEdit;
 class QPushButton;
 
@@ -48,6 +49,8 @@ public:
     QLineEdit* ed_audiobit() const { return ed_audiobit_; }
     QLineEdit* ed_sample() const { return ed_sample_; }
     QLineEdit* ed_channels() const { return ed_channels_; }
+    // Why the row's last conversion failed; hidden when it did not.
+    QLabel* lb_failure() const { return failure_; }
     QPushButton* bt_ok() const { return ok_; }
 
 protected:
@@ -67,6 +70,7 @@ private:
     QLineEdit* ed_audiobit_;
     QLineEdit* ed_sample_;
     QLineEdit* ed_channels_;
+    QLabel* failure_;
     QPushButton* ok_;
 };
 

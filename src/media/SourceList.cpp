@@ -458,6 +458,14 @@ void SourceList::setStatus(int row, const QString& text) {
         item->setText(StatusColumn, text);
 }
 
+void SourceList::setFailure(int row, const QString& reason) {
+    if (row < 0 || row >= rows())
+        return;
+    records_.info(row).failure = reason;
+    if (QTreeWidgetItem* item = lv_->topLevelItem(row))
+        item->setToolTip(StatusColumn, reason);
+}
+
 void SourceList::refreshEstimates() {
     if (!hooks_.estimate)
         return;

@@ -83,6 +83,8 @@ public:
     bool isTicked(int row) const;
     QString title(int row) const;
     void setStatus(int row, const QString& text);
+    // Kept with the row and shown as its status cell's tooltip; empty clears it.
+    void setFailure(int row, const QString& reason);
     // Recomputes every row's output size.
     void refreshEstimates();
 

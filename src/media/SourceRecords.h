@@ -29,6 +29,8 @@ struct Toriginalinfo {
     QStringList subtitleTracks;
     int audioTrack = 1;
     int subtitleTrack = 0;
+    // Why the row's last conversion failed, until it is converted again.
+    QString failure;
 
     friend bool operator==(const Toriginalinfo&, const Toriginalinfo&) = default;
 };

@@ -4,6 +4,7 @@
 
 #include "FakePreviewLibrary.h"
 #include "convert/BatchControl.h"
+#include "media/PropertiesWindow.h"
 #include "media/SourceList.h"
 #include "preview/CutterWindow.h"
 #include "preview/PreviewPlayer.h"
@@ -107,6 +108,13 @@ TEST_F(EndToEndTest, AddChooseConvertPauseStopConvertAgainAndRestart) {
     main.button("bt_start")->click();
     ASSERT_TRUE(waitFor([&] { return main.batch()->currentItem() == 1; }));
     EXPECT_EQ(status(main, 0), "Finish");
+    // The bar shows the share the text above it gives: the whole batch's, a done.
+    const QString batchText =
+        static_cast<SkinElement*>(main.skin()->skinObject(&main)->findChild("convertinfo"))->text();
+    const double batchShare = batchText.section('%', 0, 0).toDouble();
+    EXPECT_GE(batchShare, 2.4) << batchText.toStdString();
+    EXPECT_EQ(main.elements().convertpos->rect().width(),
+              markerRect({}, ConvertposWidth, qRound64(batchShare * 100)).width());
     QAction* pause = main.menu("zm_pop_actions")->findChild<QAction*>("Pause1");
     main.button("bt_pause")->click();
     EXPECT_EQ(pause->text(), "Continue");
@@ -137,6 +145,51 @@ TEST_F(EndToEndTest, AddChooseConvertPauseStopConvertAgainAndRestart) {
     EXPECT_EQ(again.selectedProfile(), 8);
     EXPECT_EQ(again.ed_output()->text(), out);
     EXPECT_EQ(static_cast<QComboBox*>(again.control("cb_size"))->currentText(), sizeText);
+}
+
+TEST_F(EndToEndTest, AFailureIsExplainedAndAnUnusableFolderStartsNothing) {
+    Tfm_main& main = open();
+    dialogs.files = {{QDir(clips).filePath("a.mpg"), QDir(clips).filePath("c.mpg")}};
+    main.button("bt_dvdopen")->click();
+    ASSERT_EQ(main.sources()->rows(), 2);
+
+    // A file where the output folder should be: nothing starts, one message says why.
+    QFile(out).open(QIODevice::WriteOnly);
+    const qsizetype boxes = dialogs.shown.size();
+    main.button("bt_start")->click();
+    ASSERT_EQ(dialogs.shown.size(), boxes + 1);
+    EXPECT_EQ(dialogs.texts().last(),
+              "The output folder " + out + " cannot be used: Not a directory.");
+    EXPECT_EQ(status(main, 0) + status(main, 1), "StatusStatus");
+
+    // c goes before its turn: its row fails, and keeps saying why.
+    QFile::remove(out);
+    QFile::remove(QDir(clips).filePath("c.mpg"));
+    main.button("bt_start")->click();
+    ASSERT_TRUE(waitFor([&] { return !main.converting(); }));
+    EXPECT_EQ(status(main, 0), "Finish");
+    ASSERT_EQ(status(main, 1), "Failed");
+    const QString reason = main.lv()->topLevelItem(1)->toolTip(SourceList::StatusColumn);
+    EXPECT_TRUE(reason.contains("No such file or directory")) << reason.toStdString();
+    EXPECT_EQ(dialogs.texts().last(), "1 file converted, 1 failed.\nc: " + reason);
+    EXPECT_TRUE(shell.notifications.isEmpty());
+    QString shown;
+    QTimer::singleShot(0, &program->info(), [&] {
+        shown = program->info().lb_failure()->isVisible() ? program->info().lb_failure()->text()
+                                                          : QString();
+        program->info().accept();
+    });
+    main.lv()->clearSelection();
+    main.lv()->topLevelItem(1)->setSelected(true);
+    main.button("bt_chapte")->click();
+    EXPECT_EQ(shown, "Conversion failed: " + reason);
+
+    // Gone, the row leaves no word in the hint line.
+    EXPECT_EQ(main.elements().hint->text(), reason);
+    dialogs.answers = {true};
+    main.button("bt_clear")->click();
+    ASSERT_EQ(main.sources()->rows(), 0);
+    EXPECT_EQ(main.elements().hint->text(), "");
 }
 
 TEST_F(EndToEndTest, KeysReachTheListAndThePreview) {

@@ -24,4 +24,23 @@ TEST(BatchProgress, WeighsFilesByLengthAndRatesWhatWasConverted) {
     EXPECT_EQ(progress.text(10), "Done 2 of 4, 75.0%, about 00:00:04 left");
 }
 
+TEST(BatchProgress, TheBarShowsTheTextsShareAndAPauseStopsTheClock) {
+    BatchProgress progress({40, 60});
+    progress.setPercent(0, 50); // 20 of 100 media seconds in 10 s
+    EXPECT_EQ(progress.barText(10), "20.0% \u00b7 about 00:00:40 left");
+    EXPECT_EQ(progress.barValue(), 2000);
+
+    // A minute paused: the time left stands still, and the minute is no converting time.
+    progress.setPaused(true, 10);
+    EXPECT_EQ(progress.barText(70), "20.0% \u00b7 about 00:00:40 left");
+    progress.setPaused(false, 70);
+    progress.setPercent(0, 100); // 40 in 20 s
+    EXPECT_EQ(progress.barText(80), "40.0% \u00b7 about 00:00:30 left");
+    EXPECT_EQ(progress.text(80), "Done 0 of 2, 40.0%, about 00:00:30 left");
+
+    progress.setPercent(1, 33.3); // 59.98 of 100: the bar shows the 59.9 the text does
+    EXPECT_EQ(progress.barText(80).left(6), "59.9% ");
+    EXPECT_EQ(progress.barValue(), 5990);
+}
+
 } // namespace vc

@@ -20,7 +20,7 @@ TEST_F(FaultTest, ASourceRemovedAfterAddingFailsOnlyItsOwnRow) {
     expectSettingsKept();
 }
 
-TEST_F(FaultTest, OutputFoldersThatCannotTakeTheFileFailTheRowAndStayAsTheyWere) {
+TEST_F(FaultTest, OutputFoldersThatCannotTakeTheFileStartNothingAndStayAsTheyWere) {
     Tfm_main& main = open();
     add(main, {clip("a.mpg")});
     ASSERT_EQ(main.sources()->rows(), 1);
@@ -31,9 +31,11 @@ TEST_F(FaultTest, OutputFoldersThatCannotTakeTheFileFailTheRowAndStayAsTheyWere)
     // Only one missing level is made; a missing parent is not.
     for (const QString& bad : {QDir(out).filePath("gone/deeper"), file}) {
         main.ed_output()->setText(bad);
+        dialogs.shown.clear();
         ASSERT_TRUE(convert(main)) << bad.toStdString();
-        EXPECT_EQ(status(main, 0), "Failed") << bad.toStdString();
-        EXPECT_FALSE(main.elements().hint->text().isEmpty()) << bad.toStdString();
+        EXPECT_EQ(status(main, 0), "Status") << bad.toStdString();
+        ASSERT_EQ(messages().size(), 1) << bad.toStdString();
+        EXPECT_TRUE(messages()[0].startsWith("The output folder " + bad + " cannot be used: "));
         EXPECT_EQ(test::digests(config.path()), before) << bad.toStdString();
         EXPECT_FALSE(QFileInfo::exists(QDir(out).filePath("gone")));
     }
@@ -46,7 +48,7 @@ TEST_F(FaultTest, OutputFoldersThatCannotTakeTheFileFailTheRowAndStayAsTheyWere)
     expectSettingsKept();
 }
 
-TEST_F(FaultTest, AReadOnlyOutputFolderFailsTheRow) {
+TEST_F(FaultTest, AReadOnlyOutputFolderStartsNothing) {
     const QString locked = QDir(out).filePath("locked");
     ASSERT_TRUE(QDir().mkpath(locked));
     ASSERT_TRUE(test::writeBytes(QDir(locked).filePath("a.asf"), "mine\n"));
@@ -59,7 +61,9 @@ TEST_F(FaultTest, AReadOnlyOutputFolderFailsTheRow) {
     const bool ended = convert(main);
     test::unlockFolder(locked);
     ASSERT_TRUE(ended);
-    EXPECT_EQ(status(main, 0), "Failed");
+    EXPECT_EQ(status(main, 0), "Status");
+    ASSERT_EQ(messages().size(), 1);
+    EXPECT_TRUE(messages()[0].startsWith("The output folder " + locked + " cannot be used: "));
     EXPECT_EQ(QDir(locked).entryList(QDir::Files), QStringList{"a.asf"});
     EXPECT_EQ(test::readBytes(QDir(locked).filePath("a.asf")), "mine\n");
 }
