@@ -8,7 +8,6 @@
 #include "shell/TSkin.h"
 
 #include <QComboBox>
-#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QTest>
 #include <QTreeWidget>
@@ -120,10 +119,7 @@ TEST_F(DvdWindowTest, TitlesBecomeRowsWithTheirStreamsChosenPerRowAndConvert) {
     for (int row = 0; row < 7; ++row)
         main.lv()->topLevelItem(row)->setCheckState(0, row == 0 ? Qt::Checked : Qt::Unchecked);
     main.button("bt_start")->click();
-    QElapsedTimer t;
-    t.start();
-    while (main.converting() && t.elapsed() < 120000)
-        QTest::qWait(20);
+    ASSERT_TRUE(test::waitUntil([&] { return !main.converting(); }, 120000));
     EXPECT_EQ(main.lv()->topLevelItem(0)->text(SourceList::StatusColumn), "Finish");
     const QStringList made = QDir(out).entryList({"HOLIDAY Title 1.*"}, QDir::Files);
     ASSERT_EQ(made.size(), 1) << QDir(out).entryList().join(", ").toStdString();
@@ -148,8 +144,5 @@ TEST_F(DvdWindowTest, AFileOffersItsTracksAsATitleDoesAndTheJobTakesTheChoice) {
     main.button("bt_start")->click();
     EXPECT_THAT(main.findChild<ConvertRunner*>()->job().extra.simplified().toStdString(),
                 testing::EndsWith("-audio-track 2 -subtitle-track 2"));
-    QElapsedTimer t;
-    t.start();
-    while (main.converting() && t.elapsed() < 120000)
-        QTest::qWait(20);
+    EXPECT_TRUE(test::waitUntil([&] { return !main.converting(); }, 120000));
 }

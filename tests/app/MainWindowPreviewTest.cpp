@@ -9,7 +9,6 @@
 #include "shell/TSkin.h"
 
 #include <QComboBox>
-#include <QElapsedTimer>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
@@ -41,13 +40,6 @@ protected:
         main.lv()->topLevelItem(row)->setSelected(true);
         main.sources()->rowClick();
     }
-    static bool waitFor(const std::function<bool()>& done, int ms = 10000) {
-        QElapsedTimer t;
-        t.start();
-        while (!done() && t.elapsed() < ms)
-            QTest::qWait(20);
-        return done();
-    }
     void click(Tfm_main& main, QWidget* window, const char* element) {
         emit main.skin()->OnClick(main.skin()->skinObject(window)->findChild(element));
     }
@@ -76,7 +68,7 @@ TEST_F(MainWindowPreviewTest, PlaysARowAndSavesStillsWithoutTouchingItsStatus) {
 
     // The library plays on at a tenth of real time, so the player sees the position move.
     fake.report(0.04); // the first position is the file's start
-    QTest::qWait(150);
+    QTest::qWait(150); // a few ticks read it before the position moves on
     double position = 2.0;
     QTimer clock;
     QObject::connect(&clock, &QTimer::timeout, [&] {
@@ -84,15 +76,17 @@ TEST_F(MainWindowPreviewTest, PlaysARowAndSavesStillsWithoutTouchingItsStatus) {
         position += 0.002;
     });
     clock.start(20);
-    ASSERT_TRUE(waitFor([&] { return elementText(main, &main, "play_time") == "00:00:02"; }));
+    ASSERT_TRUE(
+        test::waitUntil([&] { return elementText(main, &main, "play_time") == "00:00:02"; }));
     main.button("bt_images")->click();
     const QString still = QDir(out).filePath("clip a.bmp");
-    ASSERT_TRUE(waitFor([&] {
+    ASSERT_TRUE(test::waitUntil([&] {
         return QFileInfo(still).size() > 0 && !main.findChild<ConvertRunner*>()->active();
     }));
     EXPECT_EQ(main.elements().hint->text(), "Snapshot saved as " + still);
     main.button("bt_images")->click();
-    ASSERT_TRUE(waitFor([&] { return QFileInfo::exists(QDir(out).filePath("clip a_1.bmp")); }));
+    ASSERT_TRUE(
+        test::waitUntil([&] { return QFileInfo::exists(QDir(out).filePath("clip a_1.bmp")); }));
     QImage frame(still);
     // At the size box's size, as a conversion would be.
     const QString size = main.findChild<ConvertRunner*>()->job().size;
@@ -112,7 +106,7 @@ TEST_F(MainWindowPreviewTest, PlaysARowAndSavesStillsWithoutTouchingItsStatus) {
     EXPECT_TRUE(fake.calls().contains("DestroyPreviewWindow"));
     EXPECT_EQ(elementText(main, &main, "play_time"), "00:00:00");
     // The row's first frame is back in the panel.
-    EXPECT_TRUE(waitFor([&] {
+    EXPECT_TRUE(test::waitUntil([&] {
         return main.poster()->label()->isVisible() &&
                main.poster()->shownPath() == main.sources()->records().info(0).path;
     }));
@@ -132,14 +126,16 @@ TEST_F(MainWindowPreviewTest, ACutRangeIsWhatGetsConverted) {
     click(main, &cutter, "play");
     ASSERT_TRUE(fake.waitForPlay());
     fake.report(0.04);
-    QTest::qWait(120);
+    QTest::qWait(120); // a few ticks read the start before the position moves on
     fake.report(10.0);
-    ASSERT_TRUE(waitFor([&] { return elementText(main, &cutter, "cut_play_time") == "00:00:10"; }));
+    ASSERT_TRUE(
+        test::waitUntil([&] { return elementText(main, &cutter, "cut_play_time") == "00:00:10"; }));
     click(main, &cutter, "begin");
     click(main, &cutter, "qian"); // 30 s on
     EXPECT_TRUE(fake.calls().contains("Seek 40"));
     fake.report(60.0);
-    ASSERT_TRUE(waitFor([&] { return elementText(main, &cutter, "cut_play_time") == "00:01:00"; }));
+    ASSERT_TRUE(
+        test::waitUntil([&] { return elementText(main, &cutter, "cut_play_time") == "00:01:00"; }));
     click(main, &cutter, "end");
     EXPECT_EQ(cutter.lv()->topLevelItem(0)->text(1), "00:00:10");
     EXPECT_EQ(cutter.lv()->topLevelItem(0)->text(2), "00:01:00");
@@ -155,7 +151,7 @@ TEST_F(MainWindowPreviewTest, ACutRangeIsWhatGetsConverted) {
     QObject::connect(runner, &ConvertRunner::statusText,
                      [&](const QString& text) { statuses << text; });
     main.button("bt_start")->click();
-    ASSERT_TRUE(waitFor([&] { return !main.converting(); }, 180000));
+    ASSERT_TRUE(test::waitUntil([&] { return !main.converting(); }, 180000));
     EXPECT_EQ(main.lv()->topLevelItem(0)->text(SourceList::StatusColumn), "Finish");
     ASSERT_FALSE(statuses.isEmpty());
     EXPECT_EQ(statuses.last(), "100.00%");
@@ -185,7 +181,7 @@ TEST_F(MainWindowPreviewTest, NothingShownDescribesAFileThatIsNotTheSelectedOne)
 
     // The shown row's first frame, not a black panel.
     selectRow(main, 0);
-    ASSERT_TRUE(waitFor([&] { return main.poster()->shownPath() == a; }));
+    ASSERT_TRUE(test::waitUntil([&] { return main.poster()->shownPath() == a; }));
     const QImage frame = main.poster()->label()->pixmap().toImage();
     const QColor middle = frame.pixelColor(frame.width() / 2, frame.height() / 2);
     EXPECT_GT(middle.red() + middle.green() + middle.blue(), 60);
@@ -194,7 +190,7 @@ TEST_F(MainWindowPreviewTest, NothingShownDescribesAFileThatIsNotTheSelectedOne)
 
     // Removing it shows the row that takes its place; removing the last one shows nothing.
     main.button("bt_remove")->click();
-    ASSERT_TRUE(waitFor([&] { return main.poster()->shownPath() == b; }));
+    ASSERT_TRUE(test::waitUntil([&] { return main.poster()->shownPath() == b; }));
     EXPECT_EQ(elementText(main, &main, "alltime"), "00:00:04");
     main.button("bt_remove")->click();
     EXPECT_EQ(main.sources()->rows(), 0);

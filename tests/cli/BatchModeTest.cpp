@@ -76,17 +76,6 @@ double durationOf(const QStringList& fields) {
     return -1;
 }
 
-bool waitFor(const std::function<bool()>& condition, int ms) {
-    QElapsedTimer t;
-    t.start();
-    while (!condition()) {
-        if (t.elapsed() > ms)
-            return false;
-        QThread::msleep(50);
-    }
-    return true;
-}
-
 } // namespace
 
 class BatchModeTest : public ::testing::Test {
@@ -430,13 +419,16 @@ TEST_F(BatchModeTest, CtrlCStopsTheRunningFileAsStopDoes) {
     EXPECT_FALSE(QFileInfo::exists(path("out/next.mp4")));
 
     // The tool and its ffmpeg went with the stop.
-    QThread::msleep(300);
-    QDirIterator procs("/proc", {}, QDir::Dirs | QDir::NoDotAndDotDot);
-    while (procs.hasNext()) {
-        const QByteArray cmd = readFile(procs.next() + "/cmdline");
-        EXPECT_FALSE(cmd.contains(path("out/long.mp4").toUtf8()))
-            << "still running: " << procs.filePath().toStdString();
-    }
+    const auto running = [&] {
+        QStringList found;
+        QDirIterator procs("/proc", {}, QDir::Dirs | QDir::NoDotAndDotDot);
+        while (procs.hasNext())
+            if (readFile(procs.next() + "/cmdline").contains(path("out/long.mp4").toUtf8()))
+                found << procs.filePath();
+        return found;
+    };
+    EXPECT_TRUE(test::waitUntil([&] { return running().isEmpty(); }))
+        << "still running: " << running().join(", ").toStdString();
 }
 
 // Names come from outside: a terminal must not act on what they hold, nor a reader take a
@@ -548,7 +540,7 @@ TEST_F(BatchModeTest, NoConsoleAndIgnoredHangupsStillConvert) {
         }
         return false;
     };
-    ASSERT_TRUE(waitFor(converting, 60000));
+    ASSERT_TRUE(test::waitUntil(converting, 60000));
     ::kill(static_cast<pid_t>(p.processId()), SIGHUP);
     ASSERT_TRUE(p.waitForFinished(120000));
     EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
@@ -691,17 +683,11 @@ TEST_F(BatchModeTest, AProbeHangingOnAStalledFileDiesWithTheProgram) {
             return readFile(proc + "/cmdline").contains("probe.dat");
         });
     };
-    QElapsedTimer t;
-    t.start();
-    while (findProbes() < 2 && t.elapsed() < 20000)
-        QThread::msleep(50);
+    test::waitUntil([&] { return findProbes() >= 2; });
     ASSERT_TRUE(probing()) << "the probe never started";
     ::kill(static_cast<pid_t>(p.processId()), SIGKILL);
     ASSERT_TRUE(p.waitForFinished(10000));
-    t.restart();
-    while (probing() && t.elapsed() < 5000)
-        QThread::msleep(50);
-    EXPECT_FALSE(probing()) << "the probe outlived the program";
+    EXPECT_TRUE(test::waitUntil([&] { return !probing(); })) << "the probe outlived the program";
 }
 
 TEST_F(BatchModeTest, ConvertsAndListsTheTitlesOfADisc) {
@@ -798,7 +784,7 @@ TEST_F(BatchModeTest, SeveralFilesConvertAtOnceEachInAnIdleGroupOfItsOwn) {
             p.kill();
             p.waitForFinished();
         });
-        ASSERT_TRUE(waitFor([&] { return gateArrivals(gate).size() >= jobs; }, 60000));
+        ASSERT_TRUE(test::waitUntil([&] { return gateArrivals(gate).size() >= jobs; }, 60000));
         QThread::msleep(1000); // time enough for a run too many to show up
         const QStringList held = gateArrivals(gate);
         ASSERT_EQ(held.size(), jobs) << held.join(", ").toStdString();
@@ -860,7 +846,7 @@ TEST_F(BatchModeTest, StopSignalsEndEveryRunningConversionAndStartNoMore) {
             p.kill();
             p.waitForFinished();
         });
-        ASSERT_TRUE(waitFor([&] { return gateArrivals(gate).size() == 2; }, 60000));
+        ASSERT_TRUE(test::waitUntil([&] { return gateArrivals(gate).size() == 2; }, 60000));
         ASSERT_EQ(::kill(static_cast<pid_t>(p.processId()), signal), 0);
         ASSERT_TRUE(p.waitForFinished(20000));
         const QString out = QString::fromUtf8(p.readAllStandardOutput());
@@ -875,7 +861,7 @@ TEST_F(BatchModeTest, StopSignalsEndEveryRunningConversionAndStartNoMore) {
             return stat.isEmpty() || stat[0] == "Z"; // a dead child its new parent has not reaped
         };
         for (const QString& arrival : gateArrivals(gate))
-            EXPECT_TRUE(waitFor([&] { return gone(arrival.section(' ', 0, 0)); }, 5000))
+            EXPECT_TRUE(test::waitUntil([&] { return gone(arrival.section(' ', 0, 0)); }))
                 << "still running: " << arrival.toStdString();
         EXPECT_EQ(gateArrivals(gate).size(), 2);
         // Nothing was written: nothing is left to push a rerun aside.
@@ -967,7 +953,7 @@ TEST_F(BatchModeTest, InvocationsUnderGnuParallelShareAnOutputFolder) {
         p.kill();
         p.waitForFinished();
     });
-    ASSERT_TRUE(waitFor([&] { return gateArrivals(gate).size() == 4; }, 60000))
+    ASSERT_TRUE(test::waitUntil([&] { return gateArrivals(gate).size() == 4; }, 60000))
         << gateArrivals(gate).join(", ").toStdString();
     QFile(gate + "/go").open(QIODevice::WriteOnly);
     ASSERT_TRUE(p.waitForFinished(120000));

@@ -46,15 +46,6 @@ inline bool writeBytes(const QString& path, const QByteArray& bytes) {
     return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
 }
 
-// Waits while the event loop runs.
-inline bool waitFor(const std::function<bool()>& done, int ms = 60000) {
-    QElapsedTimer t;
-    t.start();
-    while (!done() && t.elapsed() < ms)
-        QTest::qWait(20);
-    return done();
-}
-
 // Processes of a group that have not ended; zombies waiting to be reaped count as ended.
 inline QList<pid_t> liveMembers(pid_t group) {
     QList<pid_t> members;
@@ -165,7 +156,7 @@ protected:
     // Converts the ticked rows and waits for the batch to end.
     bool convert(Tfm_main& main, int ms = 120000) {
         main.button("bt_start")->click();
-        return test::waitFor([&] { return !main.converting(); }, ms);
+        return test::waitUntil([&] { return !main.converting(); }, ms);
     }
     // The boxes shown, choosers left out.
     QStringList messages() const {

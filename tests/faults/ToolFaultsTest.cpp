@@ -25,7 +25,7 @@ QList<pid_t> pidsIn(const QString& path) {
 }
 
 bool allEnded(const QList<pid_t>& pids) {
-    return test::waitFor([&] { return std::none_of(pids.begin(), pids.end(), test::alive); }, 5000);
+    return test::waitUntil([&] { return std::none_of(pids.begin(), pids.end(), test::alive); });
 }
 
 } // namespace
@@ -126,7 +126,9 @@ TEST_F(FaultTest, AProbeThatHangsIsEndedWithItsGroupAndTheFileRefused) {
     QElapsedTimer t;
     t.start();
     add(main, {file});
-    EXPECT_LT(t.elapsed(), 10000);
+    if (!test::sanitizedBuild()) {
+        EXPECT_LT(t.elapsed(), 10000); // far below the minute a probe is given by default
+    }
     EXPECT_GT(ticks, 5);
     EXPECT_EQ(main.sources()->rows(), 0);
     EXPECT_EQ(dialogs.texts().last(), "stuck.mpg could not be read in time.");
@@ -207,7 +209,7 @@ TEST_F(FaultTest, StopEndsAHangingConversionAndEverythingItStarted) {
     main.button("bt_start")->click();
     const QString pidFile = QDir(folder.path()).filePath("tool.pid");
     // One second of a whole 2-second clip.
-    ASSERT_TRUE(test::waitFor([&] { return status(main, 0) == "50.00%"; }, 20000))
+    ASSERT_TRUE(test::waitUntil([&] { return status(main, 0) == "50.00%"; }))
         << status(main, 0).toStdString();
     const QList<pid_t> tool = pidsIn(pidFile);
     ASSERT_EQ(tool.size(), 1);
@@ -222,10 +224,10 @@ TEST_F(FaultTest, StopEndsAHangingConversionAndEverythingItStarted) {
     EXPECT_FALSE(main.converting());
     EXPECT_EQ(statuses(main), (QStringList{"Stop", "Status"}));
     ASSERT_TRUE(ended.wait(5000)) << "the stopped tool never ended";
-    EXPECT_TRUE(test::waitFor([&] { return test::liveMembers(tool[0]).isEmpty(); }, 5000))
+    EXPECT_TRUE(test::waitUntil([&] { return test::liveMembers(tool[0]).isEmpty(); }))
         << "left running: " << test::liveMembers(tool[0]).size();
-    QTest::qWait(100);
-    EXPECT_EQ(statuses(main), (QStringList{"Stop", "Status"})); // the late end changes nothing
+    QTest::qWait(100); // nothing is awaited: the late end must change nothing meanwhile
+    EXPECT_EQ(statuses(main), (QStringList{"Stop", "Status"}));
     EXPECT_TRUE(main.button("bt_start")->isEnabled());
     main.close();
     expectSettingsKept();
@@ -307,12 +309,14 @@ TEST_F(FaultTest, ASignalDuringAHangingAddEndsTheProbeSavesAndCloses) {
     QElapsedTimer t;
     t.start();
     add(main, {clip("a.mpg"), clip("b.mpg")});
-    EXPECT_LT(t.elapsed(), 10000);
+    if (!test::sanitizedBuild()) {
+        EXPECT_LT(t.elapsed(), 10000); // far below the minute a probe is given by default
+    }
     EXPECT_FALSE(main.isVisible());
     EXPECT_EQ(main.sources()->rows(), 0);
     EXPECT_TRUE(messages().isEmpty()) << messages().join('|').toStdString();
     const QList<pid_t> pids = pidsIn(QDir(folder.path()).filePath("probes.pid"));
     EXPECT_EQ(pids.size(), 2); // the second file was never tried
-    EXPECT_TRUE(test::waitFor([&] { return allEnded(pids); }, 5000));
+    EXPECT_TRUE(test::waitUntil([&] { return allEnded(pids); }));
     EXPECT_TRUE(test::readBytes(settingsPath()).contains("selcetsubindex=8"));
 }

@@ -1,5 +1,7 @@
 #include "shell/SettingsWindows.h"
 
+#include "TestSupport.h"
+
 #include <QAbstractButton>
 #include <QButtonGroup>
 #include <QDir>
@@ -71,7 +73,12 @@ TEST(OutputDirectoryWindow, OpensAtHomeWithTheCurrentFolderSelectedWholeAndItsPa
         Tfm_dir window;
         window.setCurrentFolder(folder);
         window.show();
-        QTest::qWait(300);
+        // The model reads the folders in the background; the checks below say what is missing.
+        test::waitUntil([&] {
+            const QTreeView* tree = window.tree();
+            return tree->viewport()->rect().intersects(tree->visualRect(tree->currentIndex())) &&
+                   tree->columnWidth(0) >= tree->fontMetrics().horizontalAdvance(name);
+        });
         const auto* model = static_cast<const QFileSystemModel*>(window.tree()->model());
         EXPECT_EQ(model->filePath(window.tree()->rootIndex()), home.path());
         EXPECT_EQ(model->filePath(window.tree()->currentIndex()), folder);

@@ -38,6 +38,6 @@ TEST(ShellActions, AMissingBrowserOrFileManagerIsToldNotSwallowed) {
 
     opener(0);
     EXPECT_TRUE(shell.openUrl("https://example.org/help"));
-    QTest::qWait(300);
+    QTest::qWait(300); // nothing is awaited: an opener that worked must tell nothing meanwhile
     EXPECT_EQ(told.size(), 2);
 }

@@ -1,8 +1,10 @@
 #include "TestSupport.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QTest>
 #include <csignal>
 #include <fcntl.h>
 #include <ftw.h>
@@ -195,6 +197,16 @@ void removeTree(const QByteArray& path) {
             return 0;
         },
         16, FTW_DEPTH | FTW_PHYS);
+}
+
+bool waitUntil(const std::function<bool()>& done, int limitMs) {
+    const QDeadlineTimer deadline(limitMs);
+    while (!done()) {
+        if (deadline.hasExpired())
+            return false;
+        QTest::qWait(10);
+    }
+    return true;
 }
 
 } // namespace vc::test

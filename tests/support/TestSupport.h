@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 namespace vc::test {
 
@@ -54,6 +55,22 @@ int stalledFile(const QString& path);
 
 // Removes a tree whose names may not be UTF-8, which QDir::removeRecursively cannot reach.
 void removeTree(const QByteArray& path);
+
+// Keeps the event loop turning until done() holds; false when limitMs passed first. The limit
+// only ends a wait for what never comes, so it is generous.
+bool waitUntil(const std::function<bool()>& done, int limitMs = 20000);
+
+// The AddressSanitizer build runs several times slower: it is checked for faults, not timed.
+constexpr bool sanitizedBuild() {
+#if defined(__SANITIZE_ADDRESS__)
+    return true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+    return true;
+#endif
+#endif
+    return false;
+}
 
 } // namespace vc::test
 

@@ -1,15 +1,12 @@
 #include "TestSupport.h"
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <QThread>
 #include <gtest/gtest.h>
 
 #include <csignal>
-#include <functional>
 #include <unistd.h>
 
 using namespace vc::test;
@@ -44,17 +41,6 @@ pid_t childOf(pid_t parent) {
     return 0;
 }
 
-bool waitFor(const std::function<bool()>& condition, int ms = 5000) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!condition()) {
-        if (timer.elapsed() > ms)
-            return false;
-        QThread::msleep(20);
-    }
-    return true;
-}
-
 bool gone(pid_t pid) {
     const char state = stateOf(pid);
     return state == 0 || state == 'Z' || state == 'X';
@@ -76,9 +62,9 @@ protected:
                                 QDir(dir.path()).filePath("out.avi")});
         ASSERT_TRUE(tool.waitForStarted());
         toolPid = static_cast<pid_t>(tool.processId());
-        ASSERT_TRUE(waitFor([&] { return (ffmpegPid = childOf(toolPid)) != 0; }));
+        ASSERT_TRUE(waitUntil([&] { return (ffmpegPid = childOf(toolPid)) != 0; }));
         // Running for real: a status line has arrived.
-        ASSERT_TRUE(waitFor([&] {
+        ASSERT_TRUE(waitUntil([&] {
             tool.waitForReadyRead(50);
             return tool.peek(1024).contains("time=");
         }));
@@ -97,19 +83,19 @@ TEST_F(ProcessGroupTest, GroupStopContinueAndKillReachFfmpeg) {
     ASSERT_EQ(getpgid(ffmpegPid), toolPid);
 
     ASSERT_EQ(::kill(-toolPid, SIGSTOP), 0);
-    EXPECT_TRUE(waitFor([&] { return stateOf(toolPid) == 'T' && stateOf(ffmpegPid) == 'T'; }));
+    EXPECT_TRUE(waitUntil([&] { return stateOf(toolPid) == 'T' && stateOf(ffmpegPid) == 'T'; }));
     ASSERT_EQ(::kill(-toolPid, SIGCONT), 0);
-    EXPECT_TRUE(waitFor([&] { return stateOf(toolPid) != 'T' && stateOf(ffmpegPid) != 'T'; }));
+    EXPECT_TRUE(waitUntil([&] { return stateOf(toolPid) != 'T' && stateOf(ffmpegPid) != 'T'; }));
 
     ASSERT_EQ(::kill(-toolPid, SIGKILL), 0);
     EXPECT_TRUE(tool.waitForFinished(5000));
-    EXPECT_TRUE(waitFor([&] { return gone(ffmpegPid); }));
+    EXPECT_TRUE(waitUntil([&] { return gone(ffmpegPid); }));
 }
 
 TEST_F(ProcessGroupTest, FfmpegDiesWithTheTool) {
     ASSERT_EQ(::kill(toolPid, SIGKILL), 0);
     EXPECT_TRUE(tool.waitForFinished(5000));
-    EXPECT_TRUE(waitFor([&] { return gone(ffmpegPid); }));
+    EXPECT_TRUE(waitUntil([&] { return gone(ffmpegPid); }));
 }
 
 TEST_F(ProcessGroupTest, TerminationLetsFfmpegCloseItsOutput) {
@@ -117,7 +103,7 @@ TEST_F(ProcessGroupTest, TerminationLetsFfmpegCloseItsOutput) {
     ASSERT_TRUE(tool.waitForFinished(10000));
     EXPECT_EQ(tool.exitStatus(), QProcess::NormalExit);
     EXPECT_NE(tool.exitCode(), 0);
-    EXPECT_TRUE(waitFor([&] { return gone(ffmpegPid); }));
+    EXPECT_TRUE(waitUntil([&] { return gone(ffmpegPid); }));
     const ProcessResult probe =
         runProcess(toolPath(), {"-i", QDir(dir.path()).filePath("out.avi")});
     EXPECT_EQ(probe.exitCode, 0) << probe.output.toStdString();
