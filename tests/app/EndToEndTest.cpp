@@ -17,7 +17,6 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QComboBox>
-#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QMenu>
 #include <QTest>
@@ -53,12 +52,9 @@ protected:
     void click(Tfm_main& main, const char* element) {
         emit main.skin()->OnClick(main.skin()->skinObject(&main)->findChild(element));
     }
+    // Conversions of the real tool: a generous limit on a busy machine.
     static bool waitFor(const std::function<bool()>& done, int ms = 120000) {
-        QElapsedTimer t;
-        t.start();
-        while (!done() && t.elapsed() < ms)
-            QTest::qWait(20);
-        return done();
+        return test::waitUntil(done, ms);
     }
     static QString status(Tfm_main& main, int row) {
         return main.lv()->topLevelItem(row)->text(SourceList::StatusColumn);

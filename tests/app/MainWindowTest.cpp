@@ -15,7 +15,6 @@
 #include <QComboBox>
 #include <QDirIterator>
 #include <QDragEnterEvent>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -443,14 +442,9 @@ TEST_F(MainWindowTest, ConvertsTheTickedRowsIntoTheOutputFolder) {
     QWidget elsewhere;              // the user went to another window meanwhile
     elsewhere.show();
     QApplication::setActiveWindow(&elsewhere);
-    QElapsedTimer t;
-    t.start();
-    while (main.converting() && t.elapsed() < 180000)
-        QTest::qWait(50);
-    ASSERT_FALSE(main.converting());
+    ASSERT_TRUE(test::waitUntil([&] { return !main.converting(); }, 180000));
     EXPECT_EQ(main.lv()->topLevelItem(0)->text(4), "Finish");
-    QTest::qWait(300);
-    EXPECT_EQ(batchText(), "");
+    EXPECT_TRUE(test::waitUntil([&] { return batchText().isEmpty(); }));
     const QByteArray made = out + "/clip \xfc" + profileExtension(main.selectedProfile()).toUtf8();
     struct stat st {};
     EXPECT_TRUE(::stat(made.constData(), &st) == 0 && st.st_size > 0) << made.toStdString();
@@ -487,11 +481,7 @@ TEST_F(MainWindowTest, StopAndAConfirmedCloseNeverShutTheComputerDown) {
     QAction* pause = main.menu("zm_pop_actions")->findChild<QAction*>("Pause1");
     ASSERT_TRUE(pause);
     const auto waitIdle = [&] {
-        QElapsedTimer t;
-        t.start();
-        while (main.converting() && t.elapsed() < 180000)
-            QTest::qWait(50);
-        return !main.converting();
+        return test::waitUntil([&] { return !main.converting(); }, 180000);
     };
 
     // A batch that runs to its end shuts down once.
@@ -509,14 +499,11 @@ TEST_F(MainWindowTest, StopAndAConfirmedCloseNeverShutTheComputerDown) {
     EXPECT_TRUE(pause->isEnabled());
     EXPECT_EQ(pause->text(), "Pause");
     // Paused once it has written something, however busy the machine is.
-    QElapsedTimer moving;
-    moving.start();
-    while (!longRow->text(4).endsWith(u'%') && moving.elapsed() < 60000)
-        QTest::qWait(20);
+    ASSERT_TRUE(test::waitUntil([&] { return longRow->text(4).endsWith(u'%'); }, 60000));
     pause->trigger();
     EXPECT_EQ(pause->text(), "Continue");
     const QString pausedStatus = longRow->text(4);
-    QTest::qWait(300);
+    QTest::qWait(300);                         // time for a report that must not come
     EXPECT_EQ(longRow->text(4), pausedStatus); // a paused run reports nothing
 
     auto* runner = main.findChild<ConvertRunner*>();

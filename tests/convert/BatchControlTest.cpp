@@ -2,7 +2,6 @@
 
 #include "TestSupport.h"
 
-#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QMap>
@@ -68,12 +67,7 @@ protected:
     }
     void TearDown() override { qunsetenv("VC_FAKE_TOOL_SCRIPT"); }
     bool waitIdle(int ms = 20000) {
-        QElapsedTimer t;
-        t.start();
-        while (batch->converting() && t.elapsed() < ms)
-            QTest::qWait(20);
-        QTest::qWait(50);
-        return !batch->converting();
+        return test::waitUntil([this] { return !batch->converting() && !runner.active(); }, ms);
     }
 
     QTemporaryDir dir;
@@ -114,8 +108,7 @@ TEST_F(BatchTest, StopMarksTheRowAndEndsTheBatch) {
     EXPECT_EQ(status.value(0), "Stop");
     EXPECT_EQ(batch->currentItem(), 3);
     QSignalSpy ended(&runner, &ConvertRunner::ended);
-    ASSERT_TRUE(ended.wait(5000));
-    QTest::qWait(50);
+    ASSERT_TRUE(ended.wait(20000));
     EXPECT_EQ(launched, QList<int>{0}); // the late end report launches nothing
     EXPECT_EQ(finished, 0);
 }
@@ -123,10 +116,7 @@ TEST_F(BatchTest, StopMarksTheRowAndEndsTheBatch) {
 TEST_F(BatchTest, StopDuringTheSecondOfThreeAndAnImmediateRestart) {
     ticks = {true, true, true};
     batch->bt_startClick();
-    QElapsedTimer t;
-    t.start();
-    while (launched.size() < 2 && t.elapsed() < 20000)
-        QTest::qWait(5);
+    ASSERT_TRUE(test::waitUntil([&] { return launched.size() >= 2; }));
     ASSERT_EQ(launched, (QList<int>{0, 1}));
     batch->Bt_ConvertstopClick();
     EXPECT_EQ(status.value(0), "Finish");
@@ -225,17 +215,14 @@ TEST_F(BatchTest, TheProgramRemovesNoOutputAndAStopLetsTheToolFinish) {
     f.write("deaf\nsleep 60000\nexit 0\n");
     f.close();
     batch->bt_startClick();
+    // The tool must be under way, its signal handling in place, before Stop.
+    ASSERT_TRUE(test::waitUntil([&] { return runner.running(); }));
     QTest::qWait(300);
     batch->Bt_ConvertstopClick();
     EXPECT_EQ(status.value(0), "Stop");
-    QTest::qWait(1000);
+    QTest::qWait(1000); // a tool deaf to the request is given its grace time
     EXPECT_TRUE(runner.active());
-    QElapsedTimer t;
-    t.start();
-    while (runner.active() && t.elapsed() < 10000)
-        QTest::qWait(50);
-    EXPECT_FALSE(runner.active());
-    EXPECT_LT(t.elapsed(), 6000);
+    EXPECT_TRUE(test::waitUntil([&] { return !runner.active(); }));
 }
 
 // A failed run's reason is its last words: no progress report, nor what one left behind them.
