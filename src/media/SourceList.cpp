@@ -475,10 +475,9 @@ void SourceList::refreshEstimates() {
 
 bool SourceList::eventFilter(QObject* watched, QEvent* event) {
     if (watched == edt_tit_) {
-        const auto* key = static_cast<QKeyEvent*>(event);
         const bool escape =
             (event->type() == QEvent::ShortcutOverride || event->type() == QEvent::KeyPress) &&
-            key->key() == Qt::Key_Escape;
+            static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape;
         if (escape) {
             // Escape keeps the old name; the window's own Escape waits until the field is gone.
             event->accept();

@@ -1,31 +1,41 @@
 #include "shell/WindowFocusReturn.h"
 
 #include <QApplication>
-#include <QEvent>
-#include <QPointer>
 #include <QTimer>
-#include <QWidget>
+#include <QWindow>
 
 namespace vc {
 
+// Follows the window that has the keyboard and its hiding, not every widget's events: an
+// application-wide event filter would be handed each event of every widget.
 WindowFocusReturn::WindowFocusReturn(QObject* parent) : QObject(parent) {
-    qApp->installEventFilter(this);
+    connect(qApp, &QGuiApplication::focusWindowChanged, this, [this](QWindow* now) {
+        if (!now || now == last_)
+            return;
+        if (last_)
+            disconnect(last_, &QWindow::visibleChanged, this, nullptr);
+        last_ = now;
+        connect(now, &QWindow::visibleChanged, this, [this, closed = now](bool visible) {
+            if (!visible)
+                returnFrom(closed);
+        });
+    });
 }
 
-bool WindowFocusReturn::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() != QEvent::Hide || !watched->isWidgetType())
-        return false;
-    const auto* closed = static_cast<QWidget*>(watched);
-    const Qt::WindowType type = closed->windowType();
-    if (!closed->isWindow() || !closed->parentWidget() || type == Qt::Popup || type == Qt::ToolTip)
-        return false;
-    // Once the hiding is over: a window manager may have chosen a window meanwhile.
-    QTimer::singleShot(0, this, [opener = QPointer<QWidget>(closed->parentWidget()->window())] {
-        if (opener && opener->isVisible() && !QApplication::activeWindow() &&
-            !QApplication::activeModalWidget())
-            opener->activateWindow();
+void WindowFocusReturn::returnFrom(QWindow* closed) {
+    // Taken now: a box is often deleted right after it closes.
+    const QPointer<QWindow> opener = closed->transientParent();
+    // Once the hiding is over: a window manager may have chosen a window meanwhile. On a bare
+    // X server Qt may still name the hidden window as the focus window.
+    QTimer::singleShot(0, this, [closed = QPointer<QWindow>(closed), opener] {
+        if ((closed && closed->isVisible()) || !opener || !opener->isVisible() ||
+            QApplication::activeModalWidget())
+            return;
+        const QWindow* focus = QGuiApplication::focusWindow();
+        if (focus && focus != closed && focus != opener && focus->isVisible())
+            return;
+        opener->requestActivate();
     });
-    return false;
 }
 
 } // namespace vc

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QObject>
+#include <QPointer>
+#include <QWindow>
 
 namespace vc {
 
@@ -13,8 +15,10 @@ public:
     // Watches every window of the application.
     explicit WindowFocusReturn(QObject* parent = nullptr);
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
+private:
+    void returnFrom(QWindow* closed);
+
+    QPointer<QWindow> last_; // the window that has the keyboard, or had it last
 };
 
 } // namespace vc
