@@ -126,6 +126,20 @@ void SkinCanvas::syncControls() {
         syncControl(*element);
 }
 
+namespace {
+
+// After the click is reported, so that its handler sees the window as it was.
+void actOnWindow(const QPointer<QWidget>& win, ElementAction action) {
+    if (!win)
+        return;
+    if (action == ElementAction::Close)
+        win->close();
+    else if (action == ElementAction::Minimize)
+        win->showMinimized();
+}
+
+} // namespace
+
 void SkinCanvas::press(SkinElement& element) {
     if (!form_ || !engine_ || !element.isVisible() || !element.isEnabled())
         return;
@@ -140,12 +154,7 @@ void SkinCanvas::press(SkinElement& element) {
     if (!alive || !engine_)
         return;
     emit engine_->OnClick(&element);
-    if (!win)
-        return;
-    if (action == ElementAction::Close)
-        win->close();
-    else if (action == ElementAction::Minimize)
-        win->showMinimized();
+    actOnWindow(win, action);
 }
 
 void SkinCanvas::slide(SkinElement& element, int position) {
@@ -284,13 +293,7 @@ void SkinCanvas::mouseReleaseEvent(QMouseEvent* event) {
     if (!alive || !click)
         return;
     emit engine_->OnClick(target(element));
-    if (!win)
-        return;
-    // After the click is reported, so that its handler sees the window as it was.
-    if (action == ElementAction::Close)
-        win->close();
-    else if (action == ElementAction::Minimize)
-        win->showMinimized();
+    actOnWindow(win, action);
 }
 
 void SkinCanvas::mouseDoubleClickEvent(QMouseEvent* event) {
