@@ -4,7 +4,7 @@
 
 #include "ResidentMemory.h"
 #include "common/IniFile.h"
-#include "convert/BatchControl.h"
+#include "convert/ConversionQueue.h"
 #include "convert/ConversionLine.h"
 #include "convert/ConvertRunner.h"
 #include "media/SourceRecords.h"
@@ -143,24 +143,11 @@ inline BatchOutcome runBatch(const QString& programDir, const std::vector<BatchS
                              const ProfileState& profile, const ParameterBoxStates& boxes,
                              const QString& output,
                              const std::function<void()>& afterEachRun = {}) {
-    ConvertRunner runner;
-    intputrec job;
-    job.toolpath = QDir(programDir).filePath(QStringLiteral("register.dat"));
-    job.workdir = programDir;
+    ConversionQueue queue(QDir(programDir).filePath(QStringLiteral("register.dat")), programDir);
+    queue.setPriority(ConversionQueue::Priority::Normal);
     BatchOutcome outcome;
-    outcome.statuses = QStringList(static_cast<qsizetype>(sources.size()));
-    BatchControl::Hooks h;
-    h.previewPlaying = [] {
-        return false;
-    };
-    h.rows = [&] {
-        return static_cast<int>(sources.size());
-    };
-    h.ticked = [](int) {
-        return true;
-    };
-    h.prepare = [&](int row, intputrec& j) {
-        const BatchSource& s = sources[static_cast<std::size_t>(row)];
+    std::vector<ConversionJob> jobs;
+    for (const BatchSource& s : sources) {
         ConversionInputs in;
         in.outputFolder = output;
         in.title = sourceTitle(s.path);
@@ -170,34 +157,31 @@ inline BatchOutcome runBatch(const QString& programDir, const std::vector<BatchS
         in.choice = choiceOf(boxes);
         in.sizeEnabled = boxes.size.enabled;
         in.toEnd = true;
-        fillJob(j, in, lookOnDisk);
-        return true;
-    };
-    h.setStatus = [&](int row, const QString& text) {
-        outcome.statuses[row] = text;
-    };
-    h.refreshCommands = [] {
-    };
-    h.refuse = [](int) {
-    };
-    h.inform = [](const QString& text) {
-        std::fprintf(stderr, "%s\n", qPrintable(text));
-    };
+        jobs.push_back(makeConversionJob(in));
+    }
     QEventLoop loop;
-    h.batchFinished = [&] {
-        loop.quit();
-    };
-    BatchControl batch(runner, job, h);
+    QObject::connect(&queue, &ConversionQueue::settled, &loop, &QEventLoop::quit);
     if (afterEachRun)
-        // Queued, so each call follows the batch's own handling of the end and the release of
+        // Queued, so each call follows the queue's own handling of the end and the release of
         // the run's process object.
-        QObject::connect(&runner, &ConvertRunner::ended, &runner, afterEachRun,
-                         Qt::QueuedConnection);
+        QObject::connect(
+            &queue, &ConversionQueue::jobChanged, &queue,
+            [&queue, afterEachRun](int job) {
+                if (queue.status(job).ended())
+                    afterEachRun();
+            },
+            Qt::QueuedConnection);
     QElapsedTimer timer;
     timer.start();
-    batch.bt_startClick();
-    loop.exec();
+    queue.start(std::move(jobs), 1);
+    if (queue.active() || queue.busy())
+        loop.exec();
     outcome.seconds = static_cast<double>(timer.nsecsElapsed()) / 1e9;
+    for (int i = 0; i < queue.size(); ++i)
+        outcome.statuses << statusText(queue.status(i));
+    for (const JobStatus& status : queue.statuses())
+        if (!status.reason.isEmpty())
+            std::fprintf(stderr, "%s\n", qPrintable(status.reason));
     QCoreApplication::processEvents();
     return outcome;
 }

@@ -173,7 +173,7 @@ int main(int argc, char** argv) {
     const int clips = argc > 1 ? std::atoi(argv[1]) : 12;
     const int clipSeconds = argc > 2 ? std::atoi(argv[2]) : 30;
     const int rounds = argc > 3 ? std::atoi(argv[3]) : 5;
-    const int processors = vc::cli::usableProcessors();
+    const int processors = vc::usableProcessors();
 
     QTemporaryDir dir;
     qputenv("VIDEOCONVERTER_CONFIG_DIR", dir.path().toLocal8Bit());

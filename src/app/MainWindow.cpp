@@ -4,6 +4,7 @@
 #include "app/Edition.h"
 #include "common/Bitmaps.h"
 #include "common/FileNames.h"
+#include "common/Processors.h"
 #include "convert/ConvertRunner.h"
 #include "media/DiscTitles.h"
 #include "media/MediaProbe.h"
@@ -227,8 +228,6 @@ bool Tfm_main::firstShowing() {
     }
     elements_ = setup.elements;
     language_.setHint(elements_.hint);
-    // The bar is the whole batch's, drawn with the text above it (showBatchProgress).
-    runner_->setDisplay(elements_.hint, nullptr);
     connectPreviewDisplay();
     const QString title =
         QDir(program_.folder)
@@ -396,6 +395,7 @@ void Tfm_main::loadSettings() {
     category_ = s.category;
     selectedProfile_ = s.profile;
     finishAction_ = s.finishAction;
+    filesAtOnce_ = s.filesAtOnce;
     picker_->logic().restore(category_, videoFirstPage_, audioFirstPage_);
     settingsLoaded_ = true;
 
@@ -431,6 +431,7 @@ bool Tfm_main::saveSettings() {
     s.profile = selectedProfile_;
     s.category = category_;
     s.finishAction = finishAction_;
+    s.filesAtOnce = filesAtOnce_;
     s.videoFirstPage = videoFirstPage_;
     s.audioFirstPage = audioFirstPage_;
     const bool choiceKept = !selector_ || selector_->keepChoice();
@@ -625,9 +626,11 @@ void Tfm_main::browseClick() {
 void Tfm_main::bt_setClick() {
     if (!windows_.set)
         return;
+    windows_.set->setFilesAtOnce(filesAtOnce_, usableProcessors());
     const int chosen = windows_.set->choose(finishAction_);
     if (chosen >= 0) {
         finishAction_ = chosen;
+        filesAtOnce_ = windows_.set->filesAtOnce();
         sources_->refreshEstimates();
     }
 }

@@ -2,7 +2,7 @@
 
 #include "app/ProductLinks.h"
 #include "app/ProgramInfo.h"
-#include "convert/BatchProgress.h"
+#include "convert/Progress.h"
 #include "convert/ConversionLine.h"
 #include "convert/JobRecord.h"
 #include "media/SourceRecords.h"
@@ -27,7 +27,7 @@ class QTreeWidget;
 
 namespace vc {
 
-class BatchControl;
+class ConversionQueue;
 class ConvertRunner;
 class PreviewLibrary;
 class PreviewPlayer;
@@ -127,7 +127,12 @@ public:
     ProfilePicker* picker() const { return picker_; }
     ProfileSelector* selector() const { return selector_.get(); }
     SourceList* sources() const { return sources_; }
-    BatchControl* batch() const { return batch_; }
+    ConversionQueue* queue() const { return queue_; }
+    // Converts the ticked rows, pauses or continues every running one, stops them all.
+    void bt_startClick();
+    void bt_pauseClick();
+    void Bt_ConvertstopClick();
+    QString pauseCaption() const;
     int previewItem() const;
     PreviewPlayer* player() const { return player_.get(); }
     PosterFrame* poster() const { return poster_; }
@@ -159,7 +164,7 @@ public:
 signals:
     // The first showing has run to its end.
     void firstShowingDone();
-    // The user agreed to quit during a conversion; the batch control stops it.
+    // The user agreed to quit during a conversion; the queue stops it.
     void stopConversionRequested();
 
 protected:
@@ -188,7 +193,9 @@ private:
     void showProfile(int profile);
     void createSourceList();
     void createBatch();
-    bool prepareJob(int row, intputrec& job);
+    void showJob(int job);
+    void showPauseCaption();
+    void showHint(const QString& text);
     // The output field's text as the folder in force, created when missing; absolute when
     // not empty. problem: the system's reason when it cannot be made or written.
     QString takeOutputFolder(QString* problem = nullptr);
@@ -223,21 +230,19 @@ private:
     std::unique_ptr<ProfileSelector> selector_;
     MediaProbe* probe_ = nullptr;
     SourceList* sources_ = nullptr;
-    ConvertRunner* runner_ = nullptr;
-    BatchControl* batch_ = nullptr;
-    // The whole batch, for the progress bar's text.
-    std::unique_ptr<BatchProgress> batchProgress_;
-    QList<int> batchRows_;
-    QElapsedTimer batchClock_;
+    ConversionQueue* queue_ = nullptr;
+    QList<int> batchRows_; // the row of each job of the batch
     QTimer* batchTimer_ = nullptr;
-    intputrec job_;
+    int filesAtOnce_ = 1;
+    ConvertRunner* snapshotRunner_ = nullptr;
+    intputrec snapshotJob_;
+    RunWords snapshotWords_;
     QString jobFolder_;
     QString batchFolder_;
     QString failureHint_; // a failed row's reason, as the hint line shows it
     std::unique_ptr<PreviewLibrary> ownLibrary_;
     std::unique_ptr<PreviewPlayer> player_;
     PosterFrame* poster_ = nullptr;
-    bool snapshotRun_ = false; // the runner's current run saves a still
     ProductLinks links_;
 
     // Run state.

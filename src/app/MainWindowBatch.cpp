@@ -1,11 +1,9 @@
 // The main window's conversion side: the batch, the job for each row and the command state.
 #include "app/MainWindow.h"
 
-#include "common/Clock.h"
 #include "common/FileNames.h"
-#include "convert/BatchControl.h"
 #include "convert/CommandState.h"
-#include "convert/ConvertRunner.h"
+#include "convert/ConversionQueue.h"
 #include "media/SourceList.h"
 #include "profiles/ProfileSelector.h"
 #include "profiles/QualityRates.h"
@@ -22,83 +20,124 @@
 namespace vc {
 
 bool Tfm_main::converting() const {
-    return converting_ || (batch_ && batch_->converting());
+    return converting_ || (queue_ && queue_->active());
+}
+
+void Tfm_main::showHint(const QString& text) {
+    if (elements_.hint) {
+        elements_.hint->setText(text);
+        elements_.hint->redraw();
+    }
 }
 
 void Tfm_main::createBatch() {
-    job_.toolpath = program_.toolPath;
-    job_.workdir = program_.folder;
-    runner_ = new ConvertRunner(this);
-    BatchControl::Hooks hooks;
-    hooks.previewPlaying = [this] {
-        return playing();
-    };
-    hooks.rows = [this] {
-        return sources_->rows();
-    };
-    hooks.ticked = [this](int row) {
-        return sources_->isTicked(row);
-    };
-    hooks.prepare = [this](int row, intputrec& job) {
-        return prepareJob(row, job);
-    };
-    hooks.setFailure = [this](int row, const QString& reason) {
-        sources_->setFailure(row, reason);
-        if (!reason.isEmpty())
-            failureHint_ = reason;
-    };
-    hooks.prepareBatch = [this] {
-        return prepareBatchFolder();
-    };
-    hooks.setStatus = [this](int row, const QString& status) {
-        sources_->setStatus(row, status);
-        if (batchProgress_ && batchRows_.contains(row)) {
-            batchProgress_->follow(int(batchRows_.indexOf(row)), status);
-            showBatchProgress();
-        }
-    };
-    hooks.batchStarted = [this](const QList<int>& rows) {
-        std::vector<double> lengths;
-        for (const int row : rows)
-            lengths.push_back(double(
-                std::max<std::int64_t>(0, clockToSeconds(sources_->records().info(row).duration))));
-        batchRows_ = rows;
-        batchProgress_ = std::make_unique<BatchProgress>(lengths);
-        batchClock_.start();
-        batchTimer_->start();
-        showBatchProgress();
-    };
-    hooks.refreshCommands = [this] {
+    queue_ = new ConversionQueue(program_.toolPath, program_.folder, this);
+    connect(queue_, &ConversionQueue::jobStarted, this, [this](int job) {
+        sources_->setFailure(batchRows_.value(job), {});
+    });
+    connect(queue_, &ConversionQueue::jobChanged, this, &Tfm_main::showJob);
+    connect(queue_, &ConversionQueue::progressLine, this, [this](int job, const QString& line) {
+        // Several at once share the line: the first in the list that still runs has it.
+        for (int i = 0; i < job; ++i)
+            if (!queue_->status(i).ended() && queue_->status(i).state != JobState::Waiting)
+                return;
+        showHint(line);
+    });
+    connect(queue_, &ConversionQueue::runningChanged, this, [this] {
         refreshCommandState();
-    };
-    hooks.refuse = [this](int id) {
-        if (const auto text = language_.lookup(id))
-            dialogs_.warning(this, Caption, *text);
-    };
-    hooks.inform = [this](const QString& text) {
-        dialogs_.information(this, Caption, text);
-    };
-    hooks.batchFinished = [this] {
+        showPauseCaption();
+        showBatchProgress();
+    });
+    connect(queue_, &ConversionQueue::finished, this, [this] {
         tellBatchEnd();
         if (finishAction_ == 1)
             shell_.openFolder(jobFolder_);
         else if (finishAction_ == 2)
             shell_.powerOff();
-    };
+    });
     // A few times a second: often enough to look alive, seldom enough to cost nothing.
     batchTimer_ = new QTimer(this);
     batchTimer_->setInterval(250);
     connect(batchTimer_, &QTimer::timeout, this, &Tfm_main::showBatchProgress);
-    batch_ = new BatchControl(*runner_, job_, hooks, this);
-    // A pause stops the estimate's clock at once, not at the next redraw.
-    connect(batch_, &BatchControl::pauseCaptionChanged, this, &Tfm_main::showBatchProgress);
-    connect(this, &Tfm_main::stopConversionRequested, batch_, &BatchControl::Bt_ConvertstopClick);
-    const auto wire = [this](const char* name, void (BatchControl::*command)()) {
-        connect(buttons_.value(QLatin1String(name)), &QAbstractButton::clicked, batch_, command);
+    connect(this, &Tfm_main::stopConversionRequested, this, &Tfm_main::Bt_ConvertstopClick);
+    const auto wire = [this](const char* name, void (Tfm_main::*command)()) {
+        connect(buttons_.value(QLatin1String(name)), &QAbstractButton::clicked, this, command);
     };
-    wire("bt_start", &BatchControl::bt_startClick);
-    wire("bt_pause", &BatchControl::bt_pauseClick);
-    wire("Bt_Convertstop", &BatchControl::Bt_ConvertstopClick);
+    wire("bt_start", &Tfm_main::bt_startClick);
+    wire("bt_pause", &Tfm_main::bt_pauseClick);
+    wire("Bt_Convertstop", &Tfm_main::Bt_ConvertstopClick);
+}
+
+void Tfm_main::bt_startClick() {
+    if (queue_->active())
+        return;
+    if (playing()) {
+        warn(27);
+        return;
+    }
+    QList<int> rows;
+    for (int row = 0; row < sources_->rows(); ++row)
+        if (sources_->isTicked(row))
+            rows << row;
+    if (sources_->rows() == 0)
+        return;
+    if (rows.isEmpty()) {
+        // Rows that are merely selected look chosen; say what chooses them.
+        showHint(QStringLiteral("Tick the files to convert in the first column."));
+        dialogs_.information(this, Caption, QStringLiteral("Please select one file."));
+        return;
+    }
+    if (!selector_ || !prepareBatchFolder())
+        return;
+    // No profile in force (its data could not be used at start): try the chosen one again, so
+    // a mended file takes effect and a damaged one is named once more instead of converting.
+    if (selector_->selected() == 0 && !selector_->select(selectedProfile_))
+        return;
+    std::vector<ConversionJob> jobs;
+    for (const int row : std::as_const(rows))
+        jobs.push_back(makeConversionJob(conversionInputs(row, batchFolder_)));
+    batchRows_ = rows;
+    queue_->start(std::move(jobs), filesAtOnce_);
+    if (queue_->active())
+        batchTimer_->start();
+}
+
+void Tfm_main::bt_pauseClick() {
+    if (queue_->paused())
+        queue_->resume();
+    else
+        queue_->pause();
+}
+
+void Tfm_main::Bt_ConvertstopClick() {
+    queue_->stop();
+}
+
+QString Tfm_main::pauseCaption() const {
+    return queue_ && queue_->paused() ? QStringLiteral("Continue") : QStringLiteral("Pause");
+}
+
+void Tfm_main::showPauseCaption() {
+    const QString caption = pauseCaption();
+    if (QAction* pause = zm_pop_actions_->findChild<QAction*>(QStringLiteral("Pause1")))
+        pause->setText(caption);
+    buttons_.value(QStringLiteral("bt_pause"))->setAccessibleName(caption);
+    buttons_.value(QStringLiteral("bt_pause"))->setAccessibleDescription(caption);
+}
+
+void Tfm_main::showJob(int job) {
+    const int row = batchRows_.value(job, -1);
+    if (row < 0 || row >= sources_->rows())
+        return;
+    const JobStatus& status = queue_->status(job);
+    if (const QString text = statusText(status); !text.isEmpty())
+        sources_->setStatus(row, text);
+    if (status.state == JobState::Failed) {
+        sources_->setFailure(row, status.reason);
+        failureHint_ = status.reason;
+        showHint(status.reason);
+    }
+    showBatchProgress();
 }
 
 // The bar and the text above it tell the same story: the whole batch. A row's own share is
@@ -107,14 +146,11 @@ void Tfm_main::showBatchProgress() {
     SkinElement* info = elements_.convertinfo;
     QString text;
     std::int64_t value = 0;
-    if (batchProgress_ && converting()) {
-        const double seconds = batchClock_.elapsed() / 1000.0;
-        batchProgress_->setPaused(batch_->paused(), seconds);
-        text = batchProgress_->barText(seconds);
-        value = batchProgress_->barValue();
+    if (queue_->active()) {
+        text = queue_->barText();
+        value = queue_->barValue();
     } else {
         batchTimer_->stop();
-        batchProgress_.reset();
     }
     elements_.convertposBar.show(value);
     if (info && info->text() != text) {
@@ -124,18 +160,14 @@ void Tfm_main::showBatchProgress() {
 }
 
 void Tfm_main::tellBatchEnd() {
-    int finished = 0;
     QStringList failures;
-    for (const int row : std::as_const(batchRows_)) {
-        if (row >= sources_->rows())
-            continue;
-        const QString status = lv_->topLevelItem(row)->text(SourceList::StatusColumn);
-        finished += status == QLatin1String("Finish");
-        if (status == QLatin1String("Failed"))
-            failures << sources_->title(row) + QStringLiteral(": ") +
-                            sources_->records().info(row).failure;
+    for (int job = 0; job < queue_->size(); ++job) {
+        const int row = batchRows_.value(job);
+        if (queue_->status(job).state == JobState::Failed && row < sources_->rows())
+            failures << sources_->title(row) + QStringLiteral(": ") + queue_->status(job).reason;
     }
-    const QString text = batchEndText(finished, int(failures.size()));
+    const BatchCounts counts(queue_->statuses());
+    const QString text = batchEndText(counts.finished, counts.failed);
     // Someone at the window sees the statuses, but not why a row failed; a box waiting for
     // them would keep the computer from shutting down as asked.
     if (isActiveWindow()) {
@@ -160,10 +192,8 @@ void Tfm_main::forgetGoneFailure() {
     for (int row = 0; row < sources_->rows(); ++row)
         if (sources_->records().info(row).failure == failureHint_)
             return;
-    if (elements_.hint && elements_.hint->text() == failureHint_) {
-        elements_.hint->setText({});
-        elements_.hint->redraw();
-    }
+    if (elements_.hint && elements_.hint->text() == failureHint_)
+        showHint({});
     failureHint_.clear();
 }
 
@@ -202,17 +232,6 @@ ConversionInputs Tfm_main::conversionInputs(int row, const QString& folderText) 
                                sources_->records().cut(row), selector_->state(),
                                selector_->choice(),
                                controls_.value(QStringLiteral("cb_size"))->isEnabled());
-}
-
-bool Tfm_main::prepareJob(int row, intputrec& job) {
-    if (!selector_ || row < 0 || row >= sources_->rows())
-        return false;
-    // No profile in force (its data could not be used at start): try the chosen one again, so
-    // a mended file takes effect and a damaged one is named once more instead of converting.
-    if (selector_->selected() == 0 && !selector_->select(selectedProfile_))
-        return false;
-    fillJob(job, conversionInputs(row, batchFolder_), lookOnDisk);
-    return true;
 }
 
 QString Tfm_main::estimateFor(const Toriginalinfo& info) const {

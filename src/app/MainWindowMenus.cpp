@@ -1,7 +1,6 @@
 // The main window's menus and keys, and where the skin's clicks and hovers lead.
 #include "app/MainWindow.h"
 
-#include "convert/BatchControl.h"
 #include "media/SourceList.h"
 #include "preview/CutterWindow.h"
 #include "preview/PreviewPlayer.h"
@@ -67,18 +66,12 @@ void Tfm_main::createMenus() {
 
     zm_pop_actions_ = new QMenu(this);
     zm_pop_actions_->setObjectName(QStringLiteral("zm_pop_actions"));
-    zm_pop_actions_->addAction(QStringLiteral("Convert"), batch_, &BatchControl::bt_startClick)
+    zm_pop_actions_->addAction(QStringLiteral("Convert"), this, &Tfm_main::bt_startClick)
         ->setObjectName(QStringLiteral("Convert2"));
-    zm_pop_actions_->addAction(batch_->pauseCaption(), batch_, &BatchControl::bt_pauseClick)
+    zm_pop_actions_->addAction(pauseCaption(), this, &Tfm_main::bt_pauseClick)
         ->setObjectName(QStringLiteral("Pause1"));
-    zm_pop_actions_->addAction(QStringLiteral("Stop"), batch_, &BatchControl::Bt_ConvertstopClick)
+    zm_pop_actions_->addAction(QStringLiteral("Stop"), this, &Tfm_main::Bt_ConvertstopClick)
         ->setObjectName(QStringLiteral("Stop2"));
-    connect(batch_, &BatchControl::pauseCaptionChanged, this, [this](const QString& caption) {
-        if (QAction* pause = zm_pop_actions_->findChild<QAction*>(QStringLiteral("Pause1")))
-            pause->setText(caption);
-        buttons_.value(QStringLiteral("bt_pause"))->setAccessibleName(caption);
-        buttons_.value(QStringLiteral("bt_pause"))->setAccessibleDescription(caption);
-    });
 
     zm_pop_tools_ = new QMenu(this);
     zm_pop_tools_->setObjectName(QStringLiteral("zm_pop_tools"));
@@ -98,9 +91,9 @@ void Tfm_main::createMenus() {
     pop_dvd_->addAction(QStringLiteral("Unselect ALL"), this, [this] { sources_->tickAll(false); })
         ->setObjectName(QStringLiteral("UnselectAll2"));
     pop_dvd_->addSeparator();
-    pop_dvd_->addAction(QStringLiteral("Convert"), batch_, &BatchControl::bt_startClick)
+    pop_dvd_->addAction(QStringLiteral("Convert"), this, &Tfm_main::bt_startClick)
         ->setObjectName(QStringLiteral("Convert1"));
-    pop_dvd_->addAction(QStringLiteral("Stop"), batch_, &BatchControl::Bt_ConvertstopClick)
+    pop_dvd_->addAction(QStringLiteral("Stop"), this, &Tfm_main::Bt_ConvertstopClick)
         ->setObjectName(QStringLiteral("Stop1"));
     pop_dvd_->addSeparator();
     pop_dvd_->addAction(QStringLiteral("Exit"), this, &QWidget::close)
@@ -271,8 +264,8 @@ void Tfm_main::describeControls() {
     }
     // Its design hint says "Stop conversion"; it pauses and continues.
     ImageButton* pause = buttons_.value(QStringLiteral("bt_pause"));
-    pause->setAccessibleName(batch_->pauseCaption());
-    pause->setAccessibleDescription(batch_->pauseCaption());
+    pause->setAccessibleName(pauseCaption());
+    pause->setAccessibleDescription(pauseCaption());
     for (const auto& [control, label] : ControlLabels)
         if (const SkinElement* e = main->element(QLatin1String(label)))
             controls_.value(QLatin1String(control))->setAccessibleName(e->text());
@@ -320,9 +313,9 @@ void Tfm_main::onSkinClick(ISkinObject* source) {
     else if (name == QLatin1String("clear"))
         sources_->clear();
     else if (name == QLatin1String("converter"))
-        batch_->bt_startClick();
+        bt_startClick();
     else if (name == QLatin1String("stopconverter"))
-        batch_->Bt_ConvertstopClick();
+        Bt_ConvertstopClick();
     else if (name == QLatin1String("settings"))
         popupMenu(zm_pop_edit_, QPoint(70, 54));
     else if (name == QLatin1String("file"))

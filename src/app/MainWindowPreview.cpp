@@ -1,7 +1,8 @@
 // The main window's preview side: the player, the snapshot and the cutter.
 #include "app/MainWindow.h"
 
-#include "convert/BatchControl.h"
+#include "convert/ConvertRunner.h"
+#include "convert/JobState.h"
 #include "convert/ConvertRunner.h"
 #include "media/SourceList.h"
 #include "preview/CutterWindow.h"
@@ -73,9 +74,6 @@ void Tfm_main::createPreview(PreviewLibrary* library) {
     h.refreshCommands = [this] {
         refreshCommandState();
     };
-    h.setCurrentItem = [this](int row) {
-        batch_->setCurrentItem(row);
-    };
     h.showPanel = [this](QWidget* panel, bool visible) {
         // A playback that ends hands the panel back to the selected row's first frame.
         const int row = selectedRow();
@@ -91,20 +89,25 @@ void Tfm_main::createPreview(PreviewLibrary* library) {
     player_->setMainPanel(controls_.value(QStringLiteral("pl_play")));
     poster_ = new PosterFrame(controls_.value(QStringLiteral("pl_play")), program_.toolPath,
                               program_.folder, this);
-    // After the batch's own handling of the end, which would put a progress line there.
-    connect(runner_, &ConvertRunner::ended, this, [this](const RunEnd& end) {
-        if (!std::exchange(snapshotRun_, false))
-            return;
-        const QString saved = end.output.isEmpty() ? job_.outfile : end.output;
-        if (!runFailed(end, job_)) {
-            runner_->ShowHint(
-                QStringLiteral("Snapshot saved as %1").arg(QDir::toNativeSeparators(saved)));
+    // Stills have a runner of their own, so a batch never takes one's end for its own.
+    snapshotRunner_ = new ConvertRunner(this);
+    snapshotJob_.toolpath = program_.toolPath;
+    snapshotJob_.workdir = program_.folder;
+    connect(snapshotRunner_, &ConvertRunner::lineDelivered, this,
+            [this](const QByteArray&, const QByteArray& fresh) {
+                snapshotWords_.take(
+                    std::string_view(fresh.constData(), static_cast<std::size_t>(fresh.size())));
+            });
+    connect(snapshotRunner_, &ConvertRunner::ended, this, [this](const RunEnd& end) {
+        const QString saved = end.output.isEmpty() ? snapshotJob_.outfile : end.output;
+        if (!runFailed(end, snapshotJob_)) {
+            showHint(QStringLiteral("Snapshot saved as %1").arg(QDir::toNativeSeparators(saved)));
             return;
         }
-        const QString reason = batch_->words().last();
-        runner_->ShowHint(reason.isEmpty()
-                              ? QStringLiteral("The snapshot could not be saved.")
-                              : QStringLiteral("The snapshot could not be saved: %1").arg(reason));
+        const QString reason = snapshotWords_.last();
+        showHint(reason.isEmpty()
+                     ? QStringLiteral("The snapshot could not be saved.")
+                     : QStringLiteral("The snapshot could not be saved: %1").arg(reason));
     });
 
     const auto wire = [this](const char* name, void (PreviewPlayer::*command)()) {
@@ -220,16 +223,14 @@ void Tfm_main::warn(int textId) {
 void Tfm_main::bt_imagesClick() {
     const int item = player_->previewItem();
     // One still at a time: a second launch would replace the run still writing the first.
-    if (item < 0 || !playing() || converting() || !selector_ || runner_->active())
+    if (item < 0 || !playing() || converting() || !selector_ || snapshotRunner_->active())
         return;
     SnapshotInputs in;
     in.conversion = conversionInputs(item, takeOutputFolder());
     in.playTime = player_->playTimeText();
-    fillSnapshotJob(job_, in, lookOnDisk);
-    // Past the last row: the run writes no status and its end launches nothing.
-    batch_->setCurrentItem(sources_->rows());
-    snapshotRun_ = true;
-    runner_->Launch(job_);
+    fillSnapshotJob(snapshotJob_, in, lookOnDisk);
+    snapshotWords_.clear();
+    snapshotRunner_->Launch(snapshotJob_);
 }
 
 void Tfm_main::bt_cutClick() {

@@ -1,4 +1,3 @@
-#include "app/CloseSignals.h"
 #include "app/Program.h"
 #include "app/SingleInstance.h"
 #include "cli/BatchRun.h"
@@ -21,7 +20,7 @@ namespace {
 int runBatch(int argc, char** argv, const QStringList& arguments) {
     // First of all, so a stop at any point ends the program with batch mode's own status. A
     // failure is reported by runBatchMode.
-    vc::cli::catchStopSignals();
+    vc::catchStopSignals(true);
     QCoreApplication app(argc, argv);
     std::setlocale(LC_NUMERIC, "C");
     const vc::ProgramInfo info = vc::ProgramInfo::fromArgv0(QString::fromLocal8Bit(argv[0]),
@@ -109,7 +108,9 @@ int main(int argc, char** argv) {
     vc::QtShellActions shell;
     vc::Program program(info, dialogs, shell);
     vc::Tfm_main& window = program.main();
-    const vc::CloseSignals closeSignals([&window] { window.closeOnSignal(); });
+    // A session that ends or a kill from a terminal closes the window the orderly way.
+    const vc::StopSignals stops;
+    QObject::connect(&stops, &vc::StopSignals::caught, &window, [&window] { window.closeOnSignal(); });
     if (instance.server)
         QObject::connect(instance.server.get(), &vc::InstanceServer::handedOff, &window,
                          &vc::Tfm_main::addFromOutside);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/Processors.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QString>
@@ -63,14 +65,6 @@ ParseResult parseArguments(const QStringList& arguments);
 std::optional<int> parseClock(const QString& text);
 // "BEGIN-END" in clock text, ending after it begins.
 std::optional<CutRange> parseCut(const QString& text);
-
-// The conversions at once that the processors given to us allow: the smallest of the
-// affinity mask's count, Slurm's SLURM_CPUS_PER_TASK and every cgroup cpu.max quota (rounded
-// up), at least one.
-int processorShare(int affinity, const QByteArray& slurmCpusPerTask,
-                   const QList<QByteArray>& cpuMaxLines);
-// That share for this process.
-int usableProcessors();
 
 // The help text, line by line.
 QStringList usageLines(const QString& programFileName);

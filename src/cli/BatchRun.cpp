@@ -1,17 +1,13 @@
 #include "cli/BatchRun.h"
 
-#include "common/Signals.h"
-
 #include "cli/BatchChoices.h"
 #include "cli/ProbeQueue.h"
 #include "common/Clock.h"
 #include "common/FileNames.h"
 #include "common/Signals.h"
 #include "common/Version.h"
-#include "convert/BatchControl.h"
-#include "convert/BatchProgress.h"
+#include "convert/ConversionQueue.h"
 #include "convert/ConversionLine.h"
-#include "convert/ConvertRunner.h"
 #include "media/CutRules.h"
 #include "media/DiscTitles.h"
 #include "media/StreamChoices.h"
@@ -21,52 +17,15 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QSocketNotifier>
 #include <algorithm>
-#include <atomic>
 #include <csignal>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace vc::cli {
 
-namespace {
-
-const QString Finish = QStringLiteral("Finish");
-const QString Failed = QStringLiteral("Failed");
-const QString Stop = QStringLiteral("Stop");
-const QString Skipped = QStringLiteral("Skipped");
-
-bool isFinal(const QString& status) {
-    return status == Finish || status == Failed || status == Stop;
-}
-
-// A link may point anywhere and an empty file holds no conversion: neither counts as done.
-bool holdsAFile(const QString& path) {
-    struct stat st {};
-    return ::lstat(nameBytes(path).constData(), &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0;
-}
-
-int signalPipe[2] = {-1, -1};
-
-// Setting up may wait on a file, and nothing runs or is claimed yet: a stop ends the process
-// at once. From the first file on, it reaches the event loop so the tool goes with the run.
-std::atomic<bool> settingUp{true};
-static_assert(std::atomic<bool>::is_always_lock_free);
-
-void onSignal(int signal) {
-    if (settingUp.load(std::memory_order_relaxed))
-        ::_exit(128 + signal);
-    const auto byte = static_cast<unsigned char>(signal);
-    [[maybe_unused]] const ssize_t written = ::write(signalPipe[1], &byte, 1);
-}
-
-} // namespace
-
 BatchRun::BatchRun(BatchProgram program, Options options, Console& console, QObject* parent)
     : QObject(parent), program_(std::move(program)), options_(std::move(options)),
-      console_(console) {}
+      console_(console),
+      queue_(std::make_unique<ConversionQueue>(program_.toolPath, program_.folder)) {}
 
 BatchRun::~BatchRun() = default;
 
@@ -172,7 +131,6 @@ void BatchRun::accept(const QString& shownName, std::optional<SourceItem> item,
 
     records_.add(item->info, item->cut);
     titles_ << item->title;
-    statuses_ << QStringLiteral("Status");
     const EstimateResult size = estimate(profile_, choiceOf(boxes_), sourceInfo(item->info));
     console_.line(QStringLiteral("Added %1: %2, %3, about %4%5")
                       .arg(item->title, item->info.resolution,
@@ -276,191 +234,89 @@ QString BatchRun::rowLabel(int row) const {
     return QStringLiteral("[%1/%2] %3").arg(row + 1).arg(records_.rows()).arg(titles_[row]);
 }
 
-struct BatchRun::Slot {
-    ConvertRunner runner;
-    intputrec job;
-    std::unique_ptr<BatchControl> control; // last, as it holds the runner and the job
-    QString intended;                      // the output name the start line gave
-    int shownTenth = 0;                    // progress steps already written as plain lines
-};
-
-bool BatchRun::prepare(Slot& slot, int row, intputrec& job) {
-    if (row < 0 || row >= records_.rows())
-        return false;
-    started_[static_cast<std::size_t>(row)] = true;
-    // Picked now, as the run starts: runs of other invocations may have taken names since
-    // the files were added. The tool still takes the next free one if this goes meanwhile.
-    fillJob(job,
-            rowConversionInputs(outputFolder_, titles_[row], records_.info(row), records_.cut(row),
-                                profile_, choiceOf(boxes_), boxes_.size.enabled),
-            lookOnDisk);
-    slot.shownTenth = 0;
-    slot.intended = job.outfile;
-    console_.line(QStringLiteral("%1 -> %2").arg(rowLabel(row), job.outfile));
+void BatchRun::showStart(int row) {
+    const intputrec& record = queue_->record(row);
+    shownTenth_[static_cast<std::size_t>(row)] = 0;
+    console_.line(QStringLiteral("%1 -> %2").arg(rowLabel(row), record.outfile));
     if (options_.verbose)
-        console_.line(QStringLiteral("Command: ") + commandLine(job));
-    return true;
+        console_.line(QStringLiteral("Command: ") + commandLine(record));
 }
 
-void BatchRun::setStatus(Slot& slot, int row, const QString& status) {
-    if (row < 0 || row >= statuses_.size())
-        return;
-    statuses_[row] = status;
-    if (isFinal(status)) {
-        progress_->setEnded(row, status == Finish);
-        if (status == Finish && slot.job.outfile != slot.intended)
-            console_.line(
-                QStringLiteral("%1  %2 -> %3").arg(rowLabel(row), status, slot.job.outfile));
+void BatchRun::showStatus(int row) {
+    const JobStatus& job = queue_->status(row);
+    const QString text = statusText(job);
+    if (job.ended()) {
+        if (job.state == JobState::Finished && job.output != job.intended)
+            console_.line(QStringLiteral("%1  %2 -> %3").arg(rowLabel(row), text, job.output));
         else
-            console_.line(QStringLiteral("%1  %2").arg(rowLabel(row), status));
-        const RunWords& words = slot.control->words();
-        if (status == Failed && !words.last().isEmpty())
-            console_.error(QStringLiteral("%1: %2").arg(titles_[row], words.last()));
+            console_.line(QStringLiteral("%1  %2").arg(rowLabel(row), text));
+        if (job.state != JobState::Failed)
+            return;
+        const QString& last = job.words.last();
+        if (!last.isEmpty())
+            console_.error(QStringLiteral("%1: %2").arg(titles_[row], last));
         // Advice on a box ends the tool's words; what ffmpeg itself said stands before it.
-        if (status == Failed && words.last().contains(QLatin1String(": choose ")) &&
-            !words.before().isEmpty())
-            console_.error(QStringLiteral("%1: %2").arg(titles_[row], words.before()));
+        if (last.contains(QLatin1String(": choose ")) && !job.words.before().isEmpty())
+            console_.error(QStringLiteral("%1: %2").arg(titles_[row], job.words.before()));
+        // A tool that never started fails every file alike: the user needs it once.
+        if (last.isEmpty() && !informed_.contains(job.reason)) {
+            informed_.insert(job.reason);
+            console_.error(job.reason);
+        }
         return;
     }
-    const double percent = percentOfStatus(status);
-    if (percent >= 0)
-        progress_->setPercent(row, percent);
+    if (text.isEmpty())
+        return;
     if (console_.isTerminal()) {
         // Several at once share the live line instead.
-        if (slots_.size() == 1)
-            console_.progress(QStringLiteral("%1  %2").arg(rowLabel(row), status));
+        if (queue_->runsAtOnce() == 1)
+            console_.progress(QStringLiteral("%1  %2").arg(rowLabel(row), text));
         return;
     }
     // Elsewhere one line per tenth of the way, so a log shows that the run moves.
-    const int tenth = percent < 0 ? 0 : static_cast<int>(percent / 10.0);
-    if (tenth > slot.shownTenth && tenth < 10) {
-        slot.shownTenth = tenth;
-        console_.line(QStringLiteral("%1  %2").arg(rowLabel(row), status));
+    const int tenth = static_cast<int>(job.progress.value_or(0) / 1000);
+    int& shown = shownTenth_[static_cast<std::size_t>(row)];
+    if (tenth > shown && tenth < 10) {
+        shown = tenth;
+        console_.line(QStringLiteral("%1  %2").arg(rowLabel(row), text));
     }
-}
-
-void BatchRun::showLiveLine() {
-    console_.progress(progress_->text(static_cast<double>(converting_.elapsed()) / 1000.0));
-}
-
-void BatchRun::stopWhenIdle() {
-    // A stopped run still reports its end; the batch is over only once every run has.
-    for (const auto& slot : slots_)
-        if (slot->control->converting() || slot->runner.active())
-            return;
-    loop_.quit();
 }
 
 void BatchRun::convert() {
-    const int rows = records_.rows();
-    started_.assign(static_cast<std::size_t>(rows), false);
-    std::vector<double> lengths;
-    for (int row = 0; row < rows; ++row)
-        lengths.push_back(static_cast<double>(clockToSeconds(records_.info(row).duration)));
-    progress_ = std::make_unique<BatchProgress>(lengths);
-
-    int skipped = 0;
-    for (int row = 0; options_.skipExisting && row < rows; ++row) {
-        // The name without _n: what the first run of this row wrote.
-        const QString first =
-            outputFileName(jobFolder(outputFolder_), titles_[row], profile_.extension,
-                           [](const QString&) { return NameClaim::Free; });
-        if (!holdsAFile(first))
-            continue;
-        started_[static_cast<std::size_t>(row)] = true;
-        statuses_[row] = Skipped;
-        progress_->setEnded(row, false);
-        console_.line(QStringLiteral("%1  %2").arg(rowLabel(row), Skipped));
-        ++skipped;
-    }
-
-    const int count = std::min(jobCount(), rows - skipped);
-    for (int i = 0; i < count; ++i) {
-        auto slot = std::make_unique<Slot>();
-        Slot* const s = slot.get();
-        // One conversion leaves the other processors free and the user waits on it: normal
-        // priority ("nice" still lowers it, since the tool inherits it). Several take every
-        // processor, so they yield to everything else, as the window's conversion does.
-        s->runner.setIdlePriority(count > 1);
-        s->job.toolpath = program_.toolPath;
-        s->job.workdir = program_.folder;
-
-        BatchControl::Hooks hooks;
-        hooks.previewPlaying = [] {
-            return false;
-        };
-        hooks.rows = [this] {
-            return records_.rows();
-        };
-        // Each slot walks the list from its last row on; a row another slot has taken is
-        // passed over, so the rows start in list order.
-        hooks.ticked = [this](int row) {
-            return !started_[static_cast<std::size_t>(row)];
-        };
-        hooks.prepare = [this, s](int row, intputrec& job) {
-            return prepare(*s, row, job);
-        };
-        hooks.setStatus = [this, s](int row, const QString& status) {
-            setStatus(*s, row, status);
-        };
-        hooks.refreshCommands = [this] {
-            stopWhenIdle();
-        };
-        hooks.refuse = [](int) {
-        };
-        hooks.inform = [this](const QString& text) {
-            // Each slot tells once per batch; the user needs it once.
-            if (!informed_.contains(text)) {
-                informed_.insert(text);
-                console_.error(text);
-            }
-        };
-        s->control = std::make_unique<BatchControl>(s->runner, s->job, hooks);
-        slots_.push_back(std::move(slot));
-    }
-
-    converting_.start();
-    for (const auto& slot : slots_)
-        slot->control->bt_startClick();
-    if (count > 1 && console_.isTerminal()) {
-        connect(&liveLine_, &QTimer::timeout, this, &BatchRun::showLiveLine);
+    std::vector<ConversionJob> jobs;
+    for (int row = 0; row < records_.rows(); ++row)
+        jobs.push_back(makeConversionJob(rowConversionInputs(
+            outputFolder_, titles_[row], records_.info(row), records_.cut(row), profile_,
+            choiceOf(boxes_), boxes_.size.enabled)));
+    shownTenth_.assign(jobs.size(), 0);
+    // One conversion leaves the other processors free and the user waits on it ("nice"
+    // still lowers it, since the tool inherits it).
+    queue_->setPriority(ConversionQueue::Priority::IdleWhenSeveral);
+    queue_->setSkipExisting(options_.skipExisting);
+    connect(queue_.get(), &ConversionQueue::jobStarted, this, &BatchRun::showStart);
+    connect(queue_.get(), &ConversionQueue::jobChanged, this, &BatchRun::showStatus);
+    connect(queue_.get(), &ConversionQueue::settled, &loop_, &QEventLoop::quit);
+    queue_->start(std::move(jobs), jobCount());
+    if (queue_->runsAtOnce() > 1 && console_.isTerminal()) {
+        connect(&liveLine_, &QTimer::timeout, this,
+                [this] { console_.progress(queue_->progressText()); });
         liveLine_.start(250); // a few times a second: enough to see it move, cheap to draw
     }
-    const bool underWay = std::any_of(slots_.begin(), slots_.end(), [](const auto& slot) {
-        return slot->control->converting() || slot->runner.active();
-    });
-    if (underWay)
+    if (queue_->active() || queue_->busy())
         loop_.exec();
     liveLine_.stop();
 }
 
 int BatchRun::summary() {
-    int finished = 0, failed = 0, stopped = 0, skipped = 0, notStarted = 0;
-    for (const QString& status : statuses_) {
-        if (status == Finish)
-            ++finished;
-        else if (status == Failed)
-            ++failed;
-        else if (status == Stop)
-            ++stopped;
-        else if (status == Skipped)
-            ++skipped;
-        else
-            ++notStarted;
-    }
-    QString text =
-        QStringLiteral("Finished %1, failed %2, stopped %3").arg(finished).arg(failed).arg(stopped);
-    if (skipped > 0)
-        text += QStringLiteral(", skipped %1").arg(skipped);
-    if (refused_ > 0)
-        text += QStringLiteral(", refused %1").arg(refused_);
-    if (notStarted > 0)
-        text += QStringLiteral(", not converted %1").arg(notStarted);
-    console_.line(text + QStringLiteral(". Output folder: %1").arg(outputFolder_));
-
+    std::vector<JobStatus> jobs = queue_->statuses();
+    jobs.resize(static_cast<std::size_t>(records_.rows())); // files added before a stop
+    const BatchCounts counts(jobs);
+    console_.line(batchSummaryText(counts, refused_) +
+                  QStringLiteral(". Output folder: %1").arg(outputFolder_));
     if (interrupted_)
         return interruptStatus_;
-    return finished + skipped == statuses_.size() && refused_ == 0 ? ExitFinished : ExitFailed;
+    return counts.finished + counts.skipped == records_.rows() && refused_ == 0 ? ExitFinished
+                                                                                : ExitFailed;
 }
 
 int BatchRun::exec() {
@@ -484,7 +340,7 @@ int BatchRun::exec() {
                            .arg(QDir::toNativeSeparators(program_.toolPath)));
         return ExitFailed;
     }
-    settingUp = false;
+    deliverStopSignals();
     addInputs();
     if (records_.rows() == 0 && !interrupted_) {
         console_.error(QStringLiteral("No files to convert."));
@@ -499,8 +355,7 @@ int BatchRun::exec() {
 void BatchRun::interrupt(int exitStatus) {
     if (interrupted_) {
         // Asked twice: leave now, taking the tools with us.
-        for (const auto& slot : slots_)
-            slot->runner.KillNow();
+        queue_->stopNow();
         std::fflush(nullptr);
         std::_Exit(exitStatus);
     }
@@ -512,29 +367,10 @@ void BatchRun::interrupt(int exitStatus) {
                                      : QStringLiteral("Stopping after the file being examined..."));
         return;
     }
-    std::vector<BatchControl*> running;
-    for (const auto& slot : slots_)
-        if (slot->control->converting())
-            running.push_back(slot->control.get());
-    if (running.empty())
+    if (!queue_->active())
         return;
     console_.line(QStringLiteral("Stopping..."));
-    // Every slot is stopped before any event is handled, so no slot can start another file.
-    std::sort(running.begin(), running.end(), [](const BatchControl* a, const BatchControl* b) {
-        return a->currentItem() < b->currentItem();
-    });
-    for (BatchControl* control : running)
-        control->Bt_ConvertstopClick();
-}
-
-bool catchStopSignals() {
-    if (signalPipe[0] >= 0)
-        return true;
-    if (::pipe2(signalPipe, O_CLOEXEC | O_NONBLOCK) != 0)
-        return false;
-    for (const int signal : {SIGINT, SIGTERM, SIGHUP})
-        catchUnlessIgnored(signal, onSignal);
-    return true;
+    queue_->stop();
 }
 
 int runBatchMode(const BatchProgram& program, const QStringList& arguments) {
@@ -580,17 +416,14 @@ int runBatchMode(const BatchProgram& program, const QStringList& arguments) {
 
     // A closed pipe on the output must not end the program with the tool left running.
     std::signal(SIGPIPE, SIG_IGN);
-    if (!catchStopSignals()) {
+    const StopSignals stops;
+    if (!stops.ok()) {
         console.error(QStringLiteral("%1: cannot set up Ctrl+C handling").arg(program.fileName));
         return ExitFailed;
     }
     BatchRun run(program, options, console);
-    QSocketNotifier notifier(signalPipe[0], QSocketNotifier::Read);
-    QObject::connect(&notifier, &QSocketNotifier::activated, &run, [&run] {
-        unsigned char byte = 0;
-        while (::read(signalPipe[0], &byte, 1) == 1)
-            run.interrupt(128 + byte);
-    });
+    QObject::connect(&stops, &StopSignals::caught, &run,
+                     [&run](int signal) { run.interrupt(128 + signal); });
     return run.exec();
 }
 

@@ -16,9 +16,7 @@
 #include <vector>
 
 namespace vc {
-class BatchControl;
-class BatchProgress;
-class ConvertRunner;
+class ConversionQueue;
 } // namespace vc
 
 namespace vc::cli {
@@ -35,7 +33,7 @@ struct BatchProgram {
 };
 
 // One batch-mode conversion: adds the files as the window's source list does, converts them
-// through the window's batch control and runner, several at once, and reports on the console.
+// through the conversion queue the window uses, several at once, and reports on the console.
 class BatchRun : public QObject {
     Q_OBJECT
 public:
@@ -54,7 +52,6 @@ private:
     int jobCount() const;
     void addInputs();
     void accept(const QString& shownName, std::optional<SourceItem> item, const QString& refusal);
-    struct Slot;
     // What a disc argument adds: the title to probe, or why nothing; and what the probe of a
     // title does not tell.
     struct DiscChoice {
@@ -64,10 +61,8 @@ private:
     };
     DiscChoice chooseDiscTitle(const QString& path, const QString& shownName) const;
     void convert();
-    bool prepare(Slot& slot, int row, intputrec& job);
-    void setStatus(Slot& slot, int row, const QString& status);
-    void stopWhenIdle();
-    void showLiveLine();
+    void showStart(int row);
+    void showStatus(int row);
     int summary();
     QString rowLabel(int row) const;
 
@@ -83,14 +78,10 @@ private:
     ProbeQueue* probes_ = nullptr; // while files are added
     SourceRecords records_;
     QStringList titles_;
-    QStringList statuses_;
     int refused_ = 0;
 
-    // Each converts one file at a time; together they take the files in list order.
-    std::vector<std::unique_ptr<Slot>> slots_;
-    std::vector<bool> started_; // per row
-    std::unique_ptr<BatchProgress> progress_;
-    QElapsedTimer converting_;
+    std::unique_ptr<ConversionQueue> queue_;
+    std::vector<int> shownTenth_; // progress steps already written as plain lines, per row
     QTimer liveLine_;
     QSet<QString> informed_;
     QEventLoop loop_;
@@ -98,11 +89,6 @@ private:
     bool interrupted_ = false;
     int interruptStatus_ = ExitInterrupted;
 };
-
-// Takes SIGINT, SIGTERM and SIGHUP for batch mode. Until files are being added one of them ends
-// the process at once with 128 plus its number, so call it before anything that could block.
-// False when it cannot be set up.
-bool catchStopSignals();
 
 // Batch mode on the application object that exists: stops on SIGINT (exit 130), SIGTERM and
 // SIGHUP like the Stop command. Gives the exit status.

@@ -7,14 +7,6 @@
 
 namespace vc {
 
-double percentOfStatus(const QString& status) {
-    if (!status.endsWith(u'%'))
-        return -1;
-    bool ok = false;
-    const double value = status.chopped(1).toDouble(&ok);
-    return ok ? value : -1;
-}
-
 BatchProgress::BatchProgress(const std::vector<double>& lengths) {
     double known = 0;
     int knownCount = 0;
@@ -43,15 +35,6 @@ void BatchProgress::setEnded(int file, bool finished) {
     files_[file].ended = true;
     if (finished)
         files_[file].fraction = 1.0;
-}
-
-void BatchProgress::follow(int file, const QString& status) {
-    if (status == QLatin1String("Finish"))
-        setEnded(file, true);
-    else if (status == QLatin1String("Failed") || status == QLatin1String("Stop"))
-        setEnded(file, false);
-    else if (const double percent = percentOfStatus(status); percent >= 0)
-        setPercent(file, percent);
 }
 
 void BatchProgress::setPaused(bool paused, double clockSeconds) {

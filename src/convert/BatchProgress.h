@@ -7,9 +7,6 @@
 
 namespace vc {
 
-// The percentage a status text shows ("42.50%"), -1 when it shows none.
-double percentOfStatus(const QString& status);
-
 // The state of a batch as one line: files done, the share of the media converted, and the
 // time left at the rate measured so far. Files weigh by their length, so a long film is not
 // one step among many short clips.
@@ -22,8 +19,6 @@ public:
     void setPercent(int file, double percent);
     // Ended, however; only a finished file counts as converted in full for the rate.
     void setEnded(int file, bool finished);
-    // A file's status text as the list shows it: a percentage, "Finish", "Failed" or "Stop".
-    void follow(int file, const QString& status);
 
     // Time stands still while paused: the estimate neither rises then nor counts the pause
     // afterwards. Clock seconds are those the other calls take.

@@ -104,11 +104,6 @@ ConvertRunner::~ConvertRunner() {
     }
 }
 
-void ConvertRunner::setDisplay(TextFacet* hint, ShapeFacet* convertpos) {
-    hint_ = hint;
-    bar_ = ProgressMarker(convertpos, ConvertposWidth);
-}
-
 void ConvertRunner::Launch(const intputrec& job) {
     job_ = job;
     running_ = true;
@@ -220,10 +215,10 @@ void ConvertRunner::handleLine(std::string_view line) {
         return;
     const std::optional<std::int64_t> value = progressValue(reported, job_.seconds);
     if (value)
-        ShowProgress(heldProgress(progress_, *value));
-    else
-        ShowBar(0); // a job of unknown length has no percentage to show
-    lastProgressLine_ = QString::fromLocal8Bit(line.data(), static_cast<qsizetype>(line.size()));
+        progress_ = heldProgress(progress_, *value);
+    // A job of unknown length has no percentage to show.
+    emit progressed(value ? progress_ : -1,
+                    QString::fromLocal8Bit(line.data(), static_cast<qsizetype>(line.size())));
 }
 
 void ConvertRunner::onFinished(int exitCode, QProcess::ExitStatus status) {
@@ -239,8 +234,7 @@ void ConvertRunner::onFinished(int exitCode, QProcess::ExitStatus status) {
     // Progress held short of the end while the run went on; a run that ended well is done.
     if (status == QProcess::NormalExit && exitCode == 0 && job_.seconds > 0) {
         progress_ = 10000;
-        bar_.show(progress_);
-        emit statusText(progressStatusText(progress_));
+        emit progressed(progress_, {});
     }
     RunEnd end;
     end.started = true;
@@ -268,31 +262,9 @@ void ConvertRunner::finishRun(const RunEnd& end) {
     process_ = nullptr;
     pid_ = 0;
     running_ = false;
-    lastProgressLine_.clear();
     done->disconnect(this);
     done->deleteLater();
     emit ended(end);
-}
-
-void ConvertRunner::ShowBar(std::int64_t value) {
-    progress_ = value;
-    bar_.show(value);
-    if (hint_) {
-        hint_->setText(lastProgressLine_);
-        hint_->redraw();
-    }
-}
-
-void ConvertRunner::ShowHint(const QString& text) {
-    if (hint_) {
-        hint_->setText(text);
-        hint_->redraw();
-    }
-}
-
-void ConvertRunner::ShowProgress(std::int64_t value) {
-    ShowBar(value);
-    emit statusText(progressStatusText(value));
 }
 
 } // namespace vc

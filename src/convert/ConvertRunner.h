@@ -1,7 +1,5 @@
 #pragma once
 
-#include "common/ProgressMarker.h"
-#include "common/SkinFacets.h"
 #include "convert/JobRecord.h"
 #include "convert/LineAssembler.h"
 
@@ -32,10 +30,6 @@ public:
     explicit ConvertRunner(QObject* parent = nullptr);
     ~ConvertRunner() override;
 
-    // The skin elements the progress is shown in; the bar keeps the marker's left, top and
-    // bottom edges as they are now. Either may be null.
-    void setDisplay(TextFacet* hint, ShapeFacet* convertpos);
-
     // Conversions run at the lowest priority so the desktop stays responsive; tests that must
     // finish on a loaded machine turn that off.
     void setIdlePriority(bool idle) { idlePriority_ = idle; }
@@ -53,19 +47,14 @@ public:
     // A run is under way (started, not yet reported as ended).
     bool active() const { return process_ != nullptr; }
     std::int64_t progress() const { return progress_; }
-    const QString& lastProgressLine() const { return lastProgressLine_; }
     const intputrec& job() const { return job_; }
-
-    void ShowBar(std::int64_t value);
-    // Puts a message of the tool in the hint line.
-    void ShowHint(const QString& text);
-    void ShowProgress(std::int64_t value);
 
 signals:
     // fresh: what its writer meant (LineAssembler::freshText), for a failed run's reason.
     void lineDelivered(const QByteArray& line, const QByteArray& fresh);
-    // The "Status" text of the item being converted.
-    void statusText(const QString& text);
+    // A progress report: hundredths of a percent (-1 for a job of unknown length) and the
+    // report itself; a run that ended well reports 10000 with no line.
+    void progressed(std::int64_t value, const QString& line);
     // Once per launch, after every output line has been delivered.
     void ended(const vc::RunEnd& end);
 
@@ -88,9 +77,6 @@ private:
     bool running_ = false;
     bool idlePriority_ = true;
     std::int64_t progress_ = 0;
-    QString lastProgressLine_;
-    TextFacet* hint_ = nullptr;
-    ProgressMarker bar_;
 };
 
 // Idle: the lowest CPU priority, for conversions. Normal: for runs the user waits on.

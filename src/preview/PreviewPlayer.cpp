@@ -107,14 +107,14 @@ void PreviewPlayer::setPanelVisible(QWidget* panel, bool visible) {
 }
 
 void PreviewPlayer::bt_playClick() {
-    playRow(hooks_.selectedRow ? hooks_.selectedRow() : -1, mainPanel_, true);
+    playRow(hooks_.selectedRow ? hooks_.selectedRow() : -1, mainPanel_);
 }
 
 void PreviewPlayer::cutterPlay(int row, QWidget* panel) {
-    playRow(row, panel, false);
+    playRow(row, panel);
 }
 
-void PreviewPlayer::playRow(int row, QWidget* panel, bool fromMain) {
+void PreviewPlayer::playRow(int row, QWidget* panel) {
     if (row < 0 || row >= rowCount())
         return;
     if (converting()) {
@@ -126,10 +126,10 @@ void PreviewPlayer::playRow(int row, QWidget* panel, bool fromMain) {
         pauseToggle();
     if (playing())
         return;
-    startPlayback(row, panel, fromMain);
+    startPlayback(row, panel);
 }
 
-void PreviewPlayer::startPlayback(int row, QWidget* panel, bool fromMain) {
+void PreviewPlayer::startPlayback(int row, QWidget* panel) {
     shared_->playing = true;
     const std::uint64_t session = shared_->session.load() + 1;
     shared_->session = session;
@@ -138,8 +138,6 @@ void PreviewPlayer::startPlayback(int row, QWidget* panel, bool fromMain) {
     setPanelVisible(panel, true);
 
     previewItem_ = row;
-    if (fromMain && hooks_.setCurrentItem)
-        hooks_.setCurrentItem(row);
 
     firstTick_ = true;
     // A file that never reports a position must not inherit the last file's offset.

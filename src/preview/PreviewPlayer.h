@@ -86,8 +86,6 @@ public:
         std::function<void()> refreshCommands;
         // Shows or hides a preview panel; without it the panel's own visibility is set.
         std::function<void(QWidget* panel, bool visible)> showPanel;
-        // A row played from the main window becomes the batch's current item.
-        std::function<void(int row)> setCurrentItem;
     };
 
     struct Timing {
@@ -138,8 +136,8 @@ public:
     QString playTimeText() const;
 
 private:
-    void playRow(int row, QWidget* panel, bool fromMain);
-    void startPlayback(int row, QWidget* panel, bool fromMain);
+    void playRow(int row, QWidget* panel);
+    void startPlayback(int row, QWidget* panel);
     void step(int delta);
     void onPlayReturned(quint64 session);
     void waitForWorker(int ms);

@@ -1,11 +1,19 @@
 #include "shell/SettingsStore.h"
 
+#include "common/Processors.h"
 #include "profiles/Catalogue.h"
 
 #include <QDir>
 #include <QStandardPaths>
+#include <algorithm>
 
 namespace vc {
+
+namespace {
+
+const QString FilesAtOnceKey = QStringLiteral("FilesAtOnce");
+
+} // namespace
 
 SettingsStore::SettingsStore(const QString& programName)
     : settings_(programName + QStringLiteral(".ini")),
@@ -35,6 +43,9 @@ Settings SettingsStore::load(int defaultProfile) const {
     s.profile = entry && entry->role == ButtonRole::Selects ? profile : defaultProfile;
     const int action = settings_.readInt(profiles, QStringLiteral("FinishSelcet"), 0);
     s.finishAction = action >= 0 && action <= 2 ? action : 0;
+    s.filesAtOnce =
+        std::clamp(settings_.readInt(QStringLiteral("output"), FilesAtOnceKey, 1), 1,
+                   std::max(1, usableProcessors()));
     return s;
 }
 
@@ -48,7 +59,16 @@ bool SettingsStore::save(const Settings& s) {
            settings_.writeInt(profiles, QStringLiteral("selcetindex"), s.category) &&
            settings_.writeInt(profiles, QStringLiteral("FinishSelcet"), s.finishAction) &&
            settings_.writeInt(plane, QStringLiteral("video"), s.videoFirstPage ? 1 : 0) &&
-           settings_.writeInt(plane, QStringLiteral("audio"), s.audioFirstPage ? 1 : 0);
+           settings_.writeInt(plane, QStringLiteral("audio"), s.audioFirstPage ? 1 : 0) &&
+           saveFilesAtOnce(s.filesAtOnce);
+}
+
+bool SettingsStore::saveFilesAtOnce(int files) {
+    // A newer key: a file that never had it keeps its bytes while the default holds.
+    const QString output = QStringLiteral("output");
+    if (files == 1 && !settings_.keys(output).contains(FilesAtOnceKey, Qt::CaseInsensitive))
+        return true;
+    return settings_.writeInt(output, FilesAtOnceKey, files);
 }
 
 } // namespace vc

@@ -14,6 +14,7 @@ struct Settings {
     int category = 1;
     int profile = 0;
     int finishAction = 0; // 0 nothing, 1 open the output folder, 2 power off
+    int filesAtOnce = 1;  // conversions the window runs at a time
 
     friend bool operator==(const Settings&, const Settings&) = default;
 };
@@ -26,7 +27,8 @@ public:
 
     // Missing files and keys, and numbers outside what the program offers (a profile number
     // whose picker button does not select, a category the picker lacks, an action outside 0..2),
-    // give the defaults; the profile defaults to defaultProfile.
+    // give the defaults; the profile defaults to defaultProfile. Files at once is held within
+    // 1 and the processors the program may use.
     Settings load(int defaultProfile) const;
     // False when the settings file could not be written; it keeps what it held then.
     bool save(const Settings& settings);
@@ -38,6 +40,8 @@ public:
     static QString defaultOutputFolder();
 
 private:
+    bool saveFilesAtOnce(int files);
+
     IniFile settings_;
     IniFile parameters_;
 };

@@ -9,11 +9,14 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSpinBox>
 #include <QTreeView>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace vc {
 
@@ -36,6 +39,16 @@ Tfm_set::Tfm_set(QWidget* parent) : QDialog(parent) {
         group_->addButton(radio, i);
         items->addWidget(radio);
     }
+    files_ = new QSpinBox(this);
+    files_->setObjectName(QStringLiteral("sb_files"));
+    files_->setRange(1, 1);
+    auto* filesLabel = new QLabel(QStringLiteral("Files converted at once"), this);
+    filesLabel->setBuddy(files_);
+    files_->setAccessibleName(filesLabel->text());
+    auto* filesRow = new QHBoxLayout;
+    filesRow->addWidget(filesLabel);
+    filesRow->addStretch();
+    filesRow->addWidget(files_);
     auto* ok = new QPushButton(QStringLiteral("OK"), this);
     auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
     ok->setDefault(true);
@@ -50,6 +63,7 @@ Tfm_set::Tfm_set(QWidget* parent) : QDialog(parent) {
     layout->setContentsMargins(20, 12, 20, 16);
     layout->setSpacing(16);
     layout->addWidget(box_);
+    layout->addLayout(filesRow);
     layout->addLayout(buttons);
     box_->setMinimumWidth(340);
     // As large as its contents in the style in force, which the skin sets after the window is made.
@@ -62,6 +76,15 @@ int Tfm_set::choose(int action) {
     if (exec() != QDialog::Accepted)
         return -1;
     return group_->checkedId() < 0 ? action : group_->checkedId();
+}
+
+void Tfm_set::setFilesAtOnce(int files, int most) {
+    files_->setRange(1, std::max(1, most));
+    files_->setValue(files);
+}
+
+int Tfm_set::filesAtOnce() const {
+    return files_->value();
 }
 
 Tfm_dir::Tfm_dir(QWidget* parent) : QDialog(parent) {

@@ -8,6 +8,7 @@ class QButtonGroup;
 class QFileSystemModel;
 class QGroupBox;
 class QLineEdit;
+class QSpinBox;
 class QTreeView;
 
 namespace vc {
@@ -23,10 +24,15 @@ public:
     int choose(int action);
 
     QButtonGroup* rg_finish() const { return group_; }
+    // "Files converted at once", from 1 to `most`; read after choose() accepted.
+    void setFilesAtOnce(int files, int most);
+    int filesAtOnce() const;
+    QSpinBox* sb_files() const { return files_; }
 
 private:
     QGroupBox* box_;
     QButtonGroup* group_;
+    QSpinBox* files_;
 };
 
 // "Output Directory": a folder tree from the file system's root.

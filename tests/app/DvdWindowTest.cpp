@@ -1,7 +1,7 @@
 // A disc's titles through the window: the real tool, authored discs, the dialogs faked.
 #include "FakePreviewLibrary.h"
 #include "MainWindowFixture.h"
-#include "convert/ConvertRunner.h"
+#include "convert/ConversionQueue.h"
 #include "media/DiscTitles.h"
 #include "media/SourceList.h"
 #include "shell/ImageButton.h"
@@ -142,7 +142,7 @@ TEST_F(DvdWindowTest, AFileOffersItsTracksAsATitleDoesAndTheJobTakesTheChoice) {
     choose(main, "cb_audio", 1);
     choose(main, "cb_subtitle", 2);
     main.button("bt_start")->click();
-    EXPECT_THAT(main.findChild<ConvertRunner*>()->job().extra.simplified().toStdString(),
+    EXPECT_THAT(main.queue()->record(0).extra.simplified().toStdString(),
                 testing::EndsWith("-audio-track 2 -subtitle-track 2"));
     EXPECT_TRUE(test::waitUntil([&] { return !main.converting(); }, 120000));
 }

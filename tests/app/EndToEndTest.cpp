@@ -3,7 +3,7 @@
 #include "MainWindowFixture.h"
 
 #include "FakePreviewLibrary.h"
-#include "convert/BatchControl.h"
+#include "convert/ConversionQueue.h"
 #include "media/PropertiesWindow.h"
 #include "media/SourceList.h"
 #include "preview/CutterWindow.h"
@@ -102,7 +102,7 @@ TEST_F(EndToEndTest, AddChooseConvertPauseStopConvertAgainAndRestart) {
     // Two of three rows: pause and continue the second, then stop it.
     main.lv()->topLevelItem(2)->setCheckState(0, Qt::Unchecked);
     main.button("bt_start")->click();
-    ASSERT_TRUE(waitFor([&] { return main.batch()->currentItem() == 1; }));
+    ASSERT_TRUE(waitFor([&] { return main.queue()->status(1).state == JobState::Converting; }));
     EXPECT_EQ(status(main, 0), "Finish");
     // The bar shows the share the text above it gives: the whole batch's, a done.
     const QString batchText =

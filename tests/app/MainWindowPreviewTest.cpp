@@ -1,6 +1,7 @@
 #include "MainWindowFixture.h"
 
 #include "FakePreviewLibrary.h"
+#include "convert/ConversionQueue.h"
 #include "convert/ConvertRunner.h"
 #include "media/SourceList.h"
 #include "preview/PosterFrame.h"
@@ -146,17 +147,19 @@ TEST_F(MainWindowPreviewTest, ACutRangeIsWhatGetsConverted) {
 
     // Convert the cut row only and follow its progress to the end.
     main.lv()->topLevelItem(1)->setCheckState(0, Qt::Unchecked);
-    auto* runner = main.findChild<ConvertRunner*>();
     QStringList statuses;
-    QObject::connect(runner, &ConvertRunner::statusText,
-                     [&](const QString& text) { statuses << text; });
+    QObject::connect(main.queue(), &ConversionQueue::jobChanged, [&](int job) {
+        if (const QString text = statusText(main.queue()->status(job)); text.endsWith(u'%'))
+            statuses << text;
+    });
     main.button("bt_start")->click();
     ASSERT_TRUE(test::waitUntil([&] { return !main.converting(); }, 180000));
     EXPECT_EQ(main.lv()->topLevelItem(0)->text(SourceList::StatusColumn), "Finish");
     ASSERT_FALSE(statuses.isEmpty());
     EXPECT_EQ(statuses.last(), "100.00%");
-    EXPECT_TRUE(runner->job().start == " -ss 00:00:10") << runner->job().start.toStdString();
-    const QString made = runner->job().outfile;
+    const intputrec& job = main.queue()->record(0);
+    EXPECT_TRUE(job.start == " -ss 00:00:10") << job.start.toStdString();
+    const QString made = job.outfile;
     const test::ProcessResult probe = test::runProcess(
         "ffprobe", {"-v", "error", "-show_entries", "format=duration", "-of", "csv=p=0", made});
     EXPECT_NEAR(QString::fromUtf8(probe.output).trimmed().toDouble(), 50.0, 0.6);

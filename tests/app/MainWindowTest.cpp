@@ -1,7 +1,7 @@
 #include "app/MainWindow.h"
 #include "app/Program.h"
 #include "common/FileNames.h"
-#include "convert/ConvertRunner.h"
+#include "convert/ConversionQueue.h"
 #include "media/SourceList.h"
 #include "profiles/Catalogue.h"
 #include "profiles/ProfilePicker.h"
@@ -506,9 +506,8 @@ TEST_F(MainWindowTest, StopAndAConfirmedCloseNeverShutTheComputerDown) {
     QTest::qWait(300);                         // time for a report that must not come
     EXPECT_EQ(longRow->text(4), pausedStatus); // a paused run reports nothing
 
-    auto* runner = main.findChild<ConvertRunner*>();
-    ASSERT_TRUE(runner && runner->active());
-    QSignalSpy ended(runner, &ConvertRunner::ended);
+    ASSERT_TRUE(main.queue()->busy());
+    QSignalSpy ended(main.queue(), &ConversionQueue::settled);
     dialogs.answers = {false};
     main.close();
     EXPECT_TRUE(main.isVisible());
@@ -520,10 +519,9 @@ TEST_F(MainWindowTest, StopAndAConfirmedCloseNeverShutTheComputerDown) {
     EXPECT_EQ(longRow->text(4), "Stop");
     ASSERT_TRUE(ended.wait(10000)) << "the suspended converter did not stop";
     // Woken and asked to stop, it closed its file: the part written plays.
-    const RunEnd end = ended.at(0).at(0).value<RunEnd>();
-    EXPECT_FALSE(end.crashed);
-    EXPECT_EQ(end.output, QDir(config.path()).filePath("out/long.asf"));
-    EXPECT_TRUE(test::runProcess("ffmpeg", {"-v", "error", "-i", end.output, "-f", "null", "-"})
+    const QString output = main.queue()->status(0).output;
+    EXPECT_EQ(output, QDir(config.path()).filePath("out/long.asf"));
+    EXPECT_TRUE(test::runProcess("ffmpeg", {"-v", "error", "-i", output, "-f", "null", "-"})
                     .output.isEmpty());
     EXPECT_EQ(shell.powerOffs, 1);
     EXPECT_EQ(pause->text(), "Pause");

@@ -34,8 +34,8 @@ TEST(RealToolRun, ConvertsAndReportsProgressUpToTheEnd) {
     ConvertRunner runner;
     runner.setIdlePriority(false); // other tests may keep every core busy
     QList<qint64> values;
-    QObject::connect(&runner, &ConvertRunner::statusText,
-                     [&](const QString&) { values << runner.progress(); });
+    QObject::connect(&runner, &ConvertRunner::progressed,
+                     [&](std::int64_t value) { values << value; });
     QSignalSpy ended(&runner, &ConvertRunner::ended);
     runner.Launch(job);
     ASSERT_TRUE(ended.wait(60000));

@@ -3,7 +3,7 @@
 #include "../app/MainWindowFixture.h"
 
 #include "FakePreviewLibrary.h"
-#include "convert/BatchControl.h"
+#include "convert/ConversionQueue.h"
 #include "convert/ConvertRunner.h"
 #include "media/MediaProbe.h"
 #include "media/SourceList.h"
@@ -144,8 +144,7 @@ protected:
     Tfm_main& open() {
         Tfm_main& main = start();
         // Tests wait for every run; at idle priority a busy machine would starve them.
-        if (auto* runner = main.findChild<ConvertRunner*>())
-            runner->setIdlePriority(false);
+        main.queue()->setPriority(ConversionQueue::Priority::Normal);
         return main;
     }
     // Adds files through the open-file dialog, as a user does.

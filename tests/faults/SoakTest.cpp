@@ -40,10 +40,12 @@ TEST_F(FaultTest, AHundredItemBatchKeepsMemoryFlat) {
     ASSERT_EQ(main.sources()->rows(), Items);
 
     std::vector<double> samples;
-    auto* runner = main.findChild<ConvertRunner*>();
-    ASSERT_TRUE(runner);
     const QMetaObject::Connection sampling = QObject::connect(
-        runner, &ConvertRunner::ended, &main, [&] { samples.push_back(residentKiB()); },
+        main.queue(), &ConversionQueue::jobChanged, &main,
+        [&](int job) {
+            if (main.queue()->status(job).ended())
+                samples.push_back(residentKiB());
+        },
         Qt::QueuedConnection);
     const bool ended = convert(main, 180000);
     test::waitUntil([&] { return samples.size() >= std::size_t{Items}; }); // the queued last one

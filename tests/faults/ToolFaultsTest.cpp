@@ -217,9 +217,7 @@ TEST_F(FaultTest, StopEndsAHangingConversionAndEverythingItStarted) {
 
     // Paused first: a stopped group must still die.
     main.button("bt_pause")->click();
-    auto* runner = main.findChild<ConvertRunner*>();
-    ASSERT_TRUE(runner);
-    QSignalSpy ended(runner, &ConvertRunner::ended);
+    QSignalSpy ended(main.queue(), &ConversionQueue::settled);
     main.button("Bt_Convertstop")->click();
     EXPECT_FALSE(main.converting());
     EXPECT_EQ(statuses(main), (QStringList{"Stop", "Status"}));

@@ -5,7 +5,7 @@
 // VC_PROFILE_MATRIX_ONLY=27,28 limits the run to those profiles.
 
 #include "TestSupport.h"
-#include "convert/BatchControl.h"
+#include "convert/ConversionQueue.h"
 #include "convert/ConversionLine.h"
 #include "convert/ConvertRunner.h"
 #include "media/MediaProbe.h"
@@ -170,87 +170,21 @@ QString checkOutput(const Row& row) {
     return {};
 }
 
-// One batch of rows on a runner of its own; several lanes run side by side.
-class Lane {
-public:
-    Lane(std::vector<Row*> rows, QString outputFolder)
-        : rows_(std::move(rows)), outputFolder_(std::move(outputFolder)) {
-        runner_.setIdlePriority(false);
-        job_.toolpath = test::toolPath();
-        job_.workdir = test::programDir();
-        BatchControl::Hooks h;
-        h.previewPlaying = [] {
-            return false;
-        };
-        h.rows = [this] {
-            return static_cast<int>(rows_.size());
-        };
-        h.ticked = [](int) {
-            return true;
-        };
-        h.prepare = [this](int i, intputrec& job) {
-            Row& row = *rows_[static_cast<std::size_t>(i)];
-            ConversionInputs in;
-            in.outputFolder = outputFolder_;
-            in.title = row.title;
-            in.path = row.source.info.path;
-            in.source = {row.source.info.duration, row.source.info.resolution,
-                         row.source.info.videobit, row.source.info.audiobit};
-            in.cutbegin = row.source.cut.cutbegin;
-            in.profile = row.profile;
-            in.choice = choiceOf(row.boxes);
-            in.sizeEnabled = row.boxes.size.enabled;
-            in.toEnd = true;
-            fillJob(job, in, lookOnDisk);
-            row.outfile = job.outfile;
-            row.job = job;
-            return true;
-        };
-        h.setStatus = [this](int i, const QString& status) {
-            rows_[static_cast<std::size_t>(i)]->status = status;
-        };
-        h.refreshCommands = [] {
-        };
-        h.refuse = [](int) {
-        };
-        h.inform = [this](const QString& text) {
-            informed_ << text;
-        };
-        hint_.lane = this;
-        runner_.setDisplay(&hint_, nullptr);
-        batch_ = std::make_unique<BatchControl>(runner_, job_, h);
-    }
-
-    void start() { batch_->bt_startClick(); }
-    bool busy() const { return batch_->converting(); }
-    const QStringList& informed() const { return informed_; }
-
-private:
-    // The hint line: a failed run's reason is written right after its status.
-    struct Hint : TextFacet {
-        Lane* lane = nullptr;
-        QString text_;
-        QString text() const override { return text_; }
-        void setText(const QString& text) override {
-            text_ = text;
-            const int current = lane->batch_->currentItem();
-            if (current >= 0 && current < static_cast<int>(lane->rows_.size())) {
-                Row& row = *lane->rows_[static_cast<std::size_t>(current)];
-                if (row.status == QLatin1String("Failed"))
-                    row.hint = text;
-            }
-        }
-        void redraw() override {}
-    };
-
-    std::vector<Row*> rows_;
-    Hint hint_;
-    QString outputFolder_;
-    ConvertRunner runner_;
-    intputrec job_;
-    std::unique_ptr<BatchControl> batch_;
-    QStringList informed_;
-};
+// What the job builder makes of a row, as the window builds it.
+ConversionJob rowJob(const Row& row, const QString& outputFolder) {
+    ConversionInputs in;
+    in.outputFolder = outputFolder;
+    in.title = row.title;
+    in.path = row.source.info.path;
+    in.source = {row.source.info.duration, row.source.info.resolution, row.source.info.videobit,
+                 row.source.info.audiobit};
+    in.cutbegin = row.source.cut.cutbegin;
+    in.profile = row.profile;
+    in.choice = choiceOf(row.boxes);
+    in.sizeEnabled = row.boxes.size.enabled;
+    in.toEnd = true;
+    return makeConversionJob(in);
+}
 
 } // namespace
 
@@ -322,25 +256,22 @@ TEST(ProfileMatrix, EverySelectableProfileConvertsAndACorruptSourceFails) {
         rows.push_back(std::move(row));
     }
 
-    // Conversions are mostly single-threaded; a few batches run at once.
-    const std::size_t laneCount =
-        static_cast<std::size_t>(std::max(2, QThread::idealThreadCount() + 1));
-    std::vector<std::vector<Row*>> split(laneCount);
-    for (std::size_t i = 0; i < rows.size(); ++i)
-        split[i % laneCount].push_back(rows[i].get());
-    std::vector<std::unique_ptr<Lane>> lanes;
-    for (auto& part : split)
-        if (!part.empty())
-            lanes.push_back(std::make_unique<Lane>(std::move(part), output));
-    for (auto& lane : lanes)
-        lane->start();
-    const auto anyBusy = [&] {
-        return std::any_of(lanes.begin(), lanes.end(), [](const auto& l) { return l->busy(); });
-    };
+    // Conversions are mostly single-threaded; a few run at once.
+    ConversionQueue queue(test::toolPath(), test::programDir());
+    queue.setPriority(ConversionQueue::Priority::Normal);
+    std::vector<ConversionJob> jobs;
+    for (const auto& row : rows)
+        jobs.push_back(rowJob(*row, output));
+    QObject::connect(&queue, &ConversionQueue::jobChanged, [&](int i) {
+        Row& row = *rows[static_cast<std::size_t>(i)];
+        row.job = queue.record(i);
+        row.outfile = row.job.outfile;
+        row.status = statusText(queue.status(i));
+        row.hint = queue.status(i).reason;
+    });
+    queue.start(std::move(jobs), std::max(2, QThread::idealThreadCount() + 1));
     const int limit = fullMatrix() ? 24 * 3600 * 1000 : 280000;
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !anyBusy(); }, limit)) << "the batches never ended";
-    for (const auto& lane : lanes)
-        EXPECT_TRUE(lane->informed().isEmpty()) << lane->informed().join(u'\n').toStdString();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !queue.active(); }, limit)) << "the batch never ended";
 
     int failed = 0;
     for (const auto& row : rows) {

@@ -11,7 +11,7 @@
 #include "app/MainWindow.h"
 #include "app/Program.h"
 #include "common/Clock.h"
-#include "convert/BatchControl.h"
+#include "convert/ConversionQueue.h"
 #include "convert/ConvertRunner.h"
 #include "media/CutRules.h"
 #include "media/SourceList.h"
@@ -88,15 +88,10 @@ int main(int argc, char** argv) {
     }
     main.ed_output()->setText(values["output"]);
 
-    // Each launch replaces the runner's job; the next one starts inside the previous end.
-    auto* runner = main.findChild<ConvertRunner*>();
-    QObject::connect(runner, &ConvertRunner::ended, [&] {
-        if (runner->active())
-            print(QStringLiteral("Command: ") + commandLine(runner->job()));
+    QObject::connect(main.queue(), &ConversionQueue::jobStarted, [&](int job) {
+        print(QStringLiteral("Command: ") + commandLine(main.queue()->record(job)));
     });
-    main.batch()->bt_startClick();
-    if (runner->active())
-        print(QStringLiteral("Command: ") + commandLine(runner->job()));
+    main.bt_startClick();
     QElapsedTimer waited;
     waited.start();
     while (main.converting() && waited.elapsed() < 120000) {
