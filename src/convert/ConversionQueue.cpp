@@ -164,6 +164,10 @@ void ConversionQueue::onProgress(Slot& slot, std::int64_t value, const QString& 
 
 void ConversionQueue::onEnded(Slot& slot, const RunEnd& end) {
     const int index = slot.job;
+    // A stopped run names what it kept, which plays.
+    if (index >= 0 && status_[static_cast<std::size_t>(index)].state == JobState::Stopped &&
+        !end.output.isEmpty() && pathFileSize(end.output) > 0)
+        status_[static_cast<std::size_t>(index)].output = end.output;
     if (index >= 0 && !status_[static_cast<std::size_t>(index)].ended()) {
         JobStatus& status = status_[static_cast<std::size_t>(index)];
         const intputrec& record = records_[static_cast<std::size_t>(index)];

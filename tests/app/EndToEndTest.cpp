@@ -125,7 +125,7 @@ TEST_F(EndToEndTest, AddChooseConvertPauseStopConvertAgainAndRestart) {
     click(main, "converter");
     ASSERT_TRUE(waitFor([&] { return !main.converting(); }));
     EXPECT_EQ(status(main, 0), "Finish");
-    EXPECT_EQ(status(main, 1), "Finish");
+    EXPECT_EQ(status(main, 1), "Finish") << main.sources()->records().info(1).failure.toStdString();
     EXPECT_EQ(status(main, 2), "Status");
     EXPECT_EQ(shell.folders, QStringList{out + "/"});
     const QString ext = profileExtension(8);

@@ -7,6 +7,7 @@
 #include "profiles/QualityRates.h"
 
 #include <QComboBox>
+#include <QSet>
 #include <algorithm>
 #include <vector>
 
@@ -40,11 +41,14 @@ TEST_F(FaultTest, AHundredItemBatchKeepsMemoryFlat) {
     ASSERT_EQ(main.sources()->rows(), Items);
 
     std::vector<double> samples;
+    QSet<int> sampled;
     const QMetaObject::Connection sampling = QObject::connect(
         main.queue(), &ConversionQueue::jobChanged, &main,
         [&](int job) {
-            if (main.queue()->status(job).ended())
+            if (main.queue()->status(job).ended() && !sampled.contains(job)) {
+                sampled.insert(job);
                 samples.push_back(residentKiB());
+            }
         },
         Qt::QueuedConnection);
     const bool ended = convert(main, 180000);
