@@ -40,10 +40,10 @@ install(FILES "${CMAKE_BINARY_DIR}/videoconverter.1.gz" DESTINATION share/man/ma
 
 # The software centre lists the media types the desktop entry opens.
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS "${VC_DESKTOP_TEMPLATE}")
-file(STRINGS "${VC_DESKTOP_TEMPLATE}" VC_MIME_LINE REGEX "^MimeType=")
-string(REGEX REPLACE "^MimeType=" "" VC_MIME_LINE "${VC_MIME_LINE}")
+file(READ "${VC_DESKTOP_TEMPLATE}" VC_DESKTOP_ENTRY)
+string(REGEX MATCH "\nMimeType=([^\n]*)" VC_MIME_LINE "${VC_DESKTOP_ENTRY}")
 set(VC_MEDIA_TYPES "")
-foreach(type IN LISTS VC_MIME_LINE)
+foreach(type IN LISTS CMAKE_MATCH_1)
     if(type)
         string(APPEND VC_MEDIA_TYPES "    <mediatype>${type}</mediatype>\n")
     endif()
