@@ -4,8 +4,8 @@
 
 #include "ResidentMemory.h"
 #include "common/IniFile.h"
-#include "convert/ConversionQueue.h"
 #include "convert/ConversionLine.h"
+#include "convert/ConversionQueue.h"
 #include "convert/ConvertRunner.h"
 #include "media/SourceRecords.h"
 #include "profiles/Catalogue.h"
@@ -67,8 +67,10 @@ inline QString writeCaptureWrapper(const QString& path, const QString& captureFo
     return path;
 }
 
-// The ffmpeg commands the tool ran, in order, as the capturing wrapper wrote them.
-inline std::vector<QStringList> capturedCommands(const QString& folder) {
+// The ffmpeg commands the tool ran, in order, as the capturing wrapper wrote them, each
+// writing into a file of its own in outputFolder.
+inline std::vector<QStringList> capturedCommands(const QString& folder,
+                                                 const QString& outputFolder) {
     std::vector<QStringList> commands;
     QDir dir(folder);
     for (const QString& name : dir.entryList(QDir::Files, QDir::Name)) {
@@ -83,6 +85,12 @@ inline std::vector<QStringList> capturedCommands(const QString& folder) {
         const qsizetype progress = args.indexOf(QStringLiteral("pipe:3"));
         if (progress >= 0)
             args[progress] = QStringLiteral("pipe:1");
+        // The tool hands ffmpeg the unnamed file it made; run directly, ffmpeg names one.
+        const qsizetype inherited = args.indexOf(QStringLiteral("file:/proc/self/fd/4"));
+        if (inherited >= 0)
+            args[inherited] =
+                QStringLiteral("file:") +
+                QDir(outputFolder).filePath(QStringLiteral("%1.out").arg(commands.size()));
         commands.push_back(args);
     }
     return commands;

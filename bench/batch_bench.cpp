@@ -103,7 +103,7 @@ int main(int argc, char** argv) {
     if (!runBatch(programDir, sources, profile, boxes, output).allFinished())
         return 1;
     qunsetenv("VIDEOCONVERTER_FFMPEG");
-    const std::vector<QStringList> commands = capturedCommands(capture);
+    const std::vector<QStringList> commands = capturedCommands(capture, output);
     if (commands.size() != sources.size())
         return 1;
 

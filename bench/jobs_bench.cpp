@@ -120,7 +120,7 @@ bool measure(const Set& set, const QString& folder, int clips, int clipSeconds, 
                 .toLocal8Bit());
     const double captured = runProgram(set, 1, sources, output);
     qunsetenv("VIDEOCONVERTER_FFMPEG");
-    const std::vector<QStringList> commands = capturedCommands(capture);
+    const std::vector<QStringList> commands = capturedCommands(capture, output);
     const QString list = QDir(folder).filePath(QStringLiteral("scripts.list"));
     if (captured < 0 || commands.size() != static_cast<std::size_t>(clips) ||
         !writeScripts(commands, QDir(folder).filePath(QStringLiteral("scripts")), list)) {
