@@ -296,6 +296,10 @@ Args ffmpegConvertArgs(const ConvertCall& asked, int progressFd) {
         result.insert(result.end(), {"-frames:v", "1", "-update", "1"});
 
     const std::string ext = extensionOf(output);
+    // The MP3 encoder's delay gives sound a negative start; AVI's muxer shifts every stream to
+    // make up for it, which leaves an empty frame slot after the first picture.
+    if (ext == "avi" && !hasOption(call, {"-avoid_negative_ts"}))
+        result.insert(result.end(), {"-avoid_negative_ts", "disabled"});
     if (ext == "3gp" || ext == "3g2") {
         // The 3GPP muxers default to AMR-NB audio, which Debian's ffmpeg cannot encode.
         if (!hasOption(call, {"-acodec", "-c", "-codec", "-an"}, {"-c:a", "-codec:a"}))

@@ -391,6 +391,32 @@ TEST_F(ConvertTest, ThreeGppGetsEncodersThatExistAndFitTheSize) {
     EXPECT_NE(chosen.exitCode, 0);
 }
 
+TEST_F(ConvertTest, AviSoundAndPictureStartTogether) {
+    // A phone's clip: H.264 with AAC at 30 frames a second.
+    const QString in =
+        makeClip(dir.path(), "phone.mp4", {"-c:v", "libx264", "-pix_fmt", "yuv420p", "-c:a", "aac"},
+                 1.0, "640x480");
+    for (const QStringList& codecs :
+         {QStringList{"-vcodec", "mpeg4", "-vtag", "DIVX", "-acodec", "libmp3lame"},
+          QStringList{"-vcodec", "libxvid", "-acodec", "libmp3lame"}}) {
+        const QString out = path("out.avi");
+        const ToolRun run = runTool(QStringList{"-y", "-i", in, "-s", "320x240", "-r", "25", "-b",
+                                                "800000", "-ab", "128000", "-ar", "44100"} +
+                                    codecs + QStringList{out});
+        ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+        const QList<QByteArray> pts =
+            runProcess("ffprobe", {"-v", "error", "-select_streams", "v", "-show_entries",
+                                   "packet=pts_time", "-of", "csv=p=0", out})
+                .output.trimmed()
+                .split('\n');
+        ASSERT_GE(pts.size(), 3) << codecs.join(' ').toStdString();
+        for (int i = 0; i < 3; ++i)
+            EXPECT_NEAR(pts[i].toDouble(), 0.04 * i, 0.001) << codecs.join(' ').toStdString();
+        EXPECT_TRUE(
+            runProcess("ffmpeg", {"-v", "error", "-i", out, "-f", "null", "-"}).output.isEmpty());
+    }
+}
+
 TEST_F(ConvertTest, PictureKeepsItsProportionsInTheFrame) {
     struct Point {
         int x, y;
