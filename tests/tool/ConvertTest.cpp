@@ -417,6 +417,28 @@ TEST_F(ConvertTest, AviSoundAndPictureStartTogether) {
     }
 }
 
+TEST_F(ConvertTest, SpeechGetsTheSoundRateAsked) {
+    // Voiced syllables with pauses, as a phone records a voice.
+    const QString in = path("speech.m4a");
+    ASSERT_EQ(runProcess("ffmpeg",
+                         {"-v", "error", "-f", "lavfi", "-i",
+                          "aevalsrc='0.3*sin(2*PI*(130+25*sin(2*PI*2.7*t))*t)*pow(max(0,sin(2*PI*"
+                          "3.5*t)),2)*gt(sin(2*PI*0.35*t),-0.4)':s=48000",
+                          "-t", "8", "-ac", "2", "-c:a", "aac", in})
+                  .exitCode,
+              0);
+    for (const char* codec : {"libvorbis", "libopus"}) {
+        const QString out = path(QString("out-%1.ogg").arg(codec));
+        const ToolRun run = runTool(
+            {"-y", "-i", in, "-vn", "-acodec", codec, "-ab", "128000", "-ar", "48000", out});
+        ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+        const double kbps = QFileInfo(out).size() * 8 / seconds(out) / 1000;
+        EXPECT_NEAR(kbps, 128, 12.8) << codec;
+        EXPECT_TRUE(
+            runProcess("ffmpeg", {"-v", "error", "-i", out, "-f", "null", "-"}).output.isEmpty());
+    }
+}
+
 TEST_F(ConvertTest, PictureKeepsItsProportionsInTheFrame) {
     struct Point {
         int x, y;
