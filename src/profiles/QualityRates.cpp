@@ -67,20 +67,21 @@ std::optional<std::int64_t> framePixels(const QString& size) {
     return w * h;
 }
 
-// The source's rate at a smaller frame size carries the source's quality, not its bytes: it
-// shrinks with the share of pixels kept, and stops where the older encoders reach their
-// finest quantiser (about a bit a pixel at 25 frames a second).
+// The source's rate kept carries the source's quality, not its bytes: it shrinks with the
+// share of pixels a smaller frame keeps (a larger one gains no detail to spend more on), and
+// stops where the older encoders reach their finest quantiser, about a bit a pixel at 25
+// frames a second.
 RateResult keptRate(const ParameterChoice& choice, const SourceInfo& source) {
     RateResult rate = integerRate(source.videobit);
-    if (!rate.value || choice.sizeText == QLatin1String(OriginalSizeEntry))
-        return rate;
     const std::optional<std::int64_t> from = framePixels(source.resolution);
-    const std::optional<std::int64_t> to = framePixels(choice.sizeText);
-    if (!from || !to || *to >= *from)
-        return rate; // a larger frame gains no detail to spend more on
-    const std::int64_t reach = *to * KeptRateBitsPerPixel * 25 / 1000;
+    const std::optional<std::int64_t> to =
+        choice.sizeText == QLatin1String(OriginalSizeEntry) ? from : framePixels(choice.sizeText);
+    if (!rate.value || !from || !to)
+        return rate;
+    const std::int64_t pixels = std::min(*from, *to);
+    const std::int64_t reach = pixels * KeptRateBitsPerPixel * 25 / 1000;
     rate.value = std::min(roundHalfEven(static_cast<double>(*rate.value) *
-                                        static_cast<double>(*to) / static_cast<double>(*from)),
+                                        static_cast<double>(pixels) / static_cast<double>(*from)),
                           reach);
     return rate;
 }

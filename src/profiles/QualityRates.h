@@ -82,7 +82,7 @@ QString notAnIntegerError(const QString& text);
 
 // Video rate in kbit/s. None for the disc targets and without a selected level. A size
 // entry with no "x" or a height that is not a 32-bit decimal integer counts 0. The source's
-// rate kept at another frame size is scaled by the share of pixels and held to
+// rate kept is scaled by the share of pixels a smaller frame keeps and held to
 // KeptRateBitsPerPixel; the job asks for the same.
 RateResult videoRate(const ProfileState& profile, const ParameterChoice& choice,
                      const SourceInfo& source);

@@ -184,7 +184,7 @@ TEST_F(QualityRates, EstimateRules) {
     EXPECT_EQ(estimate(profile(113), levels("NTSC", 0, 0), Source).text, estimateText(2331, 600));
     EXPECT_EQ(estimate(profile(114), levels("PAL", 0, 0), Source).text, estimateText(6641, 600));
     // The source's rate kept at a quarter of its pixels is a quarter, and never more than the
-    // older encoders reach at that size; at its own size it stays whole.
+    // older encoders reach at the size written.
     ParameterChoice keep = levels("320x240", 5, 2);
     keep.videoText = QString::fromLatin1(OriginalVideoEntry);
     const SourceInfo phone{QStringLiteral("00:10:00"), QStringLiteral("640x480"),
@@ -193,8 +193,9 @@ TEST_F(QualityRates, EstimateRules) {
     SourceInfo sharp = phone;
     sharp.videobit = QStringLiteral("21900");
     EXPECT_EQ(video(profile(1), keep, sharp), 1920);
-    keep.sizeText = QStringLiteral("640x480");
-    EXPECT_EQ(video(profile(1), keep, sharp), 21900);
+    keep.sizeText = QString::fromLatin1(OriginalSizeEntry);
+    EXPECT_EQ(video(profile(1), keep, sharp), 7680);
+    EXPECT_EQ(video(profile(1), keep, phone), 4000);
     SourceInfo noDuration = Source;
     noDuration.duration.clear();
     EXPECT_EQ(estimate(profile(1), levels("640x480", 2, 2), noDuration).text,
