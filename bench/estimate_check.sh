@@ -2,7 +2,8 @@
 # The size shown before converting against the size written: every profile at its defaults
 # (a fresh settings folder) through batch mode, on two 10 s 640x480 phone-like sources:
 #  - lively: moving detail under grain, with music-like sound (tones, beats, pink noise);
-#  - calm: a slow pan over a still picture, with speech-like sound (voiced syllables and pauses).
+#  - calm: a slow pan over a still picture under a sensor's faint grain, with speech-like sound
+#    (voiced syllables and pauses).
 # Prints one row a profile: the estimate batch mode states ("about X MB"), the bytes written,
 # and written/estimate; a mark where that is off by more than 15 % (10 % without video).
 #
@@ -36,7 +37,8 @@ ffmpeg -hide_banner -loglevel error -y -f lavfi -i "mandelbrot=size=1600x1200:ra
 voice="130+25*sin(2*PI*2.7*t)"
 ffmpeg -hide_banner -loglevel error -y -loop 1 -framerate 30 -i "$work/still.png" \
     -f lavfi -i "aevalsrc='(0.3*sin(2*PI*($voice)*t)+0.15*sin(4*PI*($voice)*t)+0.08*sin(6*PI*($voice)*t))*pow(max(0,sin(2*PI*3.5*t)),2)*gt(sin(2*PI*0.35*t),-0.4)':s=48000" \
-    -vf "crop=640:480:x='t*30':y='t*15',format=yuv420p" "${phone[@]}" "$work/in/calm.mp4"
+    -vf "crop=640:480:x='t*30':y='t*15',noise=alls=6:allf=t,format=yuv420p" "${phone[@]}" \
+    "$work/in/calm.mp4"
 
 # One conversion of both sources; prints "estimate-MB written-bytes" for lively, then calm.
 convert() { # profile, extra options...
