@@ -52,6 +52,40 @@ RateResult frameHeight(const ParameterChoice& choice, const SourceInfo& source) 
     return {parseRateNumber(height, value) ? value : 0, {}};
 }
 
+// Width times height of a "WxH" text, with anything after the height ignored; none when
+// either is not a positive number.
+std::optional<std::int64_t> framePixels(const QString& size) {
+    const qsizetype x = size.indexOf(QLatin1Char('x'));
+    if (x < 0)
+        return std::nullopt;
+    static const QRegularExpression digits(QStringLiteral("^\\d+"));
+    const QString height = digits.match(size.mid(x + 1)).captured();
+    std::int64_t w = 0, h = 0;
+    if (!parseRateNumber(QStringView(size).left(x), w) || !parseRateNumber(height, h) || w <= 0 ||
+        h <= 0)
+        return std::nullopt;
+    return w * h;
+}
+
+// The source's rate kept carries the source's quality, not its bytes: it shrinks with the
+// share of pixels a smaller frame keeps (a larger one gains no detail to spend more on), and
+// stops where the older encoders reach their finest quantiser, about a bit a pixel at 25
+// frames a second.
+RateResult keptRate(const ParameterChoice& choice, const SourceInfo& source) {
+    RateResult rate = integerRate(source.videobit);
+    const std::optional<std::int64_t> from = framePixels(source.resolution);
+    const std::optional<std::int64_t> to =
+        choice.sizeText == QLatin1String(OriginalSizeEntry) ? from : framePixels(choice.sizeText);
+    if (!rate.value || !from || !to)
+        return rate;
+    const std::int64_t pixels = std::min(*from, *to);
+    const std::int64_t reach = pixels * KeptRateBitsPerPixel * 25 / 1000;
+    rate.value = std::min(roundHalfEven(static_cast<double>(*rate.value) *
+                                        static_cast<double>(pixels) / static_cast<double>(*from)),
+                          reach);
+    return rate;
+}
+
 } // namespace
 
 std::array<double, QualityLevelCount> videoFactors(int profile) {
@@ -72,13 +106,17 @@ std::array<double, QualityLevelCount> videoFactors(int profile) {
 }
 
 std::optional<int> discTargetRate(int profile) {
+    // The targets' own video and sound rates, and the program stream's packing on top.
+    const auto total = [](int video, int audio) {
+        return (video + audio) * 103 / 100;
+    };
     switch (profile) {
     case 112:
-        return 1393;
+        return total(1150, 224);
     case 113:
-        return 1948;
+        return total(2040, 224);
     case 114:
-        return 3222;
+        return total(6000, 448);
     default:
         return std::nullopt;
     }
@@ -100,7 +138,7 @@ RateResult videoRate(const ProfileState& profile, const ParameterChoice& choice,
         return integerRate(profile.rateSlots[static_cast<std::size_t>(choice.videoIndex)]);
     }
     if (choice.videoText == QLatin1String(OriginalVideoEntry))
-        return integerRate(source.videobit);
+        return keptRate(choice, source);
     if (!levelSelected(choice.videoIndex))
         return {};
     const RateResult height = frameHeight(choice, source);

@@ -32,6 +32,9 @@ inline constexpr std::array<int, QualityLevelCount> AmrEstimateRates = {12, 10, 
 // kbit/s per line of frame height.
 std::array<double, QualityLevelCount> videoFactors(int profile);
 
+// Bits a pixel a frame that a kept source rate at another frame size is held to.
+inline constexpr int KeptRateBitsPerPixel = 1;
+
 // Whole totals of the disc targets, kbit/s, for the estimate only; none for other profiles.
 std::optional<int> discTargetRate(int profile);
 // What lossless audio of 16-bit stereo at 44.1 kHz typically packs into, kbit/s.
@@ -78,7 +81,9 @@ struct RateResult {
 QString notAnIntegerError(const QString& text);
 
 // Video rate in kbit/s. None for the disc targets and without a selected level. A size
-// entry with no "x" or a height that is not a 32-bit decimal integer counts 0.
+// entry with no "x" or a height that is not a 32-bit decimal integer counts 0. The source's
+// rate kept is scaled by the share of pixels a smaller frame keeps and held to
+// KeptRateBitsPerPixel; the job asks for the same.
 RateResult videoRate(const ProfileState& profile, const ParameterChoice& choice,
                      const SourceInfo& source);
 

@@ -279,10 +279,57 @@ ConvertCall withRealVideoRate(const ConvertCall& call) {
     return fitted;
 }
 
+std::optional<long> outputRate(const ConvertCall& call, const std::vector<std::string>& names) {
+    const std::optional<std::string> text = outputOptionValue(call, names);
+    return text ? parseRate(*text) : std::nullopt;
+}
+
+ConvertCall withOption(const ConvertCall& call, const std::string& name, const std::string& value) {
+    return hasOption(call, {name}) ? call : withOutputOption(call, {name}, value);
+}
+
+// Encoders that stray from the rate they are given, so the size shown before converting is
+// the size written: Vorbis manages its rate only when bounds are given, Opus' free VBR spends
+// what speech does not need elsewhere, SVT-AV1 overshoots by a quarter by default, and the
+// older MPEG encoders restart at a costly key frame every 12 frames, which low rates cannot
+// afford; MPEG-1 and -2 also get the rate buffer their streams declare.
+ConvertCall withRateControl(const ConvertCall& asked) {
+    ConvertCall call = asked;
+    const std::string audio = outputOptionValue(call, {"-acodec", "-c:a", "-codec:a"}).value_or("");
+    if (const std::optional<long> rate = outputRate(call, {"-ab", "-b:a"})) {
+        if (audio == "libvorbis" && !hasOption(call, {"-minrate:a", "-maxrate:a"})) {
+            call = withOutputOption(call, {"-minrate:a"}, std::to_string(*rate * 95 / 100));
+            call = withOutputOption(call, {"-maxrate:a"}, std::to_string(*rate * 105 / 100));
+        }
+        if (audio == "libopus")
+            call = withOption(call, "-vbr:a", "off");
+    }
+    const std::optional<long> rate = outputRate(call, {"-b", "-b:v"});
+    if (!rate || hasOption(call, {"-vn", "-target"}))
+        return call;
+    std::string video = outputOptionValue(call, {"-vcodec", "-c:v", "-codec:v"}).value_or("");
+    const std::string ext = call.output ? extensionOf(call.args[*call.output]) : "";
+    if (video.empty() && (ext == "3gp" || ext == "3g2"))
+        video = "mpeg4"; // or H.263, which the tool picks for them alike
+    static const std::vector<std::string> older{"mpeg4", "msmpeg4",    "msmpeg4v2", "msmpeg4v3",
+                                                "wmv1",  "wmv2",       "h263",      "h263p",
+                                                "flv",   "mpeg1video", "mpeg2video"};
+    const bool mpeg12 = video == "mpeg1video" || video == "mpeg2video";
+    if (std::find(older.begin(), older.end(), video) != older.end())
+        call = withOption(call, "-g", mpeg12 ? "100" : "250");
+    if (mpeg12 && !hasOption(call, {"-maxrate", "-bufsize"})) {
+        call = withOutputOption(call, {"-maxrate"}, std::to_string(*rate * 2));
+        call = withOutputOption(call, {"-bufsize"}, std::to_string(*rate * 2));
+    }
+    if (video == "libsvtav1")
+        call = withOption(call, "-svtav1-params", "overshoot-pct=10");
+    return call;
+}
+
 } // namespace
 
 Args ffmpegConvertArgs(const ConvertCall& asked, int progressFd) {
-    const ConvertCall call = withRealVideoRate(withOpusRate(asked));
+    const ConvertCall call = withRateControl(withRealVideoRate(withOpusRate(asked)));
     const std::optional<PictureFit> picture = fitPicture(call);
     Args result = withoutOutput(call, picture ? picture->dropped : Args{});
     result.insert(result.begin(), {"-progress", "pipe:" + std::to_string(progressFd)});
@@ -296,6 +343,10 @@ Args ffmpegConvertArgs(const ConvertCall& asked, int progressFd) {
         result.insert(result.end(), {"-frames:v", "1", "-update", "1"});
 
     const std::string ext = extensionOf(output);
+    // The MP3 encoder's delay gives sound a negative start; AVI's muxer shifts every stream to
+    // make up for it, which leaves an empty frame slot after the first picture.
+    if (ext == "avi" && !hasOption(call, {"-avoid_negative_ts"}))
+        result.insert(result.end(), {"-avoid_negative_ts", "disabled"});
     if (ext == "3gp" || ext == "3g2") {
         // The 3GPP muxers default to AMR-NB audio, which Debian's ffmpeg cannot encode.
         if (!hasOption(call, {"-acodec", "-c", "-codec", "-an"}, {"-c:a", "-codec:a"}))

@@ -179,10 +179,23 @@ TEST_F(QualityRates, EstimateRules) {
     }
     const ProfileState amr = profile(71, {"*", "", "", "", ""});
     EXPECT_EQ(estimate(amr, levels("320x240", 2, 4), Source).text, estimateText(5, 600));
-    // Disc targets count their fixed totals.
-    EXPECT_EQ(estimate(profile(112), levels("PAL", -1, -1), Source).text, estimateText(1393, 600));
-    EXPECT_EQ(estimate(profile(113), levels("NTSC", 0, 0), Source).text, estimateText(1948, 600));
-    EXPECT_EQ(estimate(profile(114), levels("PAL", 0, 0), Source).text, estimateText(3222, 600));
+    // Disc targets count the rates their target sets, and the packing: DVD's 6000 + 448 AC-3.
+    EXPECT_EQ(estimate(profile(112), levels("PAL", -1, -1), Source).text, estimateText(1415, 600));
+    EXPECT_EQ(estimate(profile(113), levels("NTSC", 0, 0), Source).text, estimateText(2331, 600));
+    EXPECT_EQ(estimate(profile(114), levels("PAL", 0, 0), Source).text, estimateText(6641, 600));
+    // The source's rate kept at a quarter of its pixels is a quarter, and never more than the
+    // older encoders reach at the size written.
+    ParameterChoice keep = levels("320x240", 5, 2);
+    keep.videoText = QString::fromLatin1(OriginalVideoEntry);
+    const SourceInfo phone{QStringLiteral("00:10:00"), QStringLiteral("640x480"),
+                           QStringLiteral("4000"), QStringLiteral("128")};
+    EXPECT_EQ(estimate(profile(1), keep, phone).text, estimateText(1000 + 128, 600));
+    SourceInfo sharp = phone;
+    sharp.videobit = QStringLiteral("21900");
+    EXPECT_EQ(video(profile(1), keep, sharp), 1920);
+    keep.sizeText = QString::fromLatin1(OriginalSizeEntry);
+    EXPECT_EQ(video(profile(1), keep, sharp), 7680);
+    EXPECT_EQ(video(profile(1), keep, phone), 4000);
     SourceInfo noDuration = Source;
     noDuration.duration.clear();
     EXPECT_EQ(estimate(profile(1), levels("640x480", 2, 2), noDuration).text,

@@ -391,6 +391,54 @@ TEST_F(ConvertTest, ThreeGppGetsEncodersThatExistAndFitTheSize) {
     EXPECT_NE(chosen.exitCode, 0);
 }
 
+TEST_F(ConvertTest, AviSoundAndPictureStartTogether) {
+    // A phone's clip: H.264 with AAC at 30 frames a second.
+    const QString in =
+        makeClip(dir.path(), "phone.mp4", {"-c:v", "libx264", "-pix_fmt", "yuv420p", "-c:a", "aac"},
+                 1.0, "640x480");
+    for (const QStringList& codecs :
+         {QStringList{"-vcodec", "mpeg4", "-vtag", "DIVX", "-acodec", "libmp3lame"},
+          QStringList{"-vcodec", "libxvid", "-acodec", "libmp3lame"}}) {
+        const QString out = path("out.avi");
+        const ToolRun run = runTool(QStringList{"-y", "-i", in, "-s", "320x240", "-r", "25", "-b",
+                                                "800000", "-ab", "128000", "-ar", "44100"} +
+                                    codecs + QStringList{out});
+        ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+        const QList<QByteArray> pts =
+            runProcess("ffprobe", {"-v", "error", "-select_streams", "v", "-show_entries",
+                                   "packet=pts_time", "-of", "csv=p=0", out})
+                .output.trimmed()
+                .split('\n');
+        ASSERT_GE(pts.size(), 3) << codecs.join(' ').toStdString();
+        for (int i = 0; i < 3; ++i)
+            EXPECT_NEAR(pts[i].toDouble(), 0.04 * i, 0.001) << codecs.join(' ').toStdString();
+        EXPECT_TRUE(
+            runProcess("ffmpeg", {"-v", "error", "-i", out, "-f", "null", "-"}).output.isEmpty());
+    }
+}
+
+TEST_F(ConvertTest, SpeechGetsTheSoundRateAsked) {
+    // Voiced syllables with pauses, as a phone records a voice.
+    const QString in = path("speech.m4a");
+    ASSERT_EQ(runProcess("ffmpeg",
+                         {"-v", "error", "-f", "lavfi", "-i",
+                          "aevalsrc='0.3*sin(2*PI*(130+25*sin(2*PI*2.7*t))*t)*pow(max(0,sin(2*PI*"
+                          "3.5*t)),2)*gt(sin(2*PI*0.35*t),-0.4)':s=48000",
+                          "-t", "8", "-ac", "2", "-c:a", "aac", in})
+                  .exitCode,
+              0);
+    for (const char* codec : {"libvorbis", "libopus"}) {
+        const QString out = path(QString("out-%1.ogg").arg(codec));
+        const ToolRun run = runTool(
+            {"-y", "-i", in, "-vn", "-acodec", codec, "-ab", "128000", "-ar", "48000", out});
+        ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+        const double kbps = QFileInfo(out).size() * 8 / seconds(out) / 1000;
+        EXPECT_NEAR(kbps, 128, 12.8) << codec;
+        EXPECT_TRUE(
+            runProcess("ffmpeg", {"-v", "error", "-i", out, "-f", "null", "-"}).output.isEmpty());
+    }
+}
+
 TEST_F(ConvertTest, PictureKeepsItsProportionsInTheFrame) {
     struct Point {
         int x, y;
