@@ -32,9 +32,8 @@ void Tfm_main::showHint(const QString& text) {
 
 void Tfm_main::createBatch() {
     queue_ = new ConversionQueue(program_.toolPath, program_.folder, this);
-    connect(queue_, &ConversionQueue::jobStarted, this, [this](int job) {
-        sources_->setFailure(batchRows_.value(job), {});
-    });
+    connect(queue_, &ConversionQueue::jobStarted, this,
+            [this](int job) { sources_->setFailure(batchRows_.value(job), {}); });
     connect(queue_, &ConversionQueue::jobChanged, this, &Tfm_main::showJob);
     connect(queue_, &ConversionQueue::progressLine, this, [this](int job, const QString& line) {
         // Several at once share the line: the first in the list that still runs has it.
@@ -238,8 +237,7 @@ QString Tfm_main::estimateFor(const Toriginalinfo& info) const {
     if (!selector_)
         return {};
     const EstimateResult result =
-        estimate(selector_->state(), selector_->choice(),
-                 SourceInfo{info.duration, info.resolution, info.videobit, info.audiobit});
+        estimate(selector_->state(), selector_->choice(), sourceInfo(info));
     return result.error.isEmpty() ? result.text : QString();
 }
 
