@@ -2,9 +2,9 @@
 
 #include "app/ProductLinks.h"
 #include "app/ProgramInfo.h"
-#include "convert/Progress.h"
 #include "convert/ConversionLine.h"
 #include "convert/JobRecord.h"
+#include "convert/Progress.h"
 #include "media/SourceRecords.h"
 #include "shell/LanguageTable.h"
 #include "shell/SettingsStore.h"

@@ -3,7 +3,6 @@
 
 #include "convert/ConvertRunner.h"
 #include "convert/JobState.h"
-#include "convert/ConvertRunner.h"
 #include "media/SourceList.h"
 #include "preview/CutterWindow.h"
 #include "preview/MpvPreviewLibrary.h"

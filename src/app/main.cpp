@@ -110,7 +110,8 @@ int main(int argc, char** argv) {
     vc::Tfm_main& window = program.main();
     // A session that ends or a kill from a terminal closes the window the orderly way.
     const vc::StopSignals stops;
-    QObject::connect(&stops, &vc::StopSignals::caught, &window, [&window] { window.closeOnSignal(); });
+    QObject::connect(&stops, &vc::StopSignals::caught, &window,
+                     [&window] { window.closeOnSignal(); });
     if (instance.server)
         QObject::connect(instance.server.get(), &vc::InstanceServer::handedOff, &window,
                          &vc::Tfm_main::addFromOutside);

@@ -6,8 +6,8 @@
 #include "common/FileNames.h"
 #include "common/Signals.h"
 #include "common/Version.h"
-#include "convert/ConversionQueue.h"
 #include "convert/ConversionLine.h"
+#include "convert/ConversionQueue.h"
 #include "media/CutRules.h"
 #include "media/DiscTitles.h"
 #include "media/StreamChoices.h"
@@ -285,9 +285,9 @@ void BatchRun::showStatus(int row) {
 void BatchRun::convert() {
     std::vector<ConversionJob> jobs;
     for (int row = 0; row < records_.rows(); ++row)
-        jobs.push_back(makeConversionJob(rowConversionInputs(
-            outputFolder_, titles_[row], records_.info(row), records_.cut(row), profile_,
-            choiceOf(boxes_), boxes_.size.enabled)));
+        jobs.push_back(makeConversionJob(
+            rowConversionInputs(outputFolder_, titles_[row], records_.info(row), records_.cut(row),
+                                profile_, choiceOf(boxes_), boxes_.size.enabled)));
     shownTenth_.assign(jobs.size(), 0);
     // One conversion leaves the other processors free and the user waits on it ("nice"
     // still lowers it, since the tool inherits it).

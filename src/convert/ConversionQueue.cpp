@@ -103,8 +103,9 @@ bool ConversionQueue::start(std::vector<ConversionJob> jobs, int runsAtOnce) {
     while (static_cast<int>(slots_.size()) < runsAtOnce_) {
         auto slot = std::make_unique<Slot>();
         Slot* const s = slot.get();
-        connect(&s->runner, &ConvertRunner::progressed, this,
-                [this, s](std::int64_t value, const QString& line) { onProgress(*s, value, line); });
+        connect(
+            &s->runner, &ConvertRunner::progressed, this,
+            [this, s](std::int64_t value, const QString& line) { onProgress(*s, value, line); });
         connect(&s->runner, &ConvertRunner::lineDelivered, this,
                 [this, s](const QByteArray&, const QByteArray& fresh) {
                     if (s->job >= 0)
@@ -212,8 +213,8 @@ void ConversionQueue::pause() {
         if (status_[static_cast<std::size_t>(i)].state == JobState::Converting)
             setState(i, JobState::Paused);
     for (const auto& slot : slots_)
-        if (slot->job >= 0 && status_[static_cast<std::size_t>(slot->job)].state ==
-                                  JobState::Paused)
+        if (slot->job >= 0 &&
+            status_[static_cast<std::size_t>(slot->job)].state == JobState::Paused)
             slot->runner.Suspend();
     emit runningChanged();
 }
@@ -224,8 +225,8 @@ void ConversionQueue::resume() {
     paused_ = false;
     progress_.setPaused(false, clockSeconds());
     for (const auto& slot : slots_)
-        if (slot->job >= 0 && status_[static_cast<std::size_t>(slot->job)].state ==
-                                  JobState::Paused)
+        if (slot->job >= 0 &&
+            status_[static_cast<std::size_t>(slot->job)].state == JobState::Paused)
             slot->runner.Resume();
     for (int i = 0; i < size(); ++i)
         if (status_[static_cast<std::size_t>(i)].state == JobState::Paused)

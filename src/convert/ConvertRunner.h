@@ -30,8 +30,8 @@ public:
     explicit ConvertRunner(QObject* parent = nullptr);
     ~ConvertRunner() override;
 
-    // Conversions run at the lowest priority (nice 19) so the desktop stays responsive; tests that must
-    // finish on a loaded machine turn that off.
+    // Conversions run at the lowest priority (nice 19) so the desktop stays responsive; tests that
+    // must finish on a loaded machine turn that off.
     void setIdlePriority(bool idle) { idlePriority_ = idle; }
 
     void Launch(const intputrec& job);

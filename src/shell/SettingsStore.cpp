@@ -43,9 +43,8 @@ Settings SettingsStore::load(int defaultProfile) const {
     s.profile = entry && entry->role == ButtonRole::Selects ? profile : defaultProfile;
     const int action = settings_.readInt(profiles, QStringLiteral("FinishSelcet"), 0);
     s.finishAction = action >= 0 && action <= 2 ? action : 0;
-    s.filesAtOnce =
-        std::clamp(settings_.readInt(QStringLiteral("output"), FilesAtOnceKey, 1), 1,
-                   std::max(1, usableProcessors()));
+    s.filesAtOnce = std::clamp(settings_.readInt(QStringLiteral("output"), FilesAtOnceKey, 1), 1,
+                               std::max(1, usableProcessors()));
     return s;
 }
 

@@ -40,9 +40,7 @@ protected:
         QObject::connect(&queue, &ConversionQueue::finished, [this] { ++finished; });
     }
     void TearDown() override { qunsetenv("VC_FAKE_TOOL_SCRIPT"); }
-    void script(const QByteArray& text) {
-        ASSERT_TRUE(writeBytes(dir.filePath("script"), text));
-    }
+    void script(const QByteArray& text) { ASSERT_TRUE(writeBytes(dir.filePath("script"), text)); }
     std::vector<ConversionJob> jobs(int count) {
         std::vector<ConversionJob> out;
         for (int i = 0; i < count; ++i) {
@@ -97,9 +95,9 @@ TEST_F(QueueTest, SeveralAtOnceTakeTheJobsInListOrderAndPauseAndStopReachThemAll
     EXPECT_EQ(launched.size(), 3);
     EXPECT_EQ(queue.barText(), paused); // the time left holds still
     queue.resume();
-    ASSERT_TRUE(test::waitUntil([&] { 
-        return launched.size() == 5 && status.value(0) == "Finish" &&
-               status.value(1) == "Finish" && status.value(2) == "Finish";
+    ASSERT_TRUE(test::waitUntil([&] {
+        return launched.size() == 5 && status.value(0) == "Finish" && status.value(1) == "Finish" &&
+               status.value(2) == "Finish";
     }));
     EXPECT_EQ(launched, (QList<int>{0, 1, 2, 3, 4}));
     queue.stop();

@@ -5,8 +5,8 @@
 // VC_PROFILE_MATRIX_ONLY=27,28 limits the run to those profiles.
 
 #include "TestSupport.h"
-#include "convert/ConversionQueue.h"
 #include "convert/ConversionLine.h"
+#include "convert/ConversionQueue.h"
 #include "convert/ConvertRunner.h"
 #include "media/MediaProbe.h"
 #include "media/SourceRecords.h"
