@@ -109,6 +109,24 @@ void findAudioLine(const Lines& lines, ProbeResult& result) {
     result.channels = pieceBeforeComma(rest);
 }
 
+// "  Lossless sound: 838 kb/s mono, 1381 kb/s stereo": what FLAC made of the sound.
+void findLossless(const Lines& lines, ProbeResult& result) {
+    constexpr std::string_view Start = "  Lossless sound: ";
+    for (std::string_view line : lines) {
+        if (!line.starts_with(Start))
+            continue;
+        line.remove_prefix(Start.size());
+        const std::size_t mono = line.find(" kb/s mono, ");
+        const std::size_t stereo = line.find(" kb/s stereo");
+        if (mono == std::string_view::npos || stereo == std::string_view::npos || stereo < mono)
+            return;
+        result.losslessMono = line.substr(0, mono);
+        const std::size_t from = mono + std::string_view(" kb/s mono, ").size();
+        result.losslessStereo = line.substr(from, stereo - from);
+        return;
+    }
+}
+
 constexpr std::string_view DefaultMark = " (default)";
 
 // "Stream #0.1(jpn): Audio: aac, 48000 Hz, stereo, 128 kb/s (default)", and ffmpeg's own
@@ -214,6 +232,7 @@ void TtimeProcessor::parsePass() {
     findResolution(lines, result_);
     findVideoLine(lines, result_);
     findAudioLine(lines, result_);
+    findLossless(lines, result_);
 
     endedOnCr_ = lastWasCr && consumed == text.size();
     pending_.erase(0, consumed);

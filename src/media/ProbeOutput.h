@@ -30,6 +30,9 @@ struct ProbeResult {
     std::string audioformat;
     std::string sample;   // " 44100 Hz"
     std::string channels; // " stereo"
+    // kbit/s FLAC needs for the sound in one and in two channels, "" when not measured.
+    std::string losslessMono = {};
+    std::string losslessStereo = {};
     std::vector<ProbeStream> audioStreams;
     std::vector<ProbeStream> subtitleStreams;
 

@@ -81,6 +81,8 @@ std::optional<SourceItem> makeSourceItem(const QString& path, const ProbeResult&
     item.info.sample = text(probe.sample);
     item.info.channels = text(probe.channels);
     item.info.frame = text(probe.frame);
+    item.info.losslessMono = text(probe.losslessMono);
+    item.info.losslessStereo = text(probe.losslessStereo);
     takeStreams(item.info, probe);
     const int seconds = static_cast<int>(clockToSeconds(item.info.duration));
     item.cut = {seconds, 0, seconds};
@@ -122,7 +124,8 @@ QString probeRefusal(const MediaProbe& probe, const QString& path, const QString
 }
 
 SourceInfo sourceInfo(const Toriginalinfo& info) {
-    return {info.duration, info.resolution, info.videobit, info.audiobit};
+    return {info.duration, info.resolution,   info.videobit,
+            info.audiobit, info.losslessMono, info.losslessStereo};
 }
 
 ConversionInputs rowConversionInputs(const QString& outputFolderText, const QString& title,

@@ -23,6 +23,8 @@ struct Toriginalinfo {
     QString sample;
     QString channels;
     QString frame;
+    QString losslessMono; // kbit/s, decimal text, "" when not known
+    QString losslessStereo;
     // The audio and subtitle streams as listed (a disc title's, or a file's), and the ones
     // chosen: audio from 1, subtitle 0 for none.
     QStringList audioTracks;

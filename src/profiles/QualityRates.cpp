@@ -86,6 +86,17 @@ RateResult keptRate(const ParameterChoice& choice, const SourceInfo& source) {
     return rate;
 }
 
+// The job keeps the source's sample rate and takes the channel count chosen, so the source's
+// own sound in FLAC at that count is what it writes.
+RateResult losslessRate(const ParameterChoice& choice, const SourceInfo& source) {
+    const int channels = std::max(choice.channelIndex, 0) + 1;
+    std::int64_t measured = 0;
+    if (!parseRateNumber(channels == 1 ? source.losslessMono : source.losslessStereo, measured) ||
+        measured <= 0)
+        return {LosslessAudioRate, {}};
+    return {channels > 2 ? measured * channels / 2 : measured, {}};
+}
+
 } // namespace
 
 std::array<double, QualityLevelCount> videoFactors(int profile) {
@@ -153,7 +164,7 @@ RateResult audioRate(const ProfileState& profile, const ParameterChoice& choice,
     if (isDiscTarget(profile.number))
         return {};
     if (isLossless(profile.number))
-        return {LosslessAudioRate, {}};
+        return losslessRate(choice, source);
     const bool narrow = isNarrowBand(profile.extension);
     if (choice.audioText == QLatin1String(OriginalAudioEntry))
         return narrow ? RateResult{AmrEstimateRates[0], {}} : integerRate(source.audiobit);

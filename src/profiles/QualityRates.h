@@ -67,6 +67,9 @@ struct SourceInfo {
     QString resolution; // width "x" height
     QString videobit;   // kbit/s, decimal text
     QString audiobit;   // kbit/s, decimal text
+    // kbit/s of the sound in FLAC, one and two channels, decimal text; "" when not measured.
+    QString losslessMono = {};
+    QString losslessStereo = {};
 };
 
 // A rate, none when the profile has none or no level is selected, or an error: a text that
@@ -90,7 +93,8 @@ RateResult videoRate(const ProfileState& profile, const ParameterChoice& choice,
 // Audio rate in kbit/s as the estimate counts it (narrow-band rates rounded). ".3gp" and
 // ".amr" outputs take the best narrow-band rate for the keep-source entry, since they cannot
 // carry the source's rate. None for the disc targets and without a selected level; lossless
-// outputs count LosslessAudioRate.
+// outputs count the source's sound in FLAC at the channels chosen, LosslessAudioRate when that
+// was not measured.
 RateResult audioRate(const ProfileState& profile, const ParameterChoice& choice,
                      const SourceInfo& source);
 // The same in bit/s for the converter's -ab option (12.2 kbit/s is 12200); none for lossless

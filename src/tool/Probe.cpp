@@ -414,7 +414,14 @@ int runProbe(const std::string& path) {
         result = AVERROR_INVALIDDATA;
     if (result >= 0) {
         measureLength(context);
-        const std::string text = describe(context);
+        std::string text = describe(context);
+        if (const std::optional<LosslessRates> lossless = losslessRates(context)) {
+            Text line;
+            line.add("  Lossless sound: %" PRId64 " kb/s mono, %" PRId64 " kb/s stereo",
+                     lossless->mono, lossless->stereo);
+            line.endLine();
+            text += line.str();
+        }
         writeAll(STDOUT_FILENO, text.data(), text.size());
     }
     avformat_close_input(&context);

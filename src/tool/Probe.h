@@ -1,7 +1,11 @@
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
+
+struct AVFormatContext;
 
 namespace vc::tool {
 
@@ -20,6 +24,16 @@ int runProbe(const std::string& path);
 // in a child of its own, so a file that crashes the libraries costs only its own probe.
 // Ends at the end of its input.
 int runProbeServer();
+
+// What FLAC makes of the sound ffmpeg would take from the source, in kbit/s, downmixed to
+// one and to two channels: its size depends on the sound itself, which nothing else states.
+struct LosslessRates {
+    std::int64_t mono = 0;
+    std::int64_t stereo = 0;
+};
+// Reads a few seconds of the sound (moving the context's read position); none without sound
+// the libraries can decode.
+std::optional<LosslessRates> losslessRates(AVFormatContext* context);
 
 // For register.dat after a failed conversion, with the arguments INPUT OUTPUT FORMAT ENCODER
 // BITRATE SAMPLERATE CHANNELS (empty or 0 when the call leaves them to ffmpeg): tries the

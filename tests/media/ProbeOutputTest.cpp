@@ -13,7 +13,8 @@ const std::string classic = "Input #0, avi:\r\n"
                             "  Duration: 00:01:23.45, start: 0.000000, bitrate: 1234 kb/s\r\n"
                             "    Stream #0.0: Video: mpeg4, yuv420p, 320x240, 1150 kb/s, "
                             "25.00 tb(r)\r\n"
-                            "    Stream #0.1: Audio: mp3, 44100 Hz, stereo, 128 kb/s\r\n";
+                            "    Stream #0.1: Audio: mp3, 44100 Hz, stereo, 128 kb/s\r\n"
+                            "  Lossless sound: 640 kb/s mono, 1012 kb/s stereo\r\n";
 
 ProbeResult classicValues() {
     ProbeResult r;
@@ -28,6 +29,8 @@ ProbeResult classicValues() {
     r.sample = " 44100 Hz";
     r.channels = " stereo";
     r.audioStreams = {{"", "mp3", "stereo", false}};
+    r.losslessMono = "640";
+    r.losslessStereo = "1012";
     return r;
 }
 

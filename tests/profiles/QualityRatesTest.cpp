@@ -196,6 +196,14 @@ TEST_F(QualityRates, EstimateRules) {
     keep.sizeText = QString::fromLatin1(OriginalSizeEntry);
     EXPECT_EQ(video(profile(1), keep, sharp), 7680);
     EXPECT_EQ(video(profile(1), keep, phone), 4000);
+    // FLAC writes what the source's sound takes at the channel count chosen.
+    SourceInfo speech = Source;
+    speech.losslessMono = QStringLiteral("205");
+    speech.losslessStereo = QStringLiteral("212");
+    ParameterChoice flac = levels("320x240", -1, -1);
+    EXPECT_EQ(estimate(profile(139), flac, speech).text, estimateText(212, 600));
+    flac.channelIndex = 0;
+    EXPECT_EQ(estimate(profile(139), flac, speech).text, estimateText(205, 600));
     SourceInfo noDuration = Source;
     noDuration.duration.clear();
     EXPECT_EQ(estimate(profile(1), levels("640x480", 2, 2), noDuration).text,

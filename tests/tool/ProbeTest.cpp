@@ -3,6 +3,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -276,3 +277,43 @@ TEST_F(ProbeTest, RelativeNamesThatLookLikeOptionsOrProtocols) {
 }
 
 } // namespace
+
+// The size of a FLAC output depends on the sound, so the probe states what FLAC makes of it:
+// within a few per cent of the file ffmpeg writes, for pauses and speech as for dense music.
+TEST_F(ProbeTest, LosslessSoundIsWhatFlacWrites) {
+    const QString speech = dir.filePath("speech.m4a");
+    const QString music = dir.filePath("music.mp3");
+    const QString voice = "140+25*sin(2*PI*2.7*t)";
+    ASSERT_EQ(
+        runProcess("ffmpeg", {"-v", "error", "-f", "lavfi", "-i",
+                              "aevalsrc='0.3*sin(2*PI*(" + voice +
+                                  ")*t)*pow(max(0,sin(2*PI*3.5*t)),2)*gt(sin(2*PI*0.35*t),-0.4)"
+                                  "':s=48000:d=8",
+                              "-ac", "2", "-c:a", "aac", speech})
+            .exitCode,
+        0);
+    ASSERT_EQ(runProcess("ffmpeg", {"-v", "error", "-f", "lavfi", "-i",
+                                    "anoisesrc=color=pink:amplitude=0.2:d=30", "-ac", "2", "-c:a",
+                                    "libmp3lame", music})
+                  .exitCode,
+              0);
+    for (const QString& source : {speech, music}) {
+        std::string text;
+        probe(source, &text);
+        std::smatch m;
+        ASSERT_TRUE(std::regex_search(
+            text, m, std::regex(R"(\r\n  Lossless sound: (\d+) kb/s mono, (\d+) kb/s stereo\r\n)")))
+            << text;
+        for (const int channels : {1, 2}) {
+            const QString flac = dir.filePath("out.flac");
+            ASSERT_EQ(runProcess("ffmpeg", {"-v", "error", "-y", "-i", source, "-ac",
+                                            QString::number(channels), "-c:a", "flac", flac})
+                          .exitCode,
+                      0);
+            const double seconds = source == speech ? 8 : 30;
+            const double written = QFileInfo(flac).size() * 8 / seconds / 1000;
+            EXPECT_NEAR(std::stod(m[channels].str()) / written, 1.0, 0.08)
+                << source.toStdString() << ", " << channels << " channels: " << text;
+        }
+    }
+}
