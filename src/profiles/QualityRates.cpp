@@ -86,6 +86,11 @@ RateResult keptRate(const ParameterChoice& choice, const SourceInfo& source) {
     return rate;
 }
 
+bool writesAac(const ProfileState& profile) {
+    static const QRegularExpression aac(QStringLiteral("-(?:acodec|c:a|codec:a) aac\\b"));
+    return aac.match(profile.options).hasMatch();
+}
+
 // The job keeps the source's sample rate and takes the channel count chosen, so the source's
 // own sound in FLAC at that count is what it writes.
 RateResult losslessRate(const ParameterChoice& choice, const SourceInfo& source) {
@@ -238,7 +243,14 @@ EstimateResult estimate(const ProfileState& profile, const ParameterChoice& choi
             const RateResult audio = audioRate(profile, choice, source);
             if (!audio.ok())
                 return {{}, audio.error};
-            total += audio.value.value_or(0);
+            std::int64_t kbps = audio.value.value_or(0);
+            // ffmpeg's AAC encoder spends only what the sound needs, and a source whose sound
+            // needed less than the rate asked (speech, quiet) tells how little that is.
+            std::int64_t sourceKbps = 0;
+            if (writesAac(profile) && parseRateNumber(source.audiobit, sourceKbps) &&
+                sourceKbps > 0)
+                kbps = std::min(kbps, sourceKbps);
+            total += kbps;
         }
     }
     return {estimateText(total, clockToSeconds(source.duration)), {}};

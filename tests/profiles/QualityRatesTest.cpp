@@ -196,6 +196,16 @@ TEST_F(QualityRates, EstimateRules) {
     keep.sizeText = QString::fromLatin1(OriginalSizeEntry);
     EXPECT_EQ(video(profile(1), keep, sharp), 7680);
     EXPECT_EQ(video(profile(1), keep, phone), 4000);
+    // ffmpeg's AAC spends no more than the source's sound needed; other encoders fill the rate.
+    ProfileState m4a = profile(23, {"*", "", "", "", ""});
+    m4a.options = QStringLiteral("-vn -acodec aac");
+    SourceInfo quiet = Source;
+    quiet.audiobit = QStringLiteral("57");
+    EXPECT_EQ(estimate(m4a, levels("320x240", 2, 2), quiet).text, estimateText(57, 600));
+    EXPECT_EQ(estimate(m4a, levels("320x240", 2, 2), Source).text, estimateText(96, 600));
+    ProfileState mp3 = m4a;
+    mp3.options = QStringLiteral("-vn -acodec libmp3lame");
+    EXPECT_EQ(estimate(mp3, levels("320x240", 2, 2), quiet).text, estimateText(128, 600));
     // FLAC writes what the source's sound takes at the channel count chosen.
     SourceInfo speech = Source;
     speech.losslessMono = QStringLiteral("205");
