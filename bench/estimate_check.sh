@@ -88,8 +88,13 @@ while IFS=$'\t' read -r number category name extension sizes; do
     [[ -z $sizes || $sizes == "No Video" ]] && audio=1
     if [[ -n ${VC_ESTIMATE_LEVELS:-} ]]; then
         for level in 0 1 2 3 4; do
-            # shellcheck disable=SC2046
-            row "$number $name L$level" "$audio" $(convert "$number" --video-quality "$level" --audio-quality "$level")
+            if ((audio)); then
+                # shellcheck disable=SC2046
+                row "$number $name L$level" 1 $(convert "$number" --audio-quality "$level")
+            else
+                # shellcheck disable=SC2046
+                row "$number $name L$level" 0 $(convert "$number" --video-quality "$level" --audio-quality "$level")
+            fi
         done
     else
         # shellcheck disable=SC2046

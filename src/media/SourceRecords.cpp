@@ -63,8 +63,11 @@ std::optional<SourceItem> makeSourceItem(const QString& path, const ProbeResult&
     }
     // No rate left over (or less than none) means it was never known: a total under 1 kb/s
     // or a stream claiming more than the total.
-    if (const auto a = integer(audio); a && *a <= 0)
+    bool audioGuessed = false;
+    if (const auto a = integer(audio); a && *a <= 0) {
         audio = QStringLiteral("128");
+        audioGuessed = true;
+    }
     if (const auto v = integer(video); v && *v <= 0)
         video = QStringLiteral("768");
 
@@ -76,6 +79,7 @@ std::optional<SourceItem> makeSourceItem(const QString& path, const ProbeResult&
     item.info.duration = text(probe.duration);
     item.info.videobit = plainRate(video, QStringLiteral("768"));
     item.info.audiobit = plainRate(audio, QStringLiteral("128"));
+    item.info.audiobitGuessed = audioGuessed || !integer(audio);
     item.info.videoformat = text(probe.videoformat);
     item.info.audioformat = text(probe.audioformat);
     item.info.sample = text(probe.sample);
@@ -124,8 +128,8 @@ QString probeRefusal(const MediaProbe& probe, const QString& path, const QString
 }
 
 SourceInfo sourceInfo(const Toriginalinfo& info) {
-    return {info.duration, info.resolution,   info.videobit,
-            info.audiobit, info.losslessMono, info.losslessStereo};
+    return {info.duration,     info.resolution,     info.videobit,       info.audiobit,
+            info.losslessMono, info.losslessStereo, info.audiobitGuessed};
 }
 
 ConversionInputs rowConversionInputs(const QString& outputFolderText, const QString& title,

@@ -18,6 +18,7 @@ struct Toriginalinfo {
     QString duration;
     QString videobit;
     QString audiobit;
+    bool audiobitGuessed = false; // no rate of the sound was stated nor could be worked out
     QString videoformat;
     QString audioformat;
     QString sample;

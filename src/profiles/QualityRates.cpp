@@ -247,8 +247,8 @@ EstimateResult estimate(const ProfileState& profile, const ParameterChoice& choi
             // ffmpeg's AAC encoder spends only what the sound needs, and a source whose sound
             // needed less than the rate asked (speech, quiet) tells how little that is.
             std::int64_t sourceKbps = 0;
-            if (writesAac(profile) && parseRateNumber(source.audiobit, sourceKbps) &&
-                sourceKbps > 0)
+            if (writesAac(profile) && !source.audiobitGuessed &&
+                parseRateNumber(source.audiobit, sourceKbps) && sourceKbps > 0)
                 kbps = std::min(kbps, sourceKbps);
             total += kbps;
         }

@@ -70,6 +70,7 @@ struct SourceInfo {
     // kbit/s of the sound in FLAC, one and two channels, decimal text; "" when not measured.
     QString losslessMono = {};
     QString losslessStereo = {};
+    bool audiobitGuessed = false; // audiobit is a stand-in, not the source's
 };
 
 // A rate, none when the profile has none or no level is selected, or an error: a text that

@@ -18,9 +18,9 @@ namespace {
 
 // The sound taken: all of a short file, else short windows spread over it, since an intro or
 // a pause alone would say little about the rest.
-constexpr double WindowSeconds = 1;
-constexpr int Windows = 8;
-constexpr std::int64_t WholeSeconds = 16;
+constexpr double WindowSeconds = 0.75;
+constexpr int Windows = 6;
+constexpr std::int64_t WholeSeconds = 6;
 
 double sampleAt(const AVFrame* frame, AVSampleFormat format, int channel, int index) {
     const bool planar = av_sample_fmt_is_planar(format);
@@ -167,7 +167,8 @@ std::optional<LosslessRates> losslessRates(AVFormatContext* context) {
             avcodec_flush_buffers(decoder);
         }
         const std::size_t wanted =
-            samples.mono.size() + perWindow * (spread ? 1 : static_cast<std::size_t>(WholeSeconds));
+            samples.mono.size() +
+            (spread ? perWindow : static_cast<std::size_t>(WholeSeconds * samples.rate));
         while (samples.mono.size() < wanted && av_read_frame(context, packet) >= 0) {
             const bool ours = packet->stream_index == index;
             if (ours && avcodec_send_packet(decoder, packet) >= 0) {

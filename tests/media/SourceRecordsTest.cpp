@@ -28,11 +28,13 @@ TEST(SourceItem, MissingRatesComeFromTheTotal) {
     ASSERT_TRUE(item);
     EXPECT_EQ(item->info.videobit, "872");
     EXPECT_EQ(item->info.audiobit, "128");
+    EXPECT_FALSE(item->info.audiobitGuessed);
 
     item = makeSourceItem("/v/a.avi", probe("1000", "", ""));
     ASSERT_TRUE(item);
     EXPECT_EQ(item->info.videobit, "1000");
     EXPECT_EQ(item->info.audiobit, "128"); // nothing left over for audio
+    EXPECT_TRUE(item->info.audiobitGuessed);
 
     item = makeSourceItem("/v/a.avi", probe("1000", "1200", ""));
     ASSERT_TRUE(item);
@@ -46,6 +48,7 @@ TEST(SourceItem, MissingRatesComeFromTheTotal) {
     ASSERT_TRUE(item);
     EXPECT_EQ(item->info.videobit, "900");
     EXPECT_EQ(item->info.audiobit, "128");
+    EXPECT_TRUE(item->info.audiobitGuessed);
 }
 
 TEST(SourceItem, ASparseFileOrAnOversizedStreamRateFallsBackInsteadOfGoingToZero) {

@@ -203,6 +203,8 @@ TEST_F(QualityRates, EstimateRules) {
     quiet.audiobit = QStringLiteral("57");
     EXPECT_EQ(estimate(m4a, levels("320x240", 2, 2), quiet).text, estimateText(57, 600));
     EXPECT_EQ(estimate(m4a, levels("320x240", 2, 2), Source).text, estimateText(96, 600));
+    quiet.audiobitGuessed = true; // a stand-in says nothing of the sound
+    EXPECT_EQ(estimate(m4a, levels("320x240", 2, 2), quiet).text, estimateText(128, 600));
     ProfileState mp3 = m4a;
     mp3.options = QStringLiteral("-vn -acodec libmp3lame");
     EXPECT_EQ(estimate(mp3, levels("320x240", 2, 2), quiet).text, estimateText(128, 600));
