@@ -8,10 +8,12 @@
 # Sources are made with lavfi, lossless: a zooming mandelbrot and testsrc2, with a stereo tone.
 #
 # Usage: bench/modern_formats.sh [BUILD-FOLDER] [SECONDS]   (default: build/, 4 seconds)
+#   VC_MODERN_PROFILES="133 136"   only these profiles
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$root/build}
 seconds=${2:-4}
+profiles=${VC_MODERN_PROFILES:-133 134 135 136 137}
 if [[ ! -f $build/CMakeCache.txt ]]; then
     cmake --preset default -S "$root" >/dev/null
     build=$root/build
@@ -64,7 +66,7 @@ video_kbps() {
 
 echo "Speed at 1920x1080, Normal, ${seconds} s of footage, one conversion at a time"
 printf '%-34s %-12s %10s %8s\n' profile source seconds speed
-for n in 133 134 135 136 137; do
+for n in $profiles; do
     for footage in mandelbrot testsrc2; do
         convert "$n" 1920x1080 "$work/$footage-1920x1080.mkv" >/dev/null
         elapsed=$(cat "$work/elapsed")
@@ -85,7 +87,7 @@ for footage in mandelbrot testsrc2; do
     ref_asked=$(cat "$work/asked")
     ref_written=$(video_kbps "$ref")
     printf '%-5s %-12s %8s %8s %8s\n' 122 "$footage" "$ref_ssim" "$ref_asked" "$ref_written"
-    for n in 133 134 135 136 137; do
+    for n in $profiles; do
         out=$(convert "$n" 1280x720 "$src")
         asked=$(cat "$work/asked")
         written=$(video_kbps "$out")

@@ -300,8 +300,9 @@ FactorRow factorRow(int number) {
     switch (number) {
     case 133:
     case 134:
+        return FactorRow::Hevc;
     case 135:
-        return FactorRow::HevcVp9;
+        return FactorRow::Vp9;
     case 136:
     case 137:
         return FactorRow::Av1;

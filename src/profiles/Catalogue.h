@@ -79,8 +79,8 @@ bool isLossless(int number);
 // Offers "The original width and height" whatever its extension.
 bool offersOriginalSize(int number);
 
-// HevcVp9 and Av1 are the rows of the newer codecs, which need less rate for the same picture.
-enum class FactorRow { Generic, Mini, Normal, Excellent, HevcVp9, Av1 };
+// Hevc, Vp9 and Av1 are the rows of the newer codecs, which need less rate for the same picture.
+enum class FactorRow { Generic, Mini, Normal, Excellent, Hevc, Vp9, Av1 };
 FactorRow factorRow(int number);
 
 // The profile a program starts with when the settings hold none, chosen by keywords in its

@@ -110,10 +110,14 @@ std::array<double, QualityLevelCount> videoFactors(int profile) {
         return {3.33, 2.13, 1.51, 1.06, 0.8};
     case FactorRow::Excellent:
         return {10.41, 8.33, 6.25, 4.16, 3.33};
-    case FactorRow::HevcVp9:
+    // Against H.264's row, the newer codecs need more of its rate at the higher levels to keep
+    // as much of a grainy picture.
+    case FactorRow::Hevc:
+        return {4.69, 3.0, 2.33, 1.32, 0.85};
+    case FactorRow::Vp9:
         return {3.75, 2.5, 2.0, 1.28, 0.91};
     case FactorRow::Av1:
-        return {3.13, 2.08, 1.67, 1.07, 0.76};
+        return {4.69, 2.75, 2.0, 1.24, 0.83};
     case FactorRow::Normal:
     case FactorRow::Generic:
         break;

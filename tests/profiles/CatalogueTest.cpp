@@ -157,8 +157,9 @@ TEST(Catalogue, ClassesByNumberRange) {
     EXPECT_EQ(factorRow(123), FactorRow::Excellent);
     EXPECT_EQ(factorRow(117), FactorRow::Generic);
     EXPECT_EQ(factorRow(124), FactorRow::Generic);
-    for (int n : {133, 134, 135})
-        EXPECT_EQ(factorRow(n), FactorRow::HevcVp9) << n;
+    for (int n : {133, 134})
+        EXPECT_EQ(factorRow(n), FactorRow::Hevc) << n;
+    EXPECT_EQ(factorRow(135), FactorRow::Vp9);
     for (int n : {136, 137})
         EXPECT_EQ(factorRow(n), FactorRow::Av1) << n;
 }
