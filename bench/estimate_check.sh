@@ -85,7 +85,7 @@ printf '%-44s %8s %8s %6s %8s %8s %6s\n' "profile" "lively" "written" "ratio" "c
 while IFS=$'\t' read -r number category name extension sizes; do
     [[ -n $only && ",$only," != *",$number,"* ]] && continue
     audio=0
-    [[ -z $sizes || $sizes == "No Video" ]] && audio=1
+    [[ -z $sizes || $sizes == - || $sizes == "No Video" ]] && audio=1
     if [[ -n ${VC_ESTIMATE_LEVELS:-} ]]; then
         for level in 0 1 2 3 4; do
             if ((audio)); then
