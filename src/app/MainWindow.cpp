@@ -564,7 +564,8 @@ void Tfm_main::createSourceList() {
     wire("bt_clear", &SourceList::clear);
     connect(buttons_.value(QStringLiteral("bt_chapte")), &QAbstractButton::clicked, this,
             &Tfm_main::bt_chapteClick);
-    for (const char* name : {"cb_size", "cb_videobitrate", "cb_audiobitrate"})
+    // Uncompressed and lossless sound grow with the channels.
+    for (const char* name : {"cb_size", "cb_videobitrate", "cb_audiobitrate", "cb_channel"})
         connect(static_cast<QComboBox*>(controls_.value(QLatin1String(name))),
                 &QComboBox::currentIndexChanged, sources_, &SourceList::refreshEstimates);
 }

@@ -531,3 +531,20 @@ TEST_F(EndToEndTest, ScreenReadersHearNamesDescriptionsValuesAndChanges) {
     main.selectProfile(8);
     EXPECT_EQ(format->text(QAccessible::Value), profileName(8));
 }
+
+// Uncompressed sound takes twice the room in stereo, so the channels refresh the estimate as
+// the quality boxes do.
+TEST_F(EndToEndTest, TheChannelsRefreshTheEstimate) {
+    Tfm_main& main = open();
+    dialogs.files = {{QDir(clips).filePath("b clip.mpg")}};
+    main.sources()->addFiles();
+    main.selectProfile(20);
+    auto* channels = static_cast<QComboBox*>(main.control("cb_channel"));
+    ASSERT_EQ(channels->count(), 2);
+    channels->setCurrentIndex(1);
+    const QString stereo = main.lv()->topLevelItem(0)->text(SourceList::OutputColumn);
+    channels->setCurrentIndex(0);
+    const QString mono = main.lv()->topLevelItem(0)->text(SourceList::OutputColumn);
+    EXPECT_NEAR(mono.chopped(2).toDouble() / stereo.chopped(2).toDouble(), 0.5, 0.02)
+        << mono.toStdString() << " against " << stereo.toStdString();
+}
