@@ -11,14 +11,9 @@
 #   VC_ESTIMATE_ONLY=2,3,105    only these profile numbers
 #   VC_ESTIMATE_LEVELS=1        every profile at each of the five quality levels, not its defaults
 set -euo pipefail
-root=$(cd "$(dirname "$0")/.." && pwd)
-build=${1:-$root/build}
-if [[ ! -f $build/CMakeCache.txt ]]; then
-    cmake --preset default -S "$root" >/dev/null
-    build=$root/build
-fi
-cmake --build "$build" --target VideoConverter vc_tool vc_probe vc_data >/dev/null
-program=$build/program/VideoConverter
+# shellcheck source=bench/lib.sh
+source "$(dirname "$0")/lib.sh"
+buildProgram
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT

@@ -11,14 +11,9 @@
 #   VC_LEVEL_PROFILES="133 134 136 137" profiles set against 122
 #   VC_LEVEL_LEVELS="0 1 2 3 4"         quality levels
 set -euo pipefail
-root=$(cd "$(dirname "$0")/.." && pwd)
-build=${1:-$root/build}
-if [[ ! -f $build/CMakeCache.txt ]]; then
-    cmake --preset default -S "$root" >/dev/null
-    build=$root/build
-fi
-cmake --build "$build" --target VideoConverter vc_tool vc_probe vc_data >/dev/null
-program=$build/program/VideoConverter
+# shellcheck source=bench/lib.sh
+source "$(dirname "$0")/lib.sh"
+buildProgram
 sizes=${VC_LEVEL_SIZES:-640x480 1280x720}
 profiles=${VC_LEVEL_PROFILES:-133 134 136 137}
 levels=${VC_LEVEL_LEVELS:-0 1 2 3 4}

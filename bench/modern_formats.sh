@@ -10,16 +10,11 @@
 # Usage: bench/modern_formats.sh [BUILD-FOLDER] [SECONDS]   (default: build/, 4 seconds)
 #   VC_MODERN_PROFILES="133 136"   only these profiles
 set -euo pipefail
-root=$(cd "$(dirname "$0")/.." && pwd)
-build=${1:-$root/build}
+# shellcheck source=bench/lib.sh
+source "$(dirname "$0")/lib.sh"
 seconds=${2:-4}
 profiles=${VC_MODERN_PROFILES:-133 134 135 136 137}
-if [[ ! -f $build/CMakeCache.txt ]]; then
-    cmake --preset default -S "$root" >/dev/null
-    build=$root/build
-fi
-cmake --build "$build" --target VideoConverter vc_tool vc_probe vc_data >/dev/null
-program=$build/program/VideoConverter
+buildProgram
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT

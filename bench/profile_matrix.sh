@@ -6,12 +6,8 @@
 # Usage: bench/profile_matrix.sh [BUILD_DIR]      (default: build, the default preset)
 #   VC_PROFILE_MATRIX_ONLY=27,28   only these profile numbers
 set -euo pipefail
-root=$(cd "$(dirname "$0")/.." && pwd)
-build=${1:-$root/build}
-if [[ ! -f $build/CMakeCache.txt ]]; then
-    cmake --preset default -S "$root" >/dev/null
-    build=$root/build
-fi
+# shellcheck source=bench/lib.sh
+source "$(dirname "$0")/lib.sh"
 cmake --build "$build" --target vc_tests_profiles vc_tool vc_data
 
 start=$(date +%s)
