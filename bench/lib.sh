@@ -1,3 +1,4 @@
+# shellcheck shell=bash disable=SC2034
 # Sourced by the bench scripts: `root`, and `build` from the script's first argument, configured
 # with the default preset when it is not a build folder yet.
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
